@@ -1,0 +1,41 @@
+#pragma once
+// Pure text and number helpers that turn raw system values into report texts. Numbers are
+// written with ASCII digits and "." whatever the interface language or process locale.
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestro {
+
+// Unicode White_Space: U+0009-U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000-U+200A,
+// U+2028, U+2029, U+202F, U+205F, U+3000.
+std::string_view trim(std::string_view text);
+std::string normalize_spaces(std::string_view text);
+
+// Trimmed decimal floating-point text (sign, fraction, exponent, inf/infinity/nan in any case)
+// truncated toward zero and saturated to 64 bits; negative, NaN or anything else: absent.
+std::optional<std::uint64_t> parse_number(std::optional<std::string_view> text);
+
+// Firmware placeholder texts ("To Be Filled By O.E.M.", "Default string", empty, ...).
+bool is_placeholder(std::string_view text);
+
+// Replaces every "{i}" with argument i, for i = 0, 1, ... in turn over the whole current text.
+std::string fill_template(std::string_view templ, std::initializer_list<std::string_view> args);
+
+// Exactly N decimals, correctly rounded from the binary value with ties to even (as "%.Nf"),
+// independent of the process locale.
+std::string fixed(double value, int decimals);
+
+// Plain decimal digits, no sign, grouping or leading zeros.
+std::string decimal(std::uint64_t value);
+
+// 1024-based: B, KB, MB, GB, TB; one decimal only below 100 and away from a whole number.
+std::string format_bytes(std::uint64_t bytes);
+
+// Decimal: whole GB below 1000 GB, then TB with one decimal (".0" dropped).
+std::string format_disk_size(std::uint64_t bytes);
+
+}  // namespace kestro

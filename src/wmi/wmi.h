@@ -1,0 +1,58 @@
+#pragma once
+// The probe's door to WMI: sessions on a namespace, WQL queries, and every property as an
+// optional trimmed text in the order it was requested.
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestro::wmi {
+
+using WmiValue = std::optional<std::string>;  // absent: missing, empty, unconvertible or blank
+using WmiRow = std::vector<WmiValue>;         // one value per requested property, in order
+using WmiRows = std::vector<WmiRow>;
+using WmiResult = std::optional<WmiRows>;     // nullopt: the query did not run
+
+using PropertyList = std::span<const std::string_view>;
+
+// One open connection to a namespace. The COM adapter implements it on Windows; tests and
+// recorded inputs implement it elsewhere.
+class WmiSession {
+ public:
+  virtual ~WmiSession() = default;
+  // Runs a complete WQL text and reads `properties` from every returned object.
+  virtual WmiResult query_text(std::string_view wql, PropertyList properties) = 0;
+};
+
+// "SELECT a, b FROM Class[ WHERE condition]"; only an empty condition leaves out the WHERE.
+std::string build_query(std::string_view class_name, PropertyList properties,
+                        std::string_view condition);
+
+// build_query, then query_text.
+WmiResult query(WmiSession& session, std::string_view class_name, PropertyList properties,
+                std::string_view condition = {});
+
+// A property's text as WMI delivered it (already converted to UTF-8), or nothing when it was
+// missing, empty or not convertible: trimmed; blank becomes absent.
+WmiValue make_value(std::optional<std::string> converted);
+
+// "YYYY-MM-DD" from a CIM datetime ("20231015000000.000000+540"): the first eight characters
+// must be ASCII digits; nothing else is examined.
+std::optional<std::string> cim_date(const WmiValue& text);
+
+// How the enumeration of one query went, for the rule that decides between rows and failure.
+// The adapter feeds each step's outcome; `finish` gives the result.
+class RowCollector {
+ public:
+  void add(WmiRow row) { rows_.push_back(std::move(row)); }
+  // Next() returned no object: `failed` when its status was an error.
+  WmiResult finish(bool failed) &&;
+
+ private:
+  WmiRows rows_;
+};
+
+}  // namespace kestro::wmi
