@@ -71,7 +71,7 @@ class ProbePlatform {
   virtual std::uint64_t milliseconds_since_boot() = 0;
   virtual std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) = 0;
   virtual VersionValues windows_version_values() = 0;
-  // nullopt: no factory. Software adapters are included; the core filters them.
+  // Every adapter whose description could be read, software ones included (the core filters).
   virtual std::vector<GraphicsAdapter> graphics_adapters() = 0;
   // nullopt: the size or configuration query failed.
   virtual std::optional<DisplayConfig> display_config() = 0;
