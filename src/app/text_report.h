@@ -1,0 +1,23 @@
+#pragma once
+// The report as plain text, for "Copy all", for single copied values and for `--report`.
+// Everything is already translated; this only arranges lines.
+
+#include <string>
+#include <string_view>
+
+#include "probe/report.h"
+
+namespace kestro::app {
+
+// Title line; per section an empty line, "[title]" and one "label: text" line per row; then
+// an empty line and the product footer. Lines end with LF, including the last one.
+std::string plain_text_report(const Report& report);
+
+// One row as "label: display text", without a line end.
+std::string value_line(const Row& row);
+
+// Every LF becomes CR LF and nothing else is touched: report texts never hold a CR, so no
+// CR is ever doubled.
+std::string to_crlf(std::string_view text);
+
+}  // namespace kestro::app
