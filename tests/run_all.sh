@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing on a Debian 12 machine, builds the host and
+# the Windows configurations, runs the host tests, short fuzzing runs, and the Windows tests
+# under Wine on a virtual display. Ends with one summary line; exits non-zero on any failure.
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_root="${KESTRO_BUILD_ROOT:-$repo/build}"
+jobs="${KESTRO_JOBS:-2}"
+fuzz_seconds="${KESTRO_FUZZ_SECONDS:-10}"
+
+packages=(
+  cmake ninja-build g++ clang googletest libbenchmark-dev nlohmann-json3-dev libssl-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  xvfb xauth xdotool xclip imagemagick librsvg2-bin
+  fonts-noto-cjk fonts-dejavu-core fonts-wine
+)
+
+install_missing_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+passed=0
+failed=0
+failures=()
+
+# Runs ctest in a build tree and adds its counts to the totals.
+run_ctest() {
+  local name="$1" dir="$2"
+  local log="$build_root/$name-ctest.log"
+  echo "== Tests: $name"
+  set +e
+  ctest --test-dir "$dir" --output-on-failure --timeout 1800 2>&1 | tee "$log"
+  local status=${PIPESTATUS[0]}
+  set -e
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [ -n "$line" ]; then
+    local total failed_here
+    total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+    failed_here=$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    passed=$((passed + total - failed_here))
+    failed=$((failed + failed_here))
+  elif [ "$status" -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+  [ "$status" -eq 0 ] || failures+=("$name")
+}
+
+step_failed() {
+  failed=$((failed + 1))
+  failures+=("$1")
+}
+
+install_missing_packages
+
+# One virtual display for every Windows test, started only when there is none.
+# shellcheck source=wine/harness.sh
+source "$repo/tests/wine/harness.sh"
+trap kh_cleanup EXIT
+kh_ensure_display
+
+mkdir -p "$build_root"
+
+echo "== Host build"
+cmake -G Ninja -S "$repo" -B "$build_root/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build_root/host" -j "$jobs"
+run_ctest host "$build_root/host"
+
+echo "== Fuzzing (${fuzz_seconds}s per target)"
+if cmake -G Ninja -S "$repo" -B "$build_root/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+     -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_BUILD_FUZZ=ON -DKESTRO_BUILD_BENCH=OFF \
+     "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined" >/dev/null &&
+   cmake --build "$build_root/fuzz" -j "$jobs" --target all &&
+   bash "$repo/tests/fuzz/run_fuzzers.sh" "$build_root/fuzz" "$fuzz_seconds"; then
+  passed=$((passed + 1))
+else
+  step_failed fuzz
+fi
+
+echo "== Windows build"
+cmake -G Ninja -S "$repo" -B "$build_root/win" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build_root/win" -j "$jobs"
+run_ctest windows "$build_root/win"
+
+echo
+if [ ${#failures[@]} -gt 0 ]; then
+  echo "Failed: ${failures[*]}"
+fi
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ ${#failures[@]} -eq 0 ]
