@@ -1,0 +1,120 @@
+#pragma once
+// The window's behaviour apart from platform calls: what each message does to the `AppState`.
+//
+// Two levels:
+// - free functions on an already claimed `AppState` (the building blocks, used by the tests);
+// - `WindowController`, one method per window message, which claims the state slot itself,
+//   backs off when the slot is empty or in use, and releases it before running an operation
+//   that claims it again (copy, menu, relaunch, refresh after a click).
+// The Windows window procedure only decodes the message and calls the controller.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/hit_target.h"
+#include "app/layout.h"
+#include "app/window_host.h"
+#include "probe/probe_slot.h"
+#include "probe/report.h"
+
+namespace kestro::app {
+
+// Virtual-key codes the window reacts to.
+inline constexpr std::uint32_t kVkPrior = 0x21;
+inline constexpr std::uint32_t kVkNext = 0x22;
+inline constexpr std::uint32_t kVkEnd = 0x23;
+inline constexpr std::uint32_t kVkHome = 0x24;
+inline constexpr std::uint32_t kVkUp = 0x26;
+inline constexpr std::uint32_t kVkDown = 0x28;
+inline constexpr std::uint32_t kVkC = 0x43;
+inline constexpr std::uint32_t kVkF5 = 0x74;
+
+// ---- Geometry against the state -------------------------------------------------------
+
+// The element under the client point (x, y): toolbar buttons first (none without a measurer),
+// nothing in the toolbar band, then the rows in content coordinates.
+HitTarget hit_test(const AppState& state, ClientSize client, gfx::TextMeasurer* measurer,
+                   float x, float y);
+float max_scroll(const AppState& state, ClientSize client);
+// scroll = min(max(scroll, 0), max_scroll).
+void clamp_scroll(AppState& state, ClientSize client);
+
+// ---- Operations on a claimed state ------------------------------------------------------
+
+// Stamps the loading time, starts the probe thread and the loading timer, repaints.
+void start_probe(AppState& state, WindowHost& host);
+// Drops the report and starts a probe, unless one is already running.
+void refresh(AppState& state, WindowHost& host);
+// A report taken from the probe slot (nothing: the probe could not fill it, nothing changes).
+void on_probe_done(AppState& state, WindowHost& host, std::optional<Report> report);
+// After the drawing buffers were resized.
+void on_size(AppState& state, WindowHost& host);
+void on_mouse_move(AppState& state, WindowHost& host, int x, int y);
+void on_mouse_leave(AppState& state, WindowHost& host);
+void on_wheel(AppState& state, WindowHost& host, int delta);
+void on_key(AppState& state, WindowHost& host, std::uint32_t virtual_key, bool ctrl_down);
+// The toast timer's tick (the timer itself has already been killed).
+void on_toast_timer(AppState& state, WindowHost& host);
+// The loading timer's tick: the next frame of the animation.
+void on_loading_timer(AppState& state, WindowHost& host);
+// Stores the theme; true (and a repaint) only when it changed.
+bool on_theme(AppState& state, WindowHost& host, bool dark);
+
+void show_toast(AppState& state, WindowHost& host, std::string text);
+// Whole report to the clipboard, toast on success; nothing without a report.
+void copy_all(AppState& state, WindowHost& host);
+// One row "label: text" to the clipboard, toast on success; nothing for stale indexes.
+void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::uint64_t row);
+
+// What a released click asks for; it runs after the state slot is released.
+struct ClickAction {
+  HitTarget target;
+  int x = 0, y = 0;
+};
+ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y);
+
+// ---- Message level -----------------------------------------------------------------------
+
+class WindowController {
+ public:
+  using Slot = StateSlot<AppState>;
+
+  WindowController(Slot& slot, WindowHost& host) : slot_(slot), host_(host) {}
+
+  Slot& slot() { return slot_; }
+
+  // The first probe run at start-up.
+  void start();
+  void on_size();
+  void on_mouse_move(int x, int y);
+  void on_mouse_leave();
+  // Hit test at the release point with the slot held, then the action with it released.
+  void on_left_button_up(int x, int y);
+  void on_wheel(int delta);
+  void on_key(std::uint32_t virtual_key, bool ctrl_down);
+  // False for a timer id the window does not own (pass it on to DefWindowProcW).
+  bool on_timer(std::uintptr_t id);
+  // True when the theme changed: the host then updates the title bar.
+  bool on_theme(bool dark);
+  // Stores the new DPI (low word of wParam); the host rebuilds its text formats itself.
+  void on_dpi_changed(std::uint32_t dpi);
+  // Claims the state first, then takes the report, so a busy state never loses one.
+  void on_probe_done(probe::ProbeSlot& probes);
+
+  // Entry points for the other parts of the window (menu commands, updater).
+  void refresh();
+  void copy_all();
+  void copy_value(std::uint64_t section, std::uint64_t row);
+  void show_toast(std::string text);
+
+  // Runs a click's action with the slot released (public for the tests).
+  void run_click_action(const ClickAction& action);
+
+ private:
+  Slot& slot_;
+  WindowHost& host_;
+};
+
+}  // namespace kestro::app
