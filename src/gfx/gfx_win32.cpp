@@ -1,0 +1,286 @@
+#include "gfx/gfx_win32.h"
+
+#include <d3d11.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "i18n/utf16_win32.h"
+
+namespace kestro::gfx {
+namespace {
+
+struct FormatSpec {
+  const wchar_t* family;
+  DWRITE_FONT_WEIGHT weight;
+  float size;  // device-independent pixels
+};
+
+// Indexed by TextStyle.
+constexpr std::array<FormatSpec, 5> kFormats = {{
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 11.5f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 13.0f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 13.0f},
+    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 20.0f},
+    {L"Segoe MDL2 Assets", DWRITE_FONT_WEIGHT_NORMAL, 16.0f},
+}};
+
+D2D1_COLOR_F to_d2d(Colour c) { return D2D1_COLOR_F{c.r, c.g, c.b, c.a}; }
+
+D2D1_RECT_F to_rect(RectF r) { return D2D1_RECT_F{r.x, r.y, r.x + r.width, r.y + r.height}; }
+
+HRESULT create_d3d_device(D3D_DRIVER_TYPE type, ComPtr<ID3D11Device>& device) {
+  return D3D11CreateDevice(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
+                           D3D11_SDK_VERSION, device.ReleaseAndGetAddressOf(), nullptr, nullptr);
+}
+
+void client_size(HWND hwnd, UINT& width, UINT& height) {
+  RECT rc{};
+  if (!GetClientRect(hwnd, &rc)) rc = RECT{};
+  width = static_cast<UINT>(std::max<LONG>(rc.right - rc.left, 1));
+  height = static_cast<UINT>(std::max<LONG>(rc.bottom - rc.top, 1));
+}
+
+// The vertical offset that centres a text of `text_height` in a box of `box_height`,
+// rounded half away from zero.
+float centring_offset(float box_height, float text_height) {
+  return std::round((box_height - text_height) * 0.5f);
+}
+
+void draw_layout_centred(Gfx& gfx, IDWriteTextLayout* layout, RectF rect, Colour colour,
+                         D2D1_DRAW_TEXT_OPTIONS options) {
+  DWRITE_TEXT_METRICS metrics{};
+  float text_height = 0.0f;
+  if (SUCCEEDED(layout->GetMetrics(&metrics))) text_height = metrics.height;
+  gfx.brush->SetColor(to_d2d(colour));
+  gfx.target->DrawTextLayout(D2D1_POINT_2F{rect.x, rect.y + centring_offset(rect.height, text_height)},
+                             layout, gfx.brush.Get(), options);
+}
+
+}  // namespace
+
+std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale) {
+  TextFormats formats;
+  for (std::size_t i = 0; i < kFormats.size(); ++i) {
+    const FormatSpec& spec = kFormats[i];
+    HRESULT hr = factory->CreateTextFormat(spec.family, nullptr, spec.weight,
+                                           DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
+                                           spec.size * scale, L"", formats[i].GetAddressOf());
+    if (FAILED(hr)) return std::nullopt;
+  }
+  return formats;
+}
+
+bool rebuild_text_formats(Gfx& gfx, float scale) {
+  std::optional<TextFormats> formats = build_text_formats(gfx.write_factory.Get(), scale);
+  if (!formats) return false;
+  gfx.formats = std::move(*formats);
+  gfx.scale = scale;
+  return true;
+}
+
+HRESULT make_target(Gfx& gfx) {
+  gfx.target_bitmap.Reset();
+  ComPtr<IDXGISurface> surface;
+  HRESULT hr = gfx.swap_chain->GetBuffer(0, IID_PPV_ARGS(&surface));
+  if (FAILED(hr)) return hr;
+  D2D1_BITMAP_PROPERTIES1 props{};
+  props.pixelFormat = D2D1_PIXEL_FORMAT{DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE};
+  props.dpiX = 96.0f;
+  props.dpiY = 96.0f;
+  props.bitmapOptions = D2D1_BITMAP_OPTIONS_TARGET | D2D1_BITMAP_OPTIONS_CANNOT_DRAW;
+  props.colorContext = nullptr;
+  return gfx.context->CreateBitmapFromDxgiSurface(surface.Get(), &props,
+                                                  gfx.target_bitmap.GetAddressOf());
+}
+
+GfxCreated create_gfx(HWND hwnd, UINT dpi) {
+  // Every object below is a ComPtr: an early return releases whatever was made so far.
+  auto gfx = std::make_unique<Gfx>();
+  gfx->scale = static_cast<float>(dpi) / 96.0f;
+
+  ComPtr<ID2D1Factory1> d2d_factory;
+  HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1),
+                                 nullptr, reinterpret_cast<void**>(d2d_factory.GetAddressOf()));
+  if (FAILED(hr)) return {nullptr, hr};
+
+  hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                           reinterpret_cast<IUnknown**>(gfx->write_factory.GetAddressOf()));
+  if (FAILED(hr)) return {nullptr, hr};
+
+  // Machines without a hardware device (and remote sessions) draw through WARP.
+  ComPtr<ID3D11Device> d3d_device;
+  hr = create_d3d_device(D3D_DRIVER_TYPE_HARDWARE, d3d_device);
+  if (FAILED(hr)) hr = create_d3d_device(D3D_DRIVER_TYPE_WARP, d3d_device);
+  if (FAILED(hr)) return {nullptr, hr};
+
+  ComPtr<IDXGIDevice1> dxgi_device;
+  hr = d3d_device.As(&dxgi_device);
+  if (FAILED(hr)) return {nullptr, hr};
+  // One queued frame keeps input-to-screen delay low.
+  (void)dxgi_device->SetMaximumFrameLatency(1);
+
+  ComPtr<ID2D1Device> d2d_device;
+  hr = d2d_factory->CreateDevice(dxgi_device.Get(), d2d_device.GetAddressOf());
+  if (FAILED(hr)) return {nullptr, hr};
+  hr = d2d_device->CreateDeviceContext(D2D1_DEVICE_CONTEXT_OPTIONS_NONE,
+                                       gfx->context.GetAddressOf());
+  if (FAILED(hr)) return {nullptr, hr};
+  // The context works in device pixels; callers scale every measure themselves.
+  gfx->context->SetDpi(96.0f, 96.0f);
+  gfx->context->SetTextAntialiasMode(D2D1_TEXT_ANTIALIAS_MODE_GRAYSCALE);
+
+  ComPtr<IDXGIAdapter> adapter;
+  hr = dxgi_device->GetAdapter(adapter.GetAddressOf());
+  if (FAILED(hr)) return {nullptr, hr};
+  ComPtr<IDXGIFactory2> dxgi_factory;
+  hr = adapter->GetParent(IID_PPV_ARGS(&dxgi_factory));
+  if (FAILED(hr)) return {nullptr, hr};
+
+  UINT width = 1, height = 1;
+  client_size(hwnd, width, height);
+  DXGI_SWAP_CHAIN_DESC1 desc{};
+  desc.Width = width;
+  desc.Height = height;
+  desc.Format = DXGI_FORMAT_B8G8R8A8_UNORM;
+  desc.Stereo = FALSE;
+  desc.SampleDesc = DXGI_SAMPLE_DESC{1, 0};
+  desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+  desc.BufferCount = 2;
+  desc.Scaling = DXGI_SCALING_NONE;
+  desc.SwapEffect = DXGI_SWAP_EFFECT_FLIP_SEQUENTIAL;
+  desc.AlphaMode = DXGI_ALPHA_MODE_IGNORE;
+  desc.Flags = 0;
+  hr = dxgi_factory->CreateSwapChainForHwnd(d3d_device.Get(), hwnd, &desc, nullptr, nullptr,
+                                            gfx->swap_chain.GetAddressOf());
+  if (FAILED(hr)) return {nullptr, hr};
+  (void)dxgi_factory->MakeWindowAssociation(hwnd, DXGI_MWA_NO_ALT_ENTER);
+
+  hr = gfx->context.As(&gfx->target);
+  if (FAILED(hr)) return {nullptr, hr};
+  hr = gfx->target->CreateSolidColorBrush(D2D1_COLOR_F{0, 0, 0, 1}, gfx->brush.GetAddressOf());
+  if (FAILED(hr)) return {nullptr, hr};
+
+  std::optional<TextFormats> formats = build_text_formats(gfx->write_factory.Get(), gfx->scale);
+  if (!formats) return {nullptr, E_FAIL};
+  gfx->formats = std::move(*formats);
+
+  hr = make_target(*gfx);
+  if (FAILED(hr)) return {nullptr, hr};
+  return {std::move(gfx), S_OK};
+}
+
+void resize(Gfx& gfx, int width, int height) {
+  gfx.context->SetTarget(nullptr);
+  gfx.target_bitmap.Reset();
+  (void)gfx.swap_chain->ResizeBuffers(0, static_cast<UINT>(std::max(width, 1)),
+                                      static_cast<UINT>(std::max(height, 1)),
+                                      DXGI_FORMAT_UNKNOWN, 0);
+  (void)make_target(gfx);
+}
+
+bool begin_frame(Gfx& gfx, Colour background) {
+  if (!gfx.target_bitmap && FAILED(make_target(gfx))) return false;
+  gfx.context->SetTarget(gfx.target_bitmap.Get());
+  gfx.target->BeginDraw();
+  gfx.target->SetTransform(D2D1_MATRIX_3X2_F{1, 0, 0, 1, 0, 0});
+  gfx.target->Clear(to_d2d(background));
+  return true;
+}
+
+FrameOutcome end_frame(Gfx& gfx) {
+  HRESULT drawn = gfx.target->EndDraw();
+  gfx.context->SetTarget(nullptr);
+  if (drawn == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) return FrameOutcome::DeviceLost;
+  HRESULT presented = gfx.swap_chain->Present(1, 0);
+  if (presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET) {
+    return FrameOutcome::DeviceLost;
+  }
+  return FrameOutcome::Shown;
+}
+
+ComPtr<IDWriteTextLayout> make_layout(Gfx& gfx, std::string_view text, float max_width,
+                                      TextStyle style, bool centred) {
+  IDWriteTextFormat* format = gfx.format(style);
+  if (format == nullptr) return nullptr;
+  std::wstring wide = to_wide(text);
+  if (wide.size() > std::numeric_limits<UINT32>::max()) return nullptr;
+  ComPtr<IDWriteTextLayout> layout;
+  HRESULT hr = gfx.write_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()),
+                                                   format, std::max(max_width, 1.0f), 1000.0f,
+                                                   layout.GetAddressOf());
+  if (FAILED(hr)) return nullptr;
+  // Setter failures leave the layout as it is; it is still drawn.
+  (void)layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+  ComPtr<IDWriteInlineObject> ellipsis;
+  if (SUCCEEDED(gfx.write_factory->CreateEllipsisTrimmingSign(format, ellipsis.GetAddressOf()))) {
+    DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
+    (void)layout->SetTrimming(&trimming, ellipsis.Get());
+  }
+  (void)layout->SetTextAlignment(centred ? DWRITE_TEXT_ALIGNMENT_CENTER
+                                         : DWRITE_TEXT_ALIGNMENT_LEADING);
+  return layout;
+}
+
+void draw_text(Gfx& gfx, std::string_view text, RectF rect, Colour colour, TextStyle style,
+               bool centred) {
+  ComPtr<IDWriteTextLayout> layout = make_layout(gfx, text, rect.width, style, centred);
+  if (!layout) return;
+  draw_layout_centred(gfx, layout.Get(), rect, colour, D2D1_DRAW_TEXT_OPTIONS_CLIP);
+}
+
+void draw_icon(Gfx& gfx, std::string_view glyph, RectF rect, Colour colour) {
+  IDWriteTextFormat* format = gfx.format(TextStyle::Icon);
+  if (format == nullptr) return;
+  std::wstring wide = to_wide(glyph);
+  if (wide.size() > std::numeric_limits<UINT32>::max()) return;
+  ComPtr<IDWriteTextLayout> layout;
+  if (FAILED(gfx.write_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()),
+                                                 format, std::max(rect.width, 1.0f), 1000.0f,
+                                                 layout.GetAddressOf()))) {
+    return;
+  }
+  (void)layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
+  (void)layout->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
+  draw_layout_centred(gfx, layout.Get(), rect, colour, D2D1_DRAW_TEXT_OPTIONS_NONE);
+}
+
+std::optional<TextMetrics> D2dCanvas::measure(std::string_view text, TextStyle style) {
+  ComPtr<IDWriteTextLayout> layout = make_layout(gfx_, text, 10000.0f, style, false);
+  if (!layout) return std::nullopt;
+  DWRITE_TEXT_METRICS metrics{};
+  if (FAILED(layout->GetMetrics(&metrics))) return std::nullopt;
+  return TextMetrics{metrics.widthIncludingTrailingWhitespace, metrics.height};
+}
+
+void D2dCanvas::clear(Colour colour) { gfx_.target->Clear(to_d2d(colour)); }
+
+void D2dCanvas::fill_box(float left, float top, float right, float bottom, Colour colour) {
+  gfx_.brush->SetColor(to_d2d(colour));
+  gfx_.target->FillRectangle(D2D1_RECT_F{left, top, right, bottom}, gfx_.brush.Get());
+}
+
+void D2dCanvas::fill_round(RectF rect, float radius, Colour colour) {
+  gfx_.brush->SetColor(to_d2d(colour));
+  gfx_.target->FillRoundedRectangle(D2D1_ROUNDED_RECT{to_rect(rect), radius, radius},
+                                    gfx_.brush.Get());
+}
+
+void D2dCanvas::stroke_round(RectF rect, float radius, float stroke_width, Colour colour) {
+  gfx_.brush->SetColor(to_d2d(colour));
+  gfx_.target->DrawRoundedRectangle(D2D1_ROUNDED_RECT{to_rect(rect), radius, radius},
+                                    gfx_.brush.Get(), stroke_width, nullptr);
+}
+
+void D2dCanvas::draw_text(std::string_view text, RectF rect, Colour colour, TextStyle style,
+                          bool centred) {
+  gfx::draw_text(gfx_, text, rect, colour, style, centred);
+}
+
+void D2dCanvas::draw_icon(std::string_view glyph, RectF rect, Colour colour) {
+  gfx::draw_icon(gfx_, glyph, rect, colour);
+}
+
+}  // namespace kestro::gfx

@@ -1,0 +1,99 @@
+#pragma once
+// The Direct2D drawing device of the window: a flip-model swap chain, a device context that
+// works in device pixels (96 DPI), one reusable brush and the five text formats whose sizes
+// carry the window's scale. Everything here is used on the window thread only.
+
+#include <windows.h>
+#include <d2d1_1.h>
+#include <dwrite.h>
+#include <dxgi1_2.h>
+#include <wrl/client.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "gfx/canvas.h"
+
+namespace kestro::gfx {
+
+using Microsoft::WRL::ComPtr;
+
+using TextFormats = std::array<ComPtr<IDWriteTextFormat>, 5>;
+
+struct Gfx {
+  ComPtr<IDWriteFactory> write_factory;
+  ComPtr<IDXGISwapChain1> swap_chain;
+  ComPtr<ID2D1RenderTarget> target;
+  ComPtr<ID2D1DeviceContext> context;
+  ComPtr<ID2D1SolidColorBrush> brush;
+  TextFormats formats;
+  ComPtr<ID2D1Bitmap1> target_bitmap;  // null after a resize until the next one is made
+  float scale = 1.0f;
+
+  IDWriteTextFormat* format(TextStyle style) const {
+    return formats[static_cast<std::size_t>(style)].Get();
+  }
+};
+
+struct GfxCreated {
+  std::unique_ptr<Gfx> gfx;  // null on failure
+  HRESULT error = S_OK;
+};
+
+// Builds the whole device for `hwnd`; `dpi` is already floored to 96 by the caller.
+// Whatever was made before a failure is released.
+GfxCreated create_gfx(HWND hwnd, UINT dpi);
+
+// The five text formats at `scale`; nothing unless all five could be made.
+std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale);
+
+// New formats at `scale`; on failure the old ones and the old scale stay.
+bool rebuild_text_formats(Gfx& gfx, float scale);
+
+// The target bitmap over back buffer 0, replacing any previous one.
+HRESULT make_target(Gfx& gfx);
+
+// New buffer size (each side at least one pixel) and a new target bitmap; errors ignored.
+void resize(Gfx& gfx, int width, int height);
+
+// Sets the target, begins drawing and clears with `background`. False when no target bitmap
+// can be made: then nothing may be drawn and `end_frame` must not be called.
+bool begin_frame(Gfx& gfx, Colour background);
+
+enum class FrameOutcome { Shown, DeviceLost };
+
+// Ends drawing, detaches the target and presents with one vertical blank. DeviceLost asks
+// the caller to build a whole new device; any other failure is ignored.
+FrameOutcome end_frame(Gfx& gfx);
+
+// A single-line layout: no wrapping, cut with the format's ellipsis sign at `max_width`.
+// Null when the layout cannot be made.
+ComPtr<IDWriteTextLayout> make_layout(Gfx& gfx, std::string_view text, float max_width,
+                                      TextStyle style, bool centred);
+
+void draw_text(Gfx& gfx, std::string_view text, RectF rect, Colour colour, TextStyle style,
+               bool centred);
+void draw_icon(Gfx& gfx, std::string_view glyph, RectF rect, Colour colour);
+
+// The portable drawing interface on top of a Gfx between begin_frame and end_frame (measuring
+// works at any time).
+class D2dCanvas final : public Canvas {
+ public:
+  explicit D2dCanvas(Gfx& gfx) : gfx_(gfx) {}
+
+  std::optional<TextMetrics> measure(std::string_view text, TextStyle style) override;
+  void clear(Colour colour) override;
+  void fill_box(float left, float top, float right, float bottom, Colour colour) override;
+  void fill_round(RectF rect, float radius, Colour colour) override;
+  void stroke_round(RectF rect, float radius, float stroke_width, Colour colour) override;
+  void draw_text(std::string_view text, RectF rect, Colour colour, TextStyle style,
+                 bool centred) override;
+  void draw_icon(std::string_view glyph, RectF rect, Colour colour) override;
+
+ private:
+  Gfx& gfx_;
+};
+
+}  // namespace kestro::gfx
