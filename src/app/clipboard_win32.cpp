@@ -43,7 +43,11 @@ class GlobalBlock {
 }  // namespace
 
 bool set_clipboard_text(HWND owner, std::string_view text) {
-  std::wstring wide = to_wide(to_crlf(text));
+  return put_clipboard_unicode_text(owner, to_crlf(text));
+}
+
+bool put_clipboard_unicode_text(HWND owner, std::string_view crlf_text) {
+  std::wstring wide = to_wide(crlf_text);
   const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);  // with the terminating zero
 
   OpenedClipboard clipboard(owner);
