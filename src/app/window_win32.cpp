@@ -1,0 +1,261 @@
+#include "app/window_win32.h"
+
+#include <objbase.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/app_state.h"
+#include "app/messages_win32.h"
+#include "app/paint.h"
+#include "app/palette.h"
+#include "app/theme_win32.h"
+#include "app/window_controller.h"
+#include "app/window_geometry.h"
+#include "app/window_host_win32.h"
+#include "app/window_placement_win32.h"
+#include "gfx/gfx_win32.h"
+#include "probe/probe_slot.h"
+
+namespace kestro::app {
+namespace {
+
+constexpr wchar_t kClassName[] = L"Kestro.Main";
+constexpr wchar_t kWindowTitle[] = L"Kestro";
+
+// Everything the window thread keeps for its one window. The state slot starts empty: messages
+// that arrive while the window is being created and placed take the paths for a missing state.
+struct MainWindow {
+  explicit MainWindow(HWND window) : host(window), controller(slot, host) {}
+
+  StateSlot<AppState> slot;
+  Win32WindowHost host;
+  WindowController controller;
+};
+
+// The window thread's window; set while the message loop of run_window_app runs.
+thread_local MainWindow* t_window = nullptr;
+
+UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
+
+LRESULT on_paint(MainWindow& window, HWND hwnd) {
+  // Validate in every case so that an undrawable frame does not come back at once.
+  auto state = window.slot.claim();
+  gfx::Gfx* device = window.host.gfx();
+  if (state && device != nullptr) {
+    const ClientSize client = window.host.client_size();
+    if (gfx::begin_frame(*device, palette(state->dark).background)) {
+      paint(*state, *window.host.canvas(), client, window.host.now());
+      if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
+        // A new device for the window; on failure the old one stays and the next paint retries.
+        gfx::GfxCreated fresh = gfx::create_gfx(hwnd, floor_dpi(state->dpi));
+        if (fresh.gfx) {
+          window.host.set_gfx(std::move(fresh.gfx));
+          window.host.invalidate();
+        }
+      }
+    }
+  }
+  ValidateRect(hwnd, nullptr);
+  return 0;
+}
+
+LRESULT on_size(MainWindow& window) {
+  {
+    auto state = window.slot.claim();
+    if (!state) return 0;
+    if (gfx::Gfx* device = window.host.gfx()) {
+      const ClientSize client = window.host.client_size();
+      gfx::resize(*device, client.width, client.height);
+    }
+  }
+  window.controller.on_size();  // clamps the scroll and repaints
+  return 0;
+}
+
+LRESULT on_dpi_changed(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  const UINT dpi = LOWORD(wparam);
+  if (window != nullptr) {
+    window->controller.on_dpi_changed(dpi);
+    if (auto state = window->slot.claim()) {
+      // On failure the old formats stay.
+      if (gfx::Gfx* device = window->host.gfx()) {
+        (void)gfx::rebuild_text_formats(*device, static_cast<float>(dpi) / 96.0f);
+      }
+    }
+  }
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  if (suggested != nullptr) {
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return 0;
+}
+
+LRESULT on_setting_change(MainWindow* window, HWND hwnd, UINT message, WPARAM wparam,
+                          LPARAM lparam) {
+  // Whatever changed: the app theme is re-read each time and applied only when it differs.
+  if (window != nullptr) {
+    const bool dark = is_dark_theme();
+    if (window->controller.on_theme(dark)) apply_dark_title_bar(hwnd, dark);
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT on_destroy(MainWindow* window) {
+  if (window != nullptr) {
+    // Report, toast and the drawing device go with the window.
+    std::unique_ptr<AppState> state = window->slot.take();
+    state.reset();
+    window->host.drop_gfx();
+  }
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MainWindow* window = t_window;
+  switch (message) {
+    case WM_DESTROY:
+      return on_destroy(window);
+    case WM_SIZE:
+      return window != nullptr ? on_size(*window) : 0;
+    case WM_PAINT:
+      if (window != nullptr) return on_paint(*window, hwnd);
+      ValidateRect(hwnd, nullptr);
+      return 0;
+    case WM_CLOSE:
+      save_placement(hwnd);
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // every frame paints the whole client area itself
+    case WM_SETTINGCHANGE:
+      return on_setting_change(window, hwnd, message, wparam, lparam);
+    case WM_GETMINMAXINFO: {
+      const Size32 minimum = min_track_size(GetDpiForWindow(hwnd));
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize.x = minimum.width;
+      info->ptMinTrackSize.y = minimum.height;
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (window != nullptr) {
+        const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        window->controller.on_key(static_cast<std::uint32_t>(wparam), ctrl);
+      }
+      return 0;
+    case WM_TIMER:
+      if (window == nullptr) {
+        // Only our own timers exist before the state does; stop a stray one.
+        if (wparam == kTimerToast) KillTimer(hwnd, kTimerToast);
+        if (wparam == kTimerToast || wparam == kTimerLoading) return 0;
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+      }
+      if (!window->controller.on_timer(static_cast<std::uintptr_t>(wparam))) {
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      if (window != nullptr) window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (window != nullptr) {
+        window->controller.on_left_button_up(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (window != nullptr) window->controller.on_wheel(GET_WHEEL_DELTA_WPARAM(wparam));
+      return 0;
+    case WM_MOUSELEAVE:
+      if (window != nullptr) window->controller.on_mouse_leave();
+      return 0;
+    case WM_DPICHANGED:
+      return on_dpi_changed(window, hwnd, wparam, lparam);
+    case WM_APP_PROBE_DONE:
+      // The report stays in the probe slot while the state is busy, so none is lost.
+      if (window != nullptr) window->controller.on_probe_done(probe::ProbeSlot::instance());
+      return 0;
+    // WM_APP + 2 and + 3 (update check and download results) are handled once the updater
+    // exists; until then they fall through to the default procedure.
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+bool register_window_class(HINSTANCE instance) {
+  WNDCLASSW window_class{};
+  window_class.style = 0;  // no redraw on resize: WM_SIZE repaints through the core
+  window_class.lpfnWndProc = window_procedure;
+  window_class.cbClsExtra = 0;
+  window_class.cbWndExtra = 0;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));  // no small icon of its own
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = nullptr;  // WM_ERASEBKGND erases nothing
+  window_class.lpszMenuName = nullptr;
+  window_class.lpszClassName = kClassName;
+  return RegisterClassW(&window_class) != 0;
+}
+
+void run_message_loop() {
+  MSG msg{};
+  // GetMessageW gives -1 only for invalid arguments; treating it as the end avoids a busy loop.
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+int run_window_app(HINSTANCE instance) {
+  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
+
+  (void)register_window_class(instance);  // a failure shows up as a failed creation
+  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 1080, 820, nullptr, nullptr, instance, nullptr);
+  if (hwnd == nullptr) return 0;
+
+  const bool dark = is_dark_theme();
+  apply_dark_title_bar(hwnd, dark);
+
+  int show_command = SW_SHOWNORMAL;
+  if (std::optional<int> restored = restore_stored_placement(hwnd)) {
+    show_command = *restored;
+  } else {
+    place_default_window(hwnd);
+  }
+
+  MainWindow window(hwnd);
+  const UINT dpi = window_dpi(hwnd);
+  // Without a device the window still works (keyboard, copy) but draws nothing.
+  window.host.set_gfx(gfx::create_gfx(hwnd, dpi).gfx);
+
+  auto state = std::make_unique<AppState>();
+  state->dpi = dpi;
+  state->dark = dark;
+  state->scroll = 0;
+  // From here on window messages see the state.
+  window.slot.put(std::move(state));
+  t_window = &window;
+  window.controller.start();  // loading time, probe thread, loading timer, repaint
+
+  ShowWindow(hwnd, show_command);
+
+  // The automatic update check (at most once a day) is started here once the updater exists.
+
+  run_message_loop();
+
+  // Normally WM_DESTROY has already dropped the state and the device. Release the Direct3D and
+  // Direct2D objects before the process ends in any case: ending with them alive can make the
+  // exit crash on some systems.
+  if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  window.host.drop_gfx();
+  t_window = nullptr;
+  return 0;
+}
+
+}  // namespace kestro::app
