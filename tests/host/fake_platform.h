@@ -44,6 +44,7 @@ class FakePlatform final : public probe::ProbePlatform {
   std::map<char, probe::DriveSpace> spaces;
   std::vector<probe::BatteryInfo> battery_list;
   std::optional<probe::PowerStatus> power;
+  int power_status_calls = 0;
   int runs_begun = 0;
   int runs_ended = 0;
 
@@ -73,7 +74,10 @@ class FakePlatform final : public probe::ProbePlatform {
     return found->second;
   }
   std::vector<probe::BatteryInfo> batteries() override { return battery_list; }
-  std::optional<probe::PowerStatus> power_status() override { return power; }
+  std::optional<probe::PowerStatus> power_status() override {
+    ++power_status_calls;
+    return power;
+  }
 };
 
 // Shorthand for recorded rows: {"a", std::nullopt, "  b "}.

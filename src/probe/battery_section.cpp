@@ -1,0 +1,88 @@
+#include "probe/battery_section.h"
+
+#include <algorithm>
+#include <string>
+
+#include "i18n/translate.h"
+#include "probe/format.h"
+#include "probe/sections.h"
+
+namespace kestro::probe {
+namespace {
+
+constexpr std::uint32_t kCapacityRelative = 0x40000000;  // BATTERY_CAPACITY_RELATIVE
+constexpr std::uint8_t kAcOnline = 1;
+
+Tone health_tone(double percent) {
+  if (percent >= 80.0) return Tone::Good;
+  if (percent >= 50.0) return Tone::Warning;
+  return Tone::Bad;
+}
+
+std::string watt_hours(std::uint32_t milliwatt_hours) {
+  return fixed(static_cast<double>(milliwatt_hours) / 1000.0, 1) + " Wh";
+}
+
+}  // namespace
+
+std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
+  std::vector<Row> rows;
+  for (const BatteryInfo& battery : batteries) {
+    if (!battery.name.empty()) {
+      rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), battery.name));
+    }
+    const std::uint32_t designed = battery.designed_capacity;
+    const std::uint32_t full = battery.full_charged_capacity;
+    if (designed != 0 && full != 0) {
+      const double percent =
+          std::min(static_cast<double>(full) * 100.0 / static_cast<double>(designed), 100.0);
+      rows.push_back(Row::toned_gauge(
+          std::string(translate({"배터리 건강", "Battery health"})),
+          fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(percent, 0)}),
+          health_tone(percent), static_cast<float>(percent) / 100.0f));
+      if ((battery.capabilities & kCapacityRelative) == 0) {
+        rows.push_back(Row::plain(
+            std::string(translate({"용량", "Capacity"})),
+            fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
+                          {watt_hours(full), watt_hours(designed)})));
+      }
+    }
+    if (battery.cycle_count != 0) {
+      rows.push_back(Row::plain(std::string(translate({"충전 횟수", "Charge cycles"})),
+                                decimal(battery.cycle_count)));
+    }
+  }
+  return rows;
+}
+
+std::optional<Row> now_row(const PowerStatus& status) {
+  if (status.battery_life_percent > 100) return std::nullopt;  // 255: unknown
+  const TextPair state = status.ac_line_status == kAcOnline
+                             ? TextPair{"전원 연결됨", "plugged in"}
+                             : TextPair{"배터리 사용 중", "on battery"};
+  std::string value = decimal(status.battery_life_percent) + "% \xC2\xB7 ";  // "% · "
+  value.append(translate(state));
+  return Row::plain(std::string(translate({"지금", "Now"})), std::move(value));
+}
+
+std::vector<Row> battery_rows(const std::vector<BatteryInfo>& batteries,
+                              const std::optional<PowerStatus>& status) {
+  std::vector<Row> rows = battery_record_rows(batteries);
+  if (!rows.empty() && status) {
+    if (auto now = now_row(*status)) rows.push_back(std::move(*now));
+  }
+  return rows;
+}
+
+std::vector<Row> probe_battery(ProbePlatform& platform) {
+  std::vector<Row> rows = battery_record_rows(platform.batteries());
+  // The power status is read only for a machine whose batteries produced a row.
+  if (!rows.empty()) {
+    if (const std::optional<PowerStatus> status = platform.power_status()) {
+      if (auto now = now_row(*status)) rows.push_back(std::move(*now));
+    }
+  }
+  return rows;
+}
+
+}  // namespace kestro::probe

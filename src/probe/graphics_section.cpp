@@ -1,0 +1,101 @@
+#include "probe/graphics_section.h"
+
+#include <array>
+#include <cmath>
+
+#include "i18n/translate.h"
+#include "probe/format.h"
+
+namespace kestro::probe {
+namespace {
+
+constexpr std::uint32_t kSoftwareAdapter = 2;  // DXGI_ADAPTER_FLAG_SOFTWARE
+constexpr std::array<std::string_view, 3> kControllerProperties = {"Name", "DriverVersion",
+                                                                   "DriverDate"};
+constexpr std::string_view kMiddleDot = " \xC2\xB7 ";  // " · "
+
+const wmi::WmiValue& value_at(const wmi::WmiRow& row, std::size_t index) {
+  static const wmi::WmiValue absent;
+  return index < row.size() ? row[index] : absent;
+}
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+const wmi::WmiRow* matching_controller(const wmi::WmiResult& controllers, std::string_view name) {
+  if (!controllers) return nullptr;
+  for (const wmi::WmiRow& record : *controllers) {
+    const wmi::WmiValue& wmi_name = value_at(record, 0);
+    if (same_adapter_name(wmi_name ? std::string_view(*wmi_name) : std::string_view(), name)) {
+      return &record;
+    }
+  }
+  return nullptr;
+}
+
+std::string driver_text(const wmi::WmiRow& record) {
+  const wmi::WmiValue& version = value_at(record, 1);
+  std::string text = version ? *version : std::string();
+  if (const auto date = wmi::cim_date(value_at(record, 2))) {
+    text.append(" (").append(*date).append(")");
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<GraphicsAdapter> hardware_adapters(const std::vector<GraphicsAdapter>& enumerated) {
+  std::vector<GraphicsAdapter> kept;
+  for (const GraphicsAdapter& adapter : enumerated) {
+    if ((adapter.flags & kSoftwareAdapter) != 0) continue;
+    bool seen = false;
+    for (const GraphicsAdapter& earlier : kept) seen = seen || earlier.name == adapter.name;
+    if (!seen) kept.push_back(adapter);
+  }
+  return kept;
+}
+
+std::string vram_text(std::uint64_t bytes) {
+  const double gib = static_cast<double>(bytes) / 1073741824.0;
+  const double whole = std::round(gib);  // halves away from zero
+  if (gib >= 1.0 && std::fabs(gib - whole) < 0.3) return fixed(whole, 0) + " GB";
+  return format_bytes(bytes);
+}
+
+bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name) {
+  if (wmi_name.size() != adapter_name.size()) return false;
+  for (std::size_t i = 0; i < wmi_name.size(); ++i) {
+    if (ascii_lower(wmi_name[i]) != ascii_lower(adapter_name[i])) return false;
+  }
+  return true;
+}
+
+GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
+                             const wmi::WmiResult& controllers) {
+  GraphicsOutput out;
+  const std::string graphics_label(translate({"그래픽", "Graphics"}));
+  const std::string driver_label(translate({"드라이버", "Driver"}));
+  for (const GraphicsAdapter& adapter : adapters) {
+    std::string value = adapter.name;
+    std::string summary = adapter.name;
+    if (adapter.dedicated_video_memory != 0) {
+      const std::string memory = vram_text(adapter.dedicated_video_memory);
+      value.append(kMiddleDot).append(memory);
+      summary.append(" (").append(memory).append(")");
+    }
+    out.rows.push_back(Row::plain(graphics_label, std::move(value)));
+    if (const wmi::WmiRow* record = matching_controller(controllers, adapter.name)) {
+      out.rows.push_back(Row::plain(driver_label, driver_text(*record)));
+    }
+    out.summaries.push_back(std::move(summary));
+  }
+  return out;
+}
+
+GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
+  // WMI first, then DXGI: the run's platform calls keep this order.
+  wmi::WmiResult controllers;
+  if (cimv2 != nullptr) controllers = wmi::query(*cimv2, "Win32_VideoController", kControllerProperties);
+  return graphics_rows(hardware_adapters(platform.graphics_adapters()), controllers);
+}
+
+}  // namespace kestro::probe

@@ -1,0 +1,273 @@
+#include "probe/storage_section.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "i18n/translate.h"
+
+namespace kestro::probe {
+namespace {
+
+using kestro::testing::FakePlatform;
+using kestro::testing::FakeWmiSession;
+using kestro::testing::row;
+
+constexpr std::string_view kDiskQuery =
+    "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
+    "MSFT_PhysicalDisk";
+
+// DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH
+wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi::WmiValue bus,
+                 wmi::WmiValue size, wmi::WmiValue health, wmi::WmiValue path = std::nullopt) {
+  return row({id, name, media, bus, size, health, path});
+}
+
+std::optional<std::uint64_t> n(std::uint64_t v) { return v; }
+
+TEST(DiskKind, FirstMatchingCodeDecides) {
+  struct Case {
+    std::optional<std::uint64_t> bus, media;
+    std::string_view expected;
+  };
+  const Case cases[] = {
+      {n(17), n(3), "NVMe SSD"},  // the bus wins over the media type
+      {n(17), std::nullopt, "NVMe SSD"},
+      {n(7), n(4), "SSD"},
+      {n(7), n(3), "HDD"},
+      {n(7), n(0), "USB"},
+      {n(7), std::nullopt, "USB"},
+      {n(11), n(0), ""},
+      {n(11), n(4), "SSD"},
+      {std::nullopt, std::nullopt, ""},
+      {n(18446744073709551615u), n(5), ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(disk_kind(c.bus, c.media), c.expected)
+        << c.bus.value_or(999) << "/" << c.media.value_or(999);
+  }
+}
+
+class StorageRowsTest : public ::testing::Test {
+  ScopedLanguageOverride english_{"en"};
+};
+
+TEST_F(StorageRowsTest, DiskValueAndSummaryFromRecordedTexts) {
+  struct Case {
+    wmi::WmiRow record;
+    std::string_view value, summary;
+  };
+  const Case cases[] = {
+      {disk("0", "Samsung SSD 990 PRO 2TB", "4", "17", "2000398934016", "0"),
+       "Samsung SSD 990 PRO 2TB \u00B7 NVMe SSD \u00B7 2 TB", "Samsung SSD 990 PRO 2TB (NVMe SSD, 2 TB)"},
+      {disk("1", "WD Blue", " 3 ", "11", "1000204886016", "0"),
+       "WD Blue \u00B7 HDD \u00B7 1 TB", "WD Blue (HDD, 1 TB)"},
+      {disk("2", "Disk", "0", "11", "500100000000", "0"), "Disk \u00B7 500 GB", "Disk (500 GB)"},
+      {disk("3", "Stick", "0", "7", "64000000000", "0"), "Stick \u00B7 USB \u00B7 64 GB",
+       "Stick (USB, 64 GB)"},
+      {disk("4", "Odd", "4.9", "17.9", "-1", "0"), "Odd \u00B7 NVMe SSD \u00B7 0 GB",
+       "Odd (NVMe SSD, 0 GB)"},
+      {disk("5", std::nullopt, "abc", "-1", std::nullopt, "0"), " \u00B7 0 GB", " (0 GB)"},
+      {disk("6", "Huge", "nan", "inf", "1e30", "0"), "Huge \u00B7 18446744.1 TB",
+       "Huge (18446744.1 TB)"},
+      {row({"7", "Short"}), "Short \u00B7 0 GB", "Short (0 GB)"},  // record cut short
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out = storage_rows({c.record}, {}, true);
+    ASSERT_EQ(out.rows.size(), 2u) << c.value;
+    EXPECT_EQ(out.rows[0], Row::plain("Disk", std::string(c.value)));
+    EXPECT_EQ(out.summaries, std::vector<std::string>{std::string(c.summary)});
+  }
+}
+
+TEST_F(StorageRowsTest, HealthBadge) {
+  struct Case {
+    wmi::WmiValue status;
+    std::string_view badge;
+    Tone tone;
+  };
+  const Case cases[] = {
+      {"0", "Healthy", Tone::Good},      {"1", "Warning", Tone::Warning},
+      {" 2 ", "Unhealthy", Tone::Bad},   {"2.5", "Unhealthy", Tone::Bad},
+      {"5", "Unknown", Tone::Warning},   {"-1", "Unknown", Tone::Warning},
+      {"nan", "Unknown", Tone::Warning}, {std::nullopt, "Unknown", Tone::Warning},
+      {"   ", "Unknown", Tone::Warning}, {"1e30", "Unknown", Tone::Warning},
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out = storage_rows({disk("0", "D", "4", "17", "1", c.status)}, {}, true);
+    ASSERT_EQ(out.rows.size(), 2u);
+    EXPECT_EQ(out.rows[1], Row::status("Health", std::string(c.badge), c.tone)) << c.status.value_or("(absent)");
+  }
+}
+
+TEST_F(StorageRowsTest, LifeLeftFromWear) {
+  struct Case {
+    wmi::WmiValue wear;
+    std::optional<Row> expected;  // nullopt: no Life left row
+  };
+  const Case cases[] = {
+      {"3", Row::toned_gauge("Life left", "97%", Tone::Good, 0.97f)},
+      {"0", Row::toned_gauge("Life left", "100%", Tone::Good, 1.0f)},
+      {"50", Row::toned_gauge("Life left", "50%", Tone::Good, 0.5f)},
+      {"51", Row::toned_gauge("Life left", "49%", Tone::Warning, 0.49f)},
+      {"90", Row::toned_gauge("Life left", "10%", Tone::Warning, 0.1f)},
+      {"91", Row::toned_gauge("Life left", "9%", Tone::Bad, 0.09f)},
+      {"100", Row::toned_gauge("Life left", "0%", Tone::Bad, 0.0f)},
+      {"150", Row::toned_gauge("Life left", "0%", Tone::Bad, 0.0f)},
+      {"1e30", Row::toned_gauge("Life left", "0%", Tone::Bad, 0.0f)},
+      {"-5", std::nullopt},
+      {"nan", std::nullopt},
+      {"   ", std::nullopt},
+      {std::nullopt, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out =
+        storage_rows({disk("0", "D", "4", "17", "1", "0")}, {{"0", std::nullopt, c.wear, std::nullopt}}, true);
+    if (c.expected) {
+      ASSERT_EQ(out.rows.size(), 3u) << c.wear.value_or("(absent)");
+      EXPECT_EQ(out.rows[2], *c.expected) << c.wear.value_or("(absent)");
+    } else {
+      EXPECT_EQ(out.rows.size(), 2u) << c.wear.value_or("(absent)");
+    }
+  }
+}
+
+TEST_F(StorageRowsTest, TemperatureAndPowerOnTime) {
+  struct Case {
+    wmi::WmiValue temperature, hours;
+    std::vector<Row> extra;
+  };
+  const Case cases[] = {
+      {"45.7", "12345", {Row::plain("Temperature", "45 \u00B0C"), Row::plain("Power-on time", "12345 hours")}},
+      {"0", "0", {Row::plain("Power-on time", "0 hours")}},
+      {"-3", "abc", {}},
+      {std::nullopt, " 7 ", {Row::plain("Power-on time", "7 hours")}},
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out = storage_rows({disk("0", "D", "4", "17", "1", "0")},
+                                           {{"0", c.temperature, std::nullopt, c.hours}}, true);
+    std::vector<Row> extra(out.rows.begin() + 2, out.rows.end());
+    EXPECT_EQ(extra, c.extra) << c.temperature.value_or("(absent)");
+  }
+}
+
+TEST_F(StorageRowsTest, ReliabilityMatchedByExactDeviceId) {
+  const std::vector<ReliabilityRecord> reliability = {
+      {"1", "40", std::nullopt, std::nullopt},
+      {std::nullopt, "50", std::nullopt, std::nullopt},
+      {"0", "30", std::nullopt, std::nullopt},
+      {"0", "99", std::nullopt, std::nullopt},  // a later record with the same id is ignored
+  };
+  const wmi::WmiRows disks = {disk("0", "A", "4", "17", "1", "0"), disk("0 ", "B", "4", "17", "1", "0"),
+                              disk(std::nullopt, "C", "4", "17", "1", "0"),
+                              disk("2", "D", "4", "17", "1", "0")};
+  const StorageOutput out = storage_rows(disks, reliability, false);
+  const std::vector<Row> expected = {
+      Row::plain("Disk", "A \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Temperature", "30 \u00B0C"),
+      Row::plain("Disk", "B \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Disk", "C \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Temperature", "50 \u00B0C"),
+      Row::plain("Disk", "D \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+  };
+  EXPECT_EQ(out.rows, expected);
+  EXPECT_FALSE(out.needs_admin);  // temperatures are present
+}
+
+// The whole step against a recorded storage namespace.
+class ProbeStorageTest : public StorageRowsTest {
+ protected:
+  FakeWmiSession& storage() { return platform.namespaces[std::string(kStorageNamespace)]; }
+  void record_disks(wmi::WmiResult disks) { storage().answers[std::string(kDiskQuery)] = std::move(disks); }
+  void record_counters(std::string_view disk_path, wmi::WmiResult counters) {
+    storage().answers[reliability_query(disk_path)] = std::move(counters);
+  }
+  FakePlatform platform;
+};
+
+TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
+  record_disks(wmi::WmiRows{disk("0", "A", "4", "17", "1000000000000", "0", "\\\\PC\\disk0"),
+                            disk("1", "B", "3", "11", "2000000000000", "1"),  // no __PATH
+                            disk("2", "C", "3", "11", "500000000000", "2", "\\\\PC\\disk2")});
+  record_counters("\\\\PC\\disk0", wmi::WmiRows{row({"41", "2", "100"}), row({"99", "99", "99"})});
+  record_counters("\\\\PC\\disk2", wmi::WmiRows{});  // answered, but no object
+
+  const StorageOutput out = probe_storage(platform, false);
+  EXPECT_EQ(platform.connected, std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
+  EXPECT_EQ(platform.sent,
+            (std::vector<std::string>{
+                std::string(kDiskQuery),
+                "ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = MSFT_StorageReliabilityCounter",
+                "ASSOCIATORS OF {\\\\PC\\disk2} WHERE ResultClass = MSFT_StorageReliabilityCounter"}));
+  const std::vector<Row> expected = {
+      Row::plain("Disk", "A \u00B7 NVMe SSD \u00B7 1 TB"),
+      Row::status("Health", "Healthy", Tone::Good),
+      Row::toned_gauge("Life left", "98%", Tone::Good, 0.98f),
+      Row::plain("Temperature", "41 \u00B0C"),
+      Row::plain("Power-on time", "100 hours"),
+      Row::plain("Disk", "B \u00B7 HDD \u00B7 2 TB"),
+      Row::status("Health", "Warning", Tone::Warning),
+      Row::plain("Disk", "C \u00B7 HDD \u00B7 500 GB"),
+      Row::status("Health", "Unhealthy", Tone::Bad),
+  };
+  EXPECT_EQ(out.rows, expected);
+  EXPECT_EQ(out.summaries, (std::vector<std::string>{"A (NVMe SSD, 1 TB)", "B (HDD, 2 TB)",
+                                                     "C (HDD, 500 GB)"}));
+  EXPECT_FALSE(out.needs_admin);
+}
+
+TEST_F(ProbeStorageTest, NeedsAdminFollowsCounterPresence) {
+  struct Case {
+    const char* what;
+    bool admin;
+    wmi::WmiResult counters;  // answer to the one disk's association query
+    bool needs_admin;
+    std::size_t rows;
+  };
+  const Case cases[] = {
+      {"denied", false, std::nullopt, true, 2},
+      {"only hours", false, wmi::WmiRows{row({std::nullopt, std::nullopt, "10"})}, true, 3},
+      {"unparsable wear still counts", false, wmi::WmiRows{row({std::nullopt, "abc", std::nullopt})}, false, 2},
+      {"temperature present", false, wmi::WmiRows{row({"35", std::nullopt, std::nullopt})}, false, 3},
+      {"elevated, nothing", true, std::nullopt, false, 2},
+  };
+  for (const Case& c : cases) {
+    FakePlatform fresh;
+    platform = fresh;
+    record_disks(wmi::WmiRows{disk("0", "A", "4", "17", "1", "0", "P0")});
+    record_counters("P0", c.counters);
+    const StorageOutput out = probe_storage(platform, c.admin);
+    EXPECT_EQ(out.needs_admin, c.needs_admin) << c.what;
+    EXPECT_EQ(out.rows.size(), c.rows) << c.what;
+  }
+}
+
+TEST_F(ProbeStorageTest, MissingNamespaceOrDiskListNeverAsksForAdmin) {
+  StorageOutput out = probe_storage(platform, false);  // namespace unreachable
+  EXPECT_TRUE(out.rows.empty());
+  EXPECT_TRUE(out.summaries.empty());
+  EXPECT_FALSE(out.needs_admin);
+
+  storage();  // reachable, but the disk query fails
+  out = probe_storage(platform, false);
+  EXPECT_TRUE(out.rows.empty());
+  EXPECT_FALSE(out.needs_admin);
+
+  record_disks(wmi::WmiRows{});  // no disks at all
+  out = probe_storage(platform, false);
+  EXPECT_TRUE(out.rows.empty());
+  EXPECT_FALSE(out.needs_admin);
+}
+
+TEST(StorageRowsKorean, LabelsBadgesAndHours) {
+  ScopedLanguageOverride korean("ko");
+  const StorageOutput out = storage_rows({disk("0", "D", "4", "11", "256060514304", "0")},
+                                         {{"0", "38", "1", "1234"}}, true);
+  const std::vector<Row> expected = {
+      Row::plain("디스크", "D \u00B7 SSD \u00B7 256 GB"), Row::status("건강", "좋음", Tone::Good),
+      Row::toned_gauge("남은 수명", "99%", Tone::Good, 0.99f), Row::plain("온도", "38 \u00B0C"),
+      Row::plain("사용 시간", "1234시간")};
+  EXPECT_EQ(out.rows, expected);
+}
+
+}  // namespace
+}  // namespace kestro::probe
