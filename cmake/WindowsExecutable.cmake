@@ -1,0 +1,10 @@
+# Kestro.exe: the GUI-subsystem entry linked against the Windows adapters, statically (the
+# toolchain links the C and C++ runtimes statically), so it runs without MinGW DLLs.
+add_executable(Kestro WIN32 "${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp")
+target_link_libraries(Kestro PRIVATE kestro_win32)
+set_target_properties(Kestro PROPERTIES OUTPUT_NAME "Kestro" SUFFIX ".exe")
+target_link_options(Kestro PRIVATE -static)
+kestro_warnings(Kestro)
+
+# Executable resources (icon group 1 and the application manifest) are added to this target
+# here, as a .rc source listed with target_sources(Kestro PRIVATE ...).

@@ -1,0 +1,104 @@
+// Process entry of Kestro.exe.
+//   --unregister  deletes the settings key and ends at once (no COM, no window).
+//   --report      runs one probe on this thread and writes the plain-text report to standard
+//                 output as UTF-8 with LF line ends (no window, no setting written).
+// Every path ends the process with exit code 0.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/settings_registry_win32.h"
+#include "app/text_report.h"
+#include "i18n/utf16_win32.h"
+#include "probe/platform_win32.h"
+#include "probe/sections.h"
+
+namespace {
+
+// The arguments as the standard Windows rules split them, program name included. An argument
+// that is not valid UTF-16 comes out with U+FFFD and so never equals a switch.
+std::vector<std::string> command_line_arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* split = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (split == nullptr) return arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(kestro::from_wide(split[i]));
+  LocalFree(split);
+  return arguments;
+}
+
+bool write_all(HANDLE handle, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    if (!WriteFile(handle, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+bool write_console(HANDLE console, std::string_view text) {
+  const std::wstring wide = kestro::to_wide(text);
+  std::wstring_view rest = wide;
+  while (!rest.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
+    if (!WriteConsoleW(console, rest.data(), chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    rest.remove_prefix(written);
+  }
+  return true;
+}
+
+// Redirected output (file or pipe) gets the exact UTF-8 bytes. A console gets UTF-16 through
+// the console interface, so the text reads right whatever the console's code page; a GUI
+// program has to attach to its parent's console first.
+void write_standard_output(std::string_view text) {
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (output != nullptr && output != INVALID_HANDLE_VALUE) {
+    const DWORD type = GetFileType(output);
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
+      write_all(output, text);
+      return;
+    }
+    DWORD mode = 0;
+    if (type == FILE_TYPE_CHAR && GetConsoleMode(output, &mode)) {
+      write_console(output, text);
+      return;
+    }
+  }
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  const HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (console == INVALID_HANDLE_VALUE) return;
+  write_console(console, text);
+  CloseHandle(console);
+}
+
+void print_report() {
+  kestro::probe::WindowsProbePlatform platform;  // COM in the multithreaded apartment, as the probe thread
+  const kestro::Report report = kestro::probe::run_probe(platform);
+  write_standard_output(kestro::app::plain_text_report(report));
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const std::vector<std::string> arguments = command_line_arguments();
+  if (kestro::app::has_unregister_switch(arguments)) {
+    kestro::app::RegistrySettings{}.remove_all();
+    return 0;
+  }
+  if (kestro::app::has_report_switch(arguments)) {
+    print_report();
+    return 0;
+  }
+  // The main window is started here.
+  return 0;
+}
