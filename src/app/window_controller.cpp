@@ -1,0 +1,279 @@
+#include "app/window_controller.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+#include "app/text_report.h"
+#include "app/window_texts.h"
+#include "i18n/translate.h"
+
+namespace kestro::app {
+
+namespace {
+
+const Report* report_of(const AppState& state) {
+  return state.report ? &*state.report : nullptr;
+}
+
+void scroll_to(AppState& state, WindowHost& host, float target) {
+  state.scroll = target;
+  clamp_scroll(state, host.client_size());
+  host.invalidate();
+}
+
+}  // namespace
+
+HitTarget hit_test(const AppState& state, ClientSize client, gfx::TextMeasurer* measurer,
+                   float x, float y) {
+  const float s = state.scale();
+  const Report* report = report_of(state);
+  for (const ToolbarButton& button : layout_toolbar(client, s, report, measurer)) {
+    const gfx::RectF& r = button.rect;
+    if (r.x <= x && x < r.x + r.width && r.y <= y && y < r.y + r.height) {
+      return HitTarget{button.kind, 0, 0};
+    }
+  }
+  // Rows scrolled under the toolbar are out of reach there.
+  if (y < layout_metrics(client, s).toolbar) return HitTarget{};
+
+  const CardLayout layout = layout_cards(client, s, report);
+  const float content_y = y + state.scroll;
+  for (std::size_t i = 0; i < layout.cards.size(); ++i) {
+    const auto& rows = layout.cards[i].rows;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      const gfx::RectF& r = rows[k];
+      if (r.x <= x && x < r.x + r.width && r.y <= content_y && content_y < r.y + r.height) {
+        return HitTarget::value(i, k);
+      }
+    }
+  }
+  return HitTarget{};
+}
+
+float max_scroll(const AppState& state, ClientSize client) {
+  return max_scroll(layout_cards(client, state.scale(), report_of(state)), client);
+}
+
+void clamp_scroll(AppState& state, ClientSize client) {
+  // Written so that a NaN offset ends up at 0 rather than staying NaN.
+  const float top = std::max(state.scroll, 0.0f);
+  state.scroll = std::min(top >= 0.0f ? top : 0.0f, max_scroll(state, client));
+}
+
+void start_probe(AppState& state, WindowHost& host) {
+  state.loading_since = host.now();
+  host.start_probe_worker();
+  host.set_timer(kTimerLoading, kTimerLoadingPeriodMs);
+  host.invalidate();
+}
+
+void refresh(AppState& state, WindowHost& host) {
+  if (state.loading_since) return;
+  state.report.reset();  // the loading screen shows at once
+  start_probe(state, host);
+}
+
+void on_probe_done(AppState& state, WindowHost& host, std::optional<Report> report) {
+  if (!report) return;  // the probe posted without a result: keep loading
+  state.report = std::move(report);
+  state.loading_since.reset();
+  host.kill_timer(kTimerLoading);
+  clamp_scroll(state, host.client_size());
+  host.invalidate();
+}
+
+void on_size(AppState& state, WindowHost& host) {
+  clamp_scroll(state, host.client_size());
+  host.invalidate();
+}
+
+void on_mouse_move(AppState& state, WindowHost& host, int x, int y) {
+  if (!state.mouse_tracked) {
+    host.track_mouse_leave();
+    state.mouse_tracked = true;  // also when the request failed: no retry on every move
+  }
+  const HitTarget hit = hit_test(state, host.client_size(), host.measurer(),
+                                 static_cast<float>(x), static_cast<float>(y));
+  if (hit != state.hover) {
+    state.hover = hit;
+    host.invalidate();
+  }
+}
+
+void on_mouse_leave(AppState& state, WindowHost& host) {
+  state.mouse_tracked = false;
+  if (state.hover.kind != HitKind::None) {
+    state.hover = HitTarget{};
+    host.invalidate();
+  }
+}
+
+void on_wheel(AppState& state, WindowHost& host, int delta) {
+  // Fractional notches (precision touchpads) scroll proportionally.
+  const float notches = static_cast<float>(delta) / 120.0f;
+  scroll_to(state, host, state.scroll - notches * 120.0f * state.scale());
+}
+
+void on_key(AppState& state, WindowHost& host, std::uint32_t virtual_key, bool ctrl_down) {
+  const float page = 0.8f * static_cast<float>(std::max(host.client_size().height, 0));
+  const float line = 60.0f * state.scale();
+  switch (virtual_key) {
+    case kVkPrior: scroll_to(state, host, state.scroll - page); break;
+    case kVkNext: scroll_to(state, host, state.scroll + page); break;
+    case kVkEnd: scroll_to(state, host, state.scroll + 1'000'000'000.0f); break;
+    case kVkHome: scroll_to(state, host, state.scroll - 1'000'000'000.0f); break;
+    case kVkUp: scroll_to(state, host, state.scroll - line); break;
+    case kVkDown: scroll_to(state, host, state.scroll + line); break;
+    case kVkC:
+      if (ctrl_down) copy_all(state, host);
+      break;
+    case kVkF5: refresh(state, host); break;
+    default: break;
+  }
+}
+
+void on_toast_timer(AppState& state, WindowHost& host) {
+  if (!state.toast) return;
+  // At least 2.4 s old; the timer fires after 2.5 s, so the margin covers early ticks.
+  if (host.now() - state.toast_shown_at >= std::chrono::milliseconds(2400)) {
+    state.toast.reset();
+    host.invalidate();
+  }
+}
+
+void on_loading_timer(AppState&, WindowHost& host) { host.invalidate(); }
+
+bool on_theme(AppState& state, WindowHost& host, bool dark) {
+  if (state.dark == dark) return false;
+  state.dark = dark;
+  host.invalidate();
+  return true;
+}
+
+void show_toast(AppState& state, WindowHost& host, std::string text) {
+  state.toast = std::move(text);
+  state.toast_shown_at = host.now();
+  host.set_timer(kTimerToast, kTimerToastPeriodMs);
+  host.invalidate();
+}
+
+void copy_all(AppState& state, WindowHost& host) {
+  if (!state.report) return;
+  if (host.set_clipboard_text(to_crlf(plain_text_report(*state.report)))) {
+    show_toast(state, host, std::string(translate(texts::kCopiedAll)));
+  }
+}
+
+void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::uint64_t row) {
+  if (!state.report) return;
+  const auto& sections = state.report->sections;
+  if (section >= sections.size() || row >= sections[section].rows.size()) return;
+  std::string line = value_line(sections[section].rows[row]);
+  if (!host.set_clipboard_text(to_crlf(line))) return;
+  std::string toast(translate(texts::kCopied));
+  toast += ' ';
+  toast += line;
+  show_toast(state, host, std::move(toast));
+}
+
+ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
+  return ClickAction{hit_test(state, host.client_size(), host.measurer(),
+                              static_cast<float>(x), static_cast<float>(y)),
+                     x, y};
+}
+
+// ---- WindowController ---------------------------------------------------------------------
+
+void WindowController::start() {
+  if (auto state = slot_.claim()) start_probe(*state, host_);
+}
+
+void WindowController::on_size() {
+  if (auto state = slot_.claim()) app::on_size(*state, host_);
+}
+
+void WindowController::on_mouse_move(int x, int y) {
+  if (auto state = slot_.claim()) app::on_mouse_move(*state, host_, x, y);
+}
+
+void WindowController::on_mouse_leave() {
+  if (auto state = slot_.claim()) app::on_mouse_leave(*state, host_);
+}
+
+void WindowController::on_left_button_up(int x, int y) {
+  ClickAction action;
+  {
+    auto state = slot_.claim();
+    if (!state) return;
+    action = app::on_left_button_up(*state, host_, x, y);
+  }  // released: the action claims the state itself or runs a modal loop
+  run_click_action(action);
+}
+
+void WindowController::run_click_action(const ClickAction& action) {
+  switch (action.target.kind) {
+    case HitKind::CopyAll: copy_all(); break;
+    case HitKind::ViewAsAdmin: host_.relaunch_elevated(); break;
+    case HitKind::Refresh: refresh(); break;
+    case HitKind::Menu: host_.show_context_menu(action.x, action.y); break;
+    case HitKind::Value: copy_value(action.target.section, action.target.row); break;
+    case HitKind::None: break;
+  }
+}
+
+void WindowController::on_wheel(int delta) {
+  if (auto state = slot_.claim()) app::on_wheel(*state, host_, delta);
+}
+
+void WindowController::on_key(std::uint32_t virtual_key, bool ctrl_down) {
+  if (auto state = slot_.claim()) app::on_key(*state, host_, virtual_key, ctrl_down);
+}
+
+bool WindowController::on_timer(std::uintptr_t id) {
+  if (id == kTimerToast) {
+    // One-shot: killed before anything else, so a busy state leaves the toast in place
+    // until the next toast restarts the timer.
+    host_.kill_timer(kTimerToast);
+    if (auto state = slot_.claim()) on_toast_timer(*state, host_);
+    return true;
+  }
+  if (id == kTimerLoading) {
+    if (auto state = slot_.claim()) on_loading_timer(*state, host_);
+    return true;
+  }
+  return false;
+}
+
+bool WindowController::on_theme(bool dark) {
+  auto state = slot_.claim();
+  return state && app::on_theme(*state, host_, dark);
+}
+
+void WindowController::on_dpi_changed(std::uint32_t dpi) {
+  if (auto state = slot_.claim()) state->dpi = dpi;
+}
+
+void WindowController::on_probe_done(probe::ProbeSlot& probes) {
+  auto state = slot_.claim();
+  if (!state) return;  // the report stays in the probe slot
+  app::on_probe_done(*state, host_, probes.take());
+}
+
+void WindowController::refresh() {
+  if (auto state = slot_.claim()) app::refresh(*state, host_);
+}
+
+void WindowController::copy_all() {
+  if (auto state = slot_.claim()) app::copy_all(*state, host_);
+}
+
+void WindowController::copy_value(std::uint64_t section, std::uint64_t row) {
+  if (auto state = slot_.claim()) app::copy_value(*state, host_, section, row);
+}
+
+void WindowController::show_toast(std::string text) {
+  if (auto state = slot_.claim()) app::show_toast(*state, host_, std::move(text));
+}
+
+}  // namespace kestro::app
