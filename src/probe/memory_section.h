@@ -1,0 +1,36 @@
+#pragma once
+// The Memory card: installed and usable memory, slots, and one row per module.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "probe/report.h"
+#include "wmi/wmi.h"
+
+namespace kestro::probe {
+
+struct MemoryOutput {
+  std::vector<Row> rows;
+  std::string summary;  // the "Installed" text, repeated by the Summary card
+};
+
+// "DDR4" for SMBIOS memory type 26 and so on; nullopt for codes without a name.
+std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code);
+
+// Maker and part number as one text without placeholder words ("Unknown", "None", ...).
+std::string module_description(const wmi::WmiValue& manufacturer,
+                               const wmi::WmiValue& part_number);
+
+// `modules` holds Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber,
+// DeviceLocator, SMBIOSMemoryType per module; `arrays` holds MemoryDevices per memory array;
+// `usable` is the usable memory in bytes. Failed queries count as no rows.
+MemoryOutput memory_section(const wmi::WmiResult& modules, const wmi::WmiResult& arrays,
+                            std::uint64_t usable);
+
+// Runs both queries on `cimv2` (null: no rows).
+MemoryOutput probe_memory(wmi::WmiSession* cimv2, std::uint64_t usable);
+
+}  // namespace kestro::probe

@@ -1,0 +1,115 @@
+#include "probe/system_section.h"
+
+#include <array>
+#include <string_view>
+
+#include "i18n/translate.h"
+#include "probe/format.h"
+#include "probe/text_case.h"
+
+namespace kestro::probe {
+namespace {
+
+constexpr std::array<std::string_view, 4> kComputerProperties = {
+    "Manufacturer", "Model", "TotalPhysicalMemory", "PCSystemType"};
+constexpr std::array<std::string_view, 2> kBoardProperties = {"Manufacturer", "Product"};
+constexpr std::array<std::string_view, 3> kBiosProperties = {
+    "SMBIOSBIOSVersion", "ReleaseDate", "Manufacturer"};
+
+const wmi::WmiRow* first_row(const wmi::WmiResult& result) {
+  if (!result || result->empty()) return nullptr;
+  return &result->front();
+}
+
+// Position `index` of `row`, absent when the row is shorter than the request.
+const wmi::WmiValue& at(const wmi::WmiRow& row, std::size_t index) {
+  static const wmi::WmiValue kAbsent;
+  return index < row.size() ? row[index] : kAbsent;
+}
+
+std::string text_or_empty(const wmi::WmiValue& value) { return value.value_or(std::string()); }
+
+wmi::WmiResult run(wmi::WmiSession* session, std::string_view class_name,
+                   wmi::PropertyList properties) {
+  if (!session) return std::nullopt;
+  return wmi::query(*session, class_name, properties);
+}
+
+}  // namespace
+
+SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
+                         const wmi::WmiResult& bios) {
+  SystemFacts facts;
+  if (const wmi::WmiRow* row = first_row(computer)) {
+    facts.manufacturer = text_or_empty(at(*row, 0));
+    facts.model = text_or_empty(at(*row, 1));
+    facts.usable_memory = parse_number(at(*row, 2)).value_or(0);
+  }
+  if (const wmi::WmiRow* row = first_row(board)) {
+    const std::string joined = text_or_empty(at(*row, 0)) + " " + text_or_empty(at(*row, 1));
+    facts.board = std::string(trim(joined));
+  }
+  if (const wmi::WmiRow* row = first_row(bios)) {
+    facts.bios = BiosData{at(*row, 0), at(*row, 1)};
+  }
+  return facts;
+}
+
+SystemFacts read_system_facts(wmi::WmiSession* cimv2) {
+  const wmi::WmiResult computer = run(cimv2, "Win32_ComputerSystem", kComputerProperties);
+  const wmi::WmiResult board = run(cimv2, "Win32_BaseBoard", kBoardProperties);
+  const wmi::WmiResult bios = run(cimv2, "Win32_BIOS", kBiosProperties);
+  return system_facts(computer, board, bios);
+}
+
+std::string report_title(const SystemFacts& facts) {
+  const std::string& maker = facts.manufacturer;
+  const std::string& model = facts.model;
+  const bool real_maker = !is_placeholder(maker);
+  const bool real_model = !is_placeholder(model);
+  if (real_maker && real_model) {
+    // Many firmwares repeat the maker inside the model ("Acme Z15"); then the model alone.
+    if (lower_case(model).find(lower_case(maker)) != std::string::npos) return model;
+    return maker + " " + model;
+  }
+  if (!facts.board.empty()) return facts.board;
+  if (real_model) return model;
+  return std::string(translate({"이 PC", "This PC"}));
+}
+
+std::vector<Row> system_rows(const SystemFacts& facts) {
+  std::vector<Row> rows;
+  const bool real_maker = !is_placeholder(facts.manufacturer);
+  if (real_maker) {
+    rows.push_back(Row::plain(std::string(translate({"제조사", "Manufacturer"})),
+                              facts.manufacturer));
+  }
+  if (real_maker && !is_placeholder(facts.model)) {
+    rows.push_back(Row::plain(std::string(translate({"모델", "Model"})), facts.model));
+  }
+  if (!facts.board.empty()) {
+    rows.push_back(Row::plain(std::string(translate({"메인보드", "Motherboard"})), facts.board));
+  }
+  if (facts.bios) {
+    std::string value = text_or_empty(facts.bios->version);
+    if (const auto date = wmi::cim_date(facts.bios->release_date)) {
+      value += fill_template(" ({0})", {*date});
+    }
+    rows.push_back(Row::plain("BIOS", std::move(value)));
+  }
+  return rows;
+}
+
+std::string uptime_text(std::uint64_t milliseconds) {
+  const std::uint64_t days = milliseconds / 86400000;
+  const std::uint64_t hours = (milliseconds / 3600000) % 24;
+  const std::uint64_t minutes = (milliseconds / 60000) % 60;
+  return fill_template(translate({"{0}일 {1}시간 {2}분", "{0} d {1} h {2} min"}),
+                       {decimal(days), decimal(hours), decimal(minutes)});
+}
+
+Row uptime_row(std::uint64_t milliseconds) {
+  return Row::plain(std::string(translate({"켜진 지", "Up for"})), uptime_text(milliseconds));
+}
+
+}  // namespace kestro::probe

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include "host/fake_platform.h"
+#include "i18n/translate.h"
+#include "probe/sections.h"
+
+namespace kestro::probe {
+namespace {
+
+using testing::FakePlatform;
+using testing::FakeWmiSession;
+using testing::row;
+using wmi::WmiRows;
+
+constexpr const char* kComputer =
+    "SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM Win32_ComputerSystem";
+constexpr const char* kBoard = "SELECT Manufacturer, Product FROM Win32_BaseBoard";
+constexpr const char* kBios =
+    "SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS";
+constexpr const char* kOs =
+    "SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
+    "Win32_OperatingSystem";
+constexpr const char* kLicensing =
+    "SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
+    "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
+constexpr const char* kProcessor =
+    "SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, L3CacheSize FROM "
+    "Win32_Processor";
+constexpr const char* kMemory =
+    "SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, DeviceLocator, "
+    "SMBIOSMemoryType FROM Win32_PhysicalMemory";
+constexpr const char* kMemoryArray = "SELECT MemoryDevices FROM Win32_PhysicalMemoryArray";
+constexpr const char* kDisks =
+    "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
+    "MSFT_PhysicalDisk";
+
+// A machine on which every source answers.
+FakePlatform full_machine() {
+  FakePlatform platform;
+  FakeWmiSession cimv2;
+  cimv2.answers[kComputer] = WmiRows{row({"Acme", "Z15", "17054318592", "2"})};
+  cimv2.answers[kBoard] = WmiRows{row({"Acme Boards", "B450"})};
+  cimv2.answers[kBios] = WmiRows{row({"1.21.0", "20230412000000.000000+000", "Acme"})};
+  cimv2.answers[kOs] = WmiRows{row({"Microsoft Windows 11 Home", "10.0.26100", "26100",
+                                    "64-bit", "20241102093012.000000+540"})};
+  cimv2.answers[kLicensing] = WmiRows{row({"1"})};
+  cimv2.answers[kProcessor] = WmiRows{row({"Acme  R7", "8", "16", "3801", "32768"})};
+  cimv2.answers[kMemory] = WmiRows{
+      row({"8589934592", "3200", "3200", "Acme", "AC8G", "A0", "26"}),
+      row({"8589934592", "3200", "3200", "Acme", "AC8G", "B0", "26"})};
+  cimv2.answers[kMemoryArray] = WmiRows{row({"4"})};
+  platform.namespaces.emplace("ROOT\\CIMV2", cimv2);
+
+  FakeWmiSession storage;
+  storage.answers[kDisks] =
+      WmiRows{row({"0", "Disk One", "4", "17", "1000204886016", "0", std::nullopt}),
+              row({"1", "Disk Two", "3", "11", "2000398934016", "0", std::nullopt})};
+  platform.namespaces.emplace("ROOT\\Microsoft\\Windows\\Storage", storage);
+
+  platform.version = VersionValues{"24H2", 2605};
+  platform.uptime_ms = 90061000;
+  platform.adapters = {GraphicsAdapter{"Acme GPU A", 0, 0}, GraphicsAdapter{"Acme GPU B", 0, 0}};
+  platform.displays = DisplayConfig{{DisplayPath{0, 60, 1, "Screen"}}, {DisplayMode{1, 1920, 1080}}};
+  platform.drive_mask = 1u << 2;  // C:
+  platform.fixed['C'] = true;
+  platform.spaces['C'] = DriveSpace{1000000000000, 500000000000};
+  platform.battery_list = {BatteryInfo{"Cell", 1, 50000, 45000, 100}};
+  platform.power = PowerStatus{1, 80};
+  return platform;
+}
+
+std::vector<SectionKind> kinds(const Report& report) {
+  std::vector<SectionKind> out;
+  for (const Section& s : report.sections) out.push_back(s.kind);
+  return out;
+}
+
+const Section* find(const Report& report, SectionKind kind) {
+  for (const Section& s : report.sections) {
+    if (s.kind == kind) return &s;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> labels(const Section& section) {
+  std::vector<std::string> out;
+  for (const Row& r : section.rows) out.push_back(r.label);
+  return out;
+}
+
+TEST(RunProbe, FullMachineInFixedOrder) {
+  ScopedLanguageOverride en("en");
+  FakePlatform platform = full_machine();
+  const Report report = run_probe(platform);
+
+  EXPECT_EQ(report.title, "Acme Z15");
+  EXPECT_EQ(report.subtitle, "Windows 11 Home 24H2");
+  EXPECT_EQ(kinds(report),
+            (std::vector<SectionKind>{SectionKind::Summary, SectionKind::Processor,
+                                      SectionKind::Memory, SectionKind::Graphics,
+                                      SectionKind::Storage, SectionKind::Displays,
+                                      SectionKind::Battery, SectionKind::Windows,
+                                      SectionKind::System}));
+  EXPECT_EQ(report.sections[0].title, "Summary");
+  EXPECT_EQ(report.sections.back().title, "System");
+
+  const Section& summary = report.sections[0];
+  ASSERT_EQ(labels(summary),
+            (std::vector<std::string>{"CPU", "Memory", "Graphics", "Storage", "Windows"}));
+  EXPECT_EQ(summary.rows[0].value, "Acme R7");
+  EXPECT_EQ(summary.rows[1].value, "16 GB DDR4 3200 MT/s");
+  EXPECT_EQ(summary.rows[2].value, "Acme GPU A, Acme GPU B");
+  EXPECT_EQ(summary.rows[3].value, "Disk One (NVMe SSD, 1 TB), Disk Two (HDD, 2 TB)");
+  EXPECT_EQ(summary.rows[4].value, "Windows 11 Home 24H2");
+
+  // Drive rows follow the disk rows in the same card.
+  const Section* storage = find(report, SectionKind::Storage);
+  ASSERT_NE(storage, nullptr);
+  EXPECT_EQ(storage->rows.front().label, "Disk");
+  EXPECT_TRUE(storage->rows.back().gauge.has_value());
+
+  const Section* system = find(report, SectionKind::System);
+  ASSERT_NE(system, nullptr);
+  EXPECT_EQ(labels(*system), (std::vector<std::string>{"Manufacturer", "Model", "Motherboard",
+                                                        "BIOS", "Up for"}));
+  EXPECT_EQ(system->rows.back().value, "1 d 1 h 1 min");
+
+  // Every section has rows; one CIMV2 session and one storage session, each opened once.
+  for (const Section& s : report.sections) EXPECT_FALSE(s.rows.empty());
+  EXPECT_EQ(platform.connected, (std::vector<std::string>{"ROOT\\CIMV2",
+                                                          "ROOT\\Microsoft\\Windows\\Storage"}));
+  EXPECT_EQ(platform.runs_begun, 1);
+  EXPECT_EQ(platform.runs_ended, 1);
+  // The CIMV2 queries go out in the order of the run.
+  const std::vector<std::string> cimv2_order = {kComputer, kBoard, kBios, kOs, kLicensing,
+                                                kProcessor, kMemory, kMemoryArray};
+  ASSERT_GE(platform.sent.size(), cimv2_order.size());
+  EXPECT_EQ(std::vector<std::string>(platform.sent.begin(),
+                                     platform.sent.begin() + cimv2_order.size()),
+            cimv2_order);
+}
+
+TEST(RunProbe, WithoutWmi) {
+  ScopedLanguageOverride en("en");
+  FakePlatform platform;  // nothing connects, nothing else answers
+  platform.uptime_ms = 3 * 3600000 + 5 * 60000;
+  const Report report = run_probe(platform);
+  EXPECT_EQ(report.title, "This PC");
+  EXPECT_EQ(report.subtitle, "");
+  EXPECT_FALSE(report.needs_admin);
+  EXPECT_EQ(kinds(report), (std::vector<SectionKind>{SectionKind::Summary, SectionKind::Memory,
+                                                     SectionKind::System}));
+  EXPECT_EQ(report.sections[0].rows, std::vector<Row>{Row::plain("Memory", "0 B")});
+  EXPECT_EQ(report.sections[1].rows, std::vector<Row>{Row::plain("Installed", "0 B")});
+  EXPECT_EQ(report.sections[2].rows, std::vector<Row>{Row::plain("Up for", "0 d 3 h 5 min")});
+  EXPECT_TRUE(platform.sent.empty());
+  EXPECT_EQ(platform.runs_ended, 1);
+}
+
+TEST(RunProbe, KoreanHeadingsAndTitle) {
+  ScopedLanguageOverride ko("ko");
+  FakePlatform platform;
+  const Report report = run_probe(platform);
+  EXPECT_EQ(report.title, "이 PC");
+  ASSERT_EQ(report.sections.size(), 3u);
+  EXPECT_EQ(report.sections[0].title, "요약");
+  EXPECT_EQ(report.sections[0].rows[0].label, "메모리");
+  EXPECT_EQ(report.sections[2].title, "시스템");
+}
+
+// Each failing query takes away only the rows that depend on it.
+TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
+  ScopedLanguageOverride en("en");
+  struct Case {
+    const char* query;
+    SectionKind lost;
+  };
+  for (const Case c : {Case{kProcessor, SectionKind::Processor},
+                       Case{kOs, SectionKind::Windows}}) {
+    FakePlatform platform = full_machine();
+    if (c.query == kOs) {  // the Windows card keeps its Activation row; drop that source too
+      platform.namespaces.at("ROOT\\CIMV2").answers.erase(kLicensing);
+    }
+    platform.namespaces.at("ROOT\\CIMV2").answers.erase(c.query);
+    const Report report = run_probe(platform);
+    EXPECT_EQ(find(report, c.lost), nullptr) << c.query;
+    EXPECT_EQ(report.sections.size(), 8u) << c.query;
+    EXPECT_NE(find(report, SectionKind::Memory), nullptr);
+  }
+
+  {
+    FakePlatform platform = full_machine();
+    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kProcessor);
+    const Report report = run_probe(platform);
+    EXPECT_EQ(labels(report.sections[0]),
+              (std::vector<std::string>{"Memory", "Graphics", "Storage", "Windows"}));
+  }
+  {
+    FakePlatform platform = full_machine();
+    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kOs);
+    const Report report = run_probe(platform);
+    EXPECT_EQ(report.subtitle, "");
+    EXPECT_EQ(labels(report.sections[0]),
+              (std::vector<std::string>{"CPU", "Memory", "Graphics", "Storage"}));
+    const Section* windows = find(report, SectionKind::Windows);
+    ASSERT_NE(windows, nullptr);
+    EXPECT_EQ(labels(*windows), std::vector<std::string>{"Activation"});
+  }
+  {
+    FakePlatform platform = full_machine();
+    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kComputer);
+    const Report report = run_probe(platform);
+    EXPECT_EQ(report.title, "Acme Boards B450");
+    const Section* system = find(report, SectionKind::System);
+    ASSERT_NE(system, nullptr);
+    EXPECT_EQ(labels(*system), (std::vector<std::string>{"Motherboard", "BIOS", "Up for"}));
+    // The usable figure is gone, the modules still give the memory text.
+    EXPECT_EQ(report.sections[0].rows[1].value, "16 GB DDR4 3200 MT/s");
+  }
+  {
+    FakePlatform platform = full_machine();
+    platform.namespaces.erase("ROOT\\Microsoft\\Windows\\Storage");
+    const Report report = run_probe(platform);
+    EXPECT_EQ(labels(report.sections[0]),
+              (std::vector<std::string>{"CPU", "Memory", "Graphics", "Windows"}));
+    const Section* storage = find(report, SectionKind::Storage);
+    ASSERT_NE(storage, nullptr);  // the drive row remains
+    EXPECT_EQ(storage->rows.size(), 1u);
+  }
+}
+
+TEST(RunProbe, ProcessorWithoutNameKeepsAnEmptyCpuRow) {
+  ScopedLanguageOverride en("en");
+  FakePlatform platform = full_machine();
+  platform.namespaces.at("ROOT\\CIMV2").answers[kProcessor] =
+      WmiRows{row({std::nullopt, "4", "4"})};
+  const Report report = run_probe(platform);
+  ASSERT_FALSE(report.sections[0].rows.empty());
+  EXPECT_EQ(report.sections[0].rows[0], Row::plain("CPU", ""));
+}
+
+// Recorded answers with every odd form a provider might send: nothing crashes, every
+// section that comes out has rows, and the texts stay sensible.
+TEST(RunProbe, OddRecordedInputs) {
+  ScopedLanguageOverride en("en");
+  const std::vector<wmi::WmiValue> odd = {std::nullopt, "", "   ", "-5",  "1e30",
+                                          "nan",        "inf", "abc", "2O23", "\xFF\xFE"};
+  for (const wmi::WmiValue& v : odd) {
+    FakePlatform platform;
+    FakeWmiSession cimv2;
+    cimv2.answers[kComputer] = WmiRows{row({v, v, v, v})};
+    cimv2.answers[kBoard] = WmiRows{row({v, v})};
+    cimv2.answers[kBios] = WmiRows{row({v, v, v})};
+    cimv2.answers[kOs] = WmiRows{row({v, v, v, v, v})};
+    cimv2.answers[kLicensing] = WmiRows{row({v}), row({v})};
+    cimv2.answers[kProcessor] = WmiRows{row({v, v, v, v, v}), row({})};
+    cimv2.answers[kMemory] = WmiRows{row({v, v, v, v, v, v, v}), row({v, v, v, v, v, v, v}),
+                                     row({v, v, v, v, v, std::nullopt, v})};
+    cimv2.answers[kMemoryArray] = WmiRows{row({v}), row({v})};
+    platform.namespaces.emplace("ROOT\\CIMV2", cimv2);
+    platform.uptime_ms = 18446744073709551615u;
+    const Report report = run_probe(platform);
+    const std::string what = v.value_or("<absent>");
+    EXPECT_FALSE(report.title.empty()) << what;
+    ASSERT_FALSE(report.sections.empty()) << what;
+    EXPECT_EQ(report.sections[0].kind, SectionKind::Summary) << what;
+    for (const Section& s : report.sections) EXPECT_FALSE(s.rows.empty()) << what;
+    const Section* memory = find(report, SectionKind::Memory);
+    ASSERT_NE(memory, nullptr) << what;
+    // Three modules, one without a locator: numbered labels.
+    EXPECT_EQ(memory->rows.back().label, "Module 3") << what;
+  }
+}
+
+}  // namespace
+}  // namespace kestro::probe

@@ -1,0 +1,163 @@
+#include "probe/system_section.h"
+
+#include <gtest/gtest.h>
+
+#include "host/fake_platform.h"
+#include "i18n/translate.h"
+#include "probe/text_case.h"
+
+namespace kestro::probe {
+namespace {
+
+using testing::row;
+using wmi::WmiResult;
+using wmi::WmiRows;
+
+struct TitleCase {
+  std::string maker;
+  std::string model;
+  std::string board;
+  std::string title;
+  std::vector<std::string> labels;  // System rows without BIOS and uptime
+};
+
+TEST(SystemTitle, FollowsMakerModelBoardFallbacks) {
+  ScopedLanguageOverride en("en");
+  const std::vector<TitleCase> cases = {
+      {"Acme", "Z15", "", "Acme Z15", {"Manufacturer", "Model"}},
+      {"ACME", "Acme Z15", "", "Acme Z15", {"Manufacturer", "Model"}},
+      {"System manufacturer", "System Product Name", "Acme Boards B450", "Acme Boards B450",
+       {"Motherboard"}},
+      {"To Be Filled By O.E.M.", "B550M", "", "B550M", {}},
+      {"", "", "", "This PC", {}},
+      // A real maker with a placeholder model: the board names the machine.
+      {"Acme", "Default string", "Acme Boards X1", "Acme Boards X1",
+       {"Manufacturer", "Motherboard"}},
+      {"Acme", "Default string", "", "This PC", {"Manufacturer"}},
+      // Non-ASCII makers are compared lower-cased too.
+      {"ÉCLAIR", "Éclair Book 3", "", "Éclair Book 3", {"Manufacturer", "Model"}},
+      {"ΣΟΦΟΣ", "Σοφος 7", "", "Σοφος 7", {"Manufacturer", "Model"}},  // final sigma
+      {"ΑΛΦΑ", "Άλφα Z1", "", "ΑΛΦΑ Άλφα Z1", {"Manufacturer", "Model"}},  // accents count
+      {"ТЕХНО", "Техно Т1", "", "Техно Т1", {"Manufacturer", "Model"}},
+  };
+  for (const TitleCase& c : cases) {
+    SystemFacts facts;
+    facts.manufacturer = c.maker;
+    facts.model = c.model;
+    facts.board = c.board;
+    EXPECT_EQ(report_title(facts), c.title) << c.maker << " / " << c.model;
+    std::vector<std::string> labels;
+    for (const Row& r : system_rows(facts)) labels.push_back(r.label);
+    EXPECT_EQ(labels, c.labels) << c.maker << " / " << c.model;
+  }
+}
+
+TEST(SystemTitle, KoreanFallbackTitle) {
+  ScopedLanguageOverride ko("ko");
+  EXPECT_EQ(report_title(SystemFacts{}), "이 PC");
+}
+
+TEST(LowerCase, CoversTheWrittenOutScripts) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"ACME z15", "acme z15"},
+      {"ÀÉÎÕÜ×Þ", "àéîõü×þ"},
+      {"ŁÓDŹ ŸĲ", "łódź ÿĳ"},
+      {"İ", "i\u0307"},
+      {"ΟΔΟΣ ΣΑ", "οδος σα"},  // final sigma only at the end of a word
+      {"МОСКВА Ё", "москва ё"},
+      {"ＡＢＣ", "ａｂｃ"},
+      {"한국 ÄB", "한국 äb"},
+      {std::string("A\xFF" "B", 3), std::string("a\xFF" "b", 3)},  // stray byte passes through
+  };
+  for (const auto& [input, expected] : cases) EXPECT_EQ(lower_case(input), expected) << input;
+}
+
+TEST(SystemFacts, TakeTheFirstRowOfEachQuery) {
+  const WmiResult computer = WmiRows{row({"Acme", "Z15", "17054318592", "2"}),
+                                     row({"Other", "Row", "1", "1"})};
+  const WmiResult board = WmiRows{row({"Acme Boards", std::nullopt})};
+  const WmiResult bios = WmiRows{row({"1.21.0", "20230412000000.000000+000", "Acme"})};
+  const SystemFacts facts = system_facts(computer, board, bios);
+  EXPECT_EQ(facts.manufacturer, "Acme");
+  EXPECT_EQ(facts.model, "Z15");
+  EXPECT_EQ(facts.usable_memory, 17054318592u);
+  EXPECT_EQ(facts.board, "Acme Boards");  // the missing product leaves no trailing space
+  ASSERT_TRUE(facts.bios);
+
+  const SystemFacts none = system_facts(std::nullopt, WmiRows{}, std::nullopt);
+  EXPECT_EQ(none.manufacturer, "");
+  EXPECT_EQ(none.usable_memory, 0u);
+  EXPECT_EQ(none.board, "");
+  EXPECT_FALSE(none.bios);
+
+  // Odd recorded memory figures count as 0.
+  for (const char* odd : {"-5", "nan", "lots", "  "}) {
+    EXPECT_EQ(system_facts(WmiRows{row({"A", "B", odd})}, {}, {}).usable_memory, 0u) << odd;
+  }
+}
+
+TEST(SystemRows, BiosValueForms) {
+  struct Case {
+    wmi::WmiValue version;
+    wmi::WmiValue date;
+    std::string value;
+  };
+  const std::vector<Case> cases = {
+      {"1.21.0", "20230412000000.000000+000", "1.21.0 (2023-04-12)"},
+      {std::nullopt, "20230412", " (2023-04-12)"},
+      {"1.21.0", std::nullopt, "1.21.0"},
+      {"1.21.0", "2023-04-12", "1.21.0"},
+      {std::nullopt, std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    SystemFacts facts;
+    facts.manufacturer = "Acme";
+    facts.bios = BiosData{c.version, c.date};
+    const std::vector<Row> rows = system_rows(facts);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().label, "BIOS");
+    EXPECT_EQ(rows.back().value, c.value);
+  }
+}
+
+TEST(SystemRows, ReadsThroughTheSession) {
+  ScopedLanguageOverride en("en");
+  testing::FakeWmiSession session;
+  session.answers["SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM "
+                  "Win32_ComputerSystem"] = WmiRows{row({"Acme", "Acme Z15", "1024"})};
+  session.answers["SELECT Manufacturer, Product FROM Win32_BaseBoard"] =
+      WmiRows{row({"Acme Boards", "B450"})};
+  session.answers["SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS"] =
+      WmiRows{row({"F12", "20200101000000.000000+000", "Acme"})};
+  const SystemFacts facts = read_system_facts(&session);
+  EXPECT_EQ(report_title(facts), "Acme Z15");
+  const std::vector<Row> expected = {Row::plain("Manufacturer", "Acme"),
+                                     Row::plain("Model", "Acme Z15"),
+                                     Row::plain("Motherboard", "Acme Boards B450"),
+                                     Row::plain("BIOS", "F12 (2020-01-01)")};
+  EXPECT_EQ(system_rows(facts), expected);
+  EXPECT_EQ(facts.usable_memory, 1024u);
+
+  const SystemFacts offline = read_system_facts(nullptr);
+  EXPECT_TRUE(system_rows(offline).empty());
+}
+
+TEST(Uptime, DaysHoursMinutes) {
+  {
+    ScopedLanguageOverride en("en");
+    const std::vector<std::pair<std::uint64_t, std::string>> cases = {
+        {90061000, "1 d 1 h 1 min"},
+        {0, "0 d 0 h 0 min"},
+        {(3 * 60 + 5) * 60000 + 59999, "0 d 3 h 5 min"},  // seconds are dropped, not rounded
+        {86399999, "0 d 23 h 59 min"},
+        {18446744073709551615u, "213503982334 d 14 h 25 min"},
+    };
+    for (const auto& [ms, text] : cases) EXPECT_EQ(uptime_text(ms), text) << ms;
+    EXPECT_EQ(uptime_row(90061000), Row::plain("Up for", "1 d 1 h 1 min"));
+  }
+  ScopedLanguageOverride ko("ko");
+  EXPECT_EQ(uptime_row(90061000), Row::plain("켜진 지", "1일 1시간 1분"));
+}
+
+}  // namespace
+}  // namespace kestro::probe

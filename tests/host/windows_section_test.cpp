@@ -1,0 +1,165 @@
+#include "probe/windows_section.h"
+
+#include <gtest/gtest.h>
+
+#include "host/fake_platform.h"
+#include "i18n/translate.h"
+
+namespace kestro::probe {
+namespace {
+
+using testing::row;
+using wmi::WmiResult;
+using wmi::WmiRows;
+
+const char* const kOsQuery =
+    "SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
+    "Win32_OperatingSystem";
+const char* const kLicensingQuery =
+    "SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
+    "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
+
+WmiResult os_row(wmi::WmiValue caption, wmi::WmiValue build, wmi::WmiValue arch,
+                 wmi::WmiValue installed) {
+  return WmiRows{wmi::WmiRow{std::move(caption), "10.0", std::move(build), std::move(arch),
+                             std::move(installed)}};
+}
+
+struct VersionCase {
+  const char* what;
+  wmi::WmiValue caption;
+  wmi::WmiValue build;
+  std::string display_version;
+  std::optional<std::uint32_t> ubr;
+  std::string name;
+  std::string version;
+  std::string subtitle;
+};
+
+TEST(WindowsSection, NameVersionAndSubtitle) {
+  ScopedLanguageOverride en("en");
+  const std::vector<VersionCase> cases = {
+      {"full", "Microsoft Windows 11 Home", "26100", "24H2", 2605, "Windows 11 Home",
+       "24H2 (build 26100.2605)", "Windows 11 Home 24H2"},
+      {"no DisplayVersion", "Microsoft Windows 10 Pro", "17763", "", 6414, "Windows 10 Pro",
+       "17763.6414", "Windows 10 Pro"},
+      {"no UBR", "Microsoft Windows 11 Pro", "22631", "23H2", std::nullopt, "Windows 11 Pro",
+       "23H2 (build 22631)", "Windows 11 Pro 23H2"},
+      {"no build number", "Windows 11 Pro", std::nullopt, "", 4602, "Windows 11 Pro", ".4602",
+       "Windows 11 Pro"},
+      {"prefix twice", "Microsoft Microsoft Windows Server", "1", "", std::nullopt,
+       "Windows Server", "1", "Windows Server"},
+      {"prefix inside", "Windows by Microsoft Edition", "1", "", std::nullopt,
+       "Windows by Microsoft Edition", "1", "Windows by Microsoft Edition"},
+      {"prefix without space", "MicrosoftWindows", "1", "", std::nullopt, "MicrosoftWindows",
+       "1", "MicrosoftWindows"},
+      {"lower-case prefix stays", "microsoft Windows", "1", "", std::nullopt,
+       "microsoft Windows", "1", "microsoft Windows"},
+      {"no caption", std::nullopt, "1", "24H2", std::nullopt, "", "24H2 (build 1)", "24H2"},
+      {"markers in the registry text", "Windows", "1", "{0}{1}{2}", 2, "Windows",
+       "{0}{1}{2} (build 1.2)", "Windows {0}{1}{2}"},
+  };
+  for (const VersionCase& c : cases) {
+    const WindowsOutput out = windows_section(os_row(c.caption, c.build, "64-bit", std::nullopt),
+                                              VersionValues{c.display_version, c.ubr},
+                                              std::nullopt);
+    ASSERT_EQ(out.rows.size(), 3u) << c.what;
+    EXPECT_EQ(out.rows[0], Row::plain("Name", c.name)) << c.what;
+    EXPECT_EQ(out.rows[1], Row::plain("Version", c.version)) << c.what;
+    EXPECT_EQ(out.rows[2], Row::plain("Type", "64-bit")) << c.what;
+    EXPECT_EQ(out.subtitle, c.subtitle) << c.what;
+  }
+}
+
+TEST(WindowsSection, ReadsThroughTheSessionAndRegistry) {
+  ScopedLanguageOverride en("en");
+  testing::FakePlatform platform;
+  platform.version = VersionValues{"24H2", 2605};
+  testing::FakeWmiSession session;
+  session.answers[kOsQuery] = os_row("Microsoft Windows 11 Home", "26100", "64-bit",
+                                     "20241102093012.000000+540");
+  session.answers[kLicensingQuery] = WmiRows{row({"1"})};
+  const WindowsOutput out = probe_windows(&session, platform);
+  const std::vector<Row> expected = {
+      Row::plain("Name", "Windows 11 Home"),
+      Row::plain("Version", "24H2 (build 26100.2605)"),
+      Row::plain("Type", "64-bit"),
+      Row::plain("Installed on", "2024-11-02"),
+      Row::status("Activation", "Activated", Tone::Good),
+  };
+  EXPECT_EQ(out.rows, expected);
+  EXPECT_EQ(out.subtitle, "Windows 11 Home 24H2");
+
+}
+
+TEST(WindowsSection, KoreanVersionText) {
+  ScopedLanguageOverride ko("ko");
+  const WindowsOutput out = windows_section(
+      os_row("Microsoft Windows 11 Home", "26100", "64비트", "20241102093012.000000+540"),
+      VersionValues{"24H2", 2605}, WmiRows{row({"0"})});
+  ASSERT_EQ(out.rows.size(), 5u);
+  EXPECT_EQ(out.rows[0].label, "이름");
+  EXPECT_EQ(out.rows[1], Row::plain("버전", "24H2 (빌드 26100.2605)"));
+  EXPECT_EQ(out.rows[3], Row::plain("설치한 날", "2024-11-02"));
+  EXPECT_EQ(out.rows[4], Row::status("정품 인증", "인증되지 않음", Tone::Warning));
+}
+
+TEST(WindowsSection, WithoutAnOperatingSystemRow) {
+  ScopedLanguageOverride en("en");
+  for (const WmiResult& os : {WmiResult(std::nullopt), WmiResult(WmiRows{})}) {
+    const WindowsOutput out =
+        windows_section(os, VersionValues{"24H2", 2605}, WmiRows{row({"1"})});
+    EXPECT_EQ(out.subtitle, "");
+    EXPECT_EQ(out.rows, std::vector<Row>{Row::status("Activation", "Activated", Tone::Good)});
+  }
+  // No WMI at all: nothing is queried, the registry is still read, no rows come out.
+  testing::FakePlatform platform;
+  const WindowsOutput offline = probe_windows(nullptr, platform);
+  EXPECT_TRUE(offline.rows.empty());
+  EXPECT_TRUE(offline.subtitle.empty());
+}
+
+TEST(WindowsSection, InstallDateNeedsAValidCimDate) {
+  ScopedLanguageOverride en("en");
+  for (const wmi::WmiValue& date : {wmi::WmiValue(std::nullopt), wmi::WmiValue("2024-11-02"),
+                                    wmi::WmiValue("2024110"), wmi::WmiValue("yesterday")}) {
+    const WindowsOutput out =
+        windows_section(os_row("Windows", "1", "64-bit", date), VersionValues{}, std::nullopt);
+    EXPECT_EQ(out.rows.size(), 3u) << date.value_or("<absent>");
+  }
+}
+
+TEST(WindowsSection, ActivationFromLicenceStatuses) {
+  struct Case {
+    const char* what;
+    WmiResult licensing;
+    std::optional<bool> activated;
+  };
+  const std::vector<Case> cases = {
+      {"0, 5 and 1", WmiRows{row({"0"}), row({"5"}), row({"1"})}, true},
+      {"0 and 5", WmiRows{row({"0"}), row({"5"})}, false},
+      {"absent status", WmiRows{row({std::nullopt})}, std::nullopt},
+      {"unparsable next to 0", WmiRows{row({"licensed"}), row({"0"})}, false},
+      {"negative and nan", WmiRows{row({"-1"}), row({"nan"})}, std::nullopt},
+      {"1 as a fraction", WmiRows{row({"1.5"})}, true},  // truncated like every number
+      {"no rows", WmiRows{}, std::nullopt},
+      {"failed query", std::nullopt, std::nullopt},
+  };
+  ScopedLanguageOverride en("en");
+  for (const Case& c : cases) {
+    EXPECT_EQ(activation_state(c.licensing), c.activated) << c.what;
+    const WindowsOutput out = windows_section(std::nullopt, VersionValues{}, c.licensing);
+    if (!c.activated) {
+      EXPECT_TRUE(out.rows.empty()) << c.what;
+    } else {
+      ASSERT_EQ(out.rows.size(), 1u) << c.what;
+      EXPECT_EQ(display_text(out.rows[0]), *c.activated ? "Activated" : "Not activated");
+      EXPECT_EQ(out.rows[0].tone, *c.activated ? Tone::Good : Tone::Warning);
+      EXPECT_EQ(out.rows[0].value, "");
+      EXPECT_FALSE(out.rows[0].gauge);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestro::probe
