@@ -6,5 +6,11 @@ set_target_properties(Kestro PROPERTIES OUTPUT_NAME "Kestro" SUFFIX ".exe")
 target_link_options(Kestro PRIVATE -static)
 kestro_warnings(Kestro)
 
-# Executable resources (icon group 1 and the application manifest) are added to this target
-# here, as a .rc source listed with target_sources(Kestro PRIVATE ...).
+# Executable resources: icon group 1 and the application manifest (resource type 24, id 1).
+enable_language(RC)
+target_sources(Kestro PRIVATE "${CMAKE_SOURCE_DIR}/res/kestro.rc")
+# windres finds the icon and the manifest next to the .rc file.
+set_property(SOURCE "${CMAKE_SOURCE_DIR}/res/kestro.rc" APPEND PROPERTY INCLUDE_DIRECTORIES
+             "${CMAKE_SOURCE_DIR}/res")
+set_property(SOURCE "${CMAKE_SOURCE_DIR}/res/kestro.rc" APPEND PROPERTY OBJECT_DEPENDS
+             "${CMAKE_SOURCE_DIR}/res/kestro.ico" "${CMAKE_SOURCE_DIR}/res/kestro.manifest")

@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/settings_registry_win32.h"
 #include "app/text_report.h"
+#include "app/window_win32.h"
 #include "i18n/utf16_win32.h"
 #include "probe/platform_win32.h"
 #include "probe/sections.h"
@@ -89,7 +90,7 @@ void print_report() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::vector<std::string> arguments = command_line_arguments();
   if (kestro::app::has_unregister_switch(arguments)) {
     kestro::app::RegistrySettings{}.remove_all();
@@ -99,6 +100,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     print_report();
     return 0;
   }
-  // The main window is started here.
-  return 0;
+  return kestro::app::run_window_app(instance);
 }

@@ -1,39 +1,43 @@
 #include "app/window_placement_win32.h"
 
 #include <cstdint>
+#include <array>
 #include <cstring>
 #include <span>
 #include <vector>
 
-#include "app/registry_win32.h"
+#include "app/settings.h"
+#include "app/settings_registry_win32.h"
 #include "app/window_geometry.h"
 
 namespace kestro::app {
 namespace {
 
-constexpr const char* kSettingsKey = "Software\\Kestro";
-constexpr const char* kPlacementValue = "Placement";
-static_assert(sizeof(WINDOWPLACEMENT) == 44, "the stored placement is a 44-byte WINDOWPLACEMENT");
+static_assert(sizeof(WINDOWPLACEMENT) == kPlacementSize,
+              "the stored placement is a WINDOWPLACEMENT byte for byte");
+
+WINDOWPLACEMENT to_windowplacement(const StoredPlacement& stored) {
+  const std::array<std::uint8_t, kPlacementSize> bytes = encode_placement(stored);
+  WINDOWPLACEMENT placement{};
+  std::memcpy(&placement, bytes.data(), sizeof(placement));
+  return placement;
+}
 
 }  // namespace
 
 std::optional<int> restore_stored_placement(HWND hwnd) {
-  std::optional<std::vector<std::uint8_t>> bytes =
-      read_registry_binary(HKEY_CURRENT_USER, kSettingsKey, kPlacementValue);
-  // A value of any other size is ignored silently.
-  if (!bytes || bytes->size() != sizeof(WINDOWPLACEMENT)) return std::nullopt;
-  WINDOWPLACEMENT placement{};
-  std::memcpy(&placement, bytes->data(), sizeof(placement));
-  const bool maximized = placement.showCmd == SW_SHOWMAXIMIZED;
-  // The window stays hidden until the first ShowWindow.
-  placement.flags = 0;
-  placement.showCmd = 0;
-  placement.length = sizeof(placement);
+  std::optional<std::vector<std::uint8_t>> bytes = RegistrySettings{}.read_placement();
+  if (!bytes) return std::nullopt;
+  // A value of any other size than 44 bytes is ignored silently.
+  std::optional<StoredPlacement> stored = decode_placement(*bytes);
+  if (!stored) return std::nullopt;
+  const std::uint32_t show_command = prepare_for_restore(*stored);  // the window stays hidden
+  const WINDOWPLACEMENT placement = to_windowplacement(*stored);
   // Twice: when the normal rectangle lies on a monitor with another DPI, the first call moves
   // the window there and the second sizes it at that monitor's DPI.
   (void)SetWindowPlacement(hwnd, &placement);
   (void)SetWindowPlacement(hwnd, &placement);
-  return maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+  return static_cast<int>(show_command);
 }
 
 void place_default_window(HWND hwnd) {
@@ -54,8 +58,7 @@ void save_placement(HWND hwnd) {
   placement.length = sizeof(placement);
   if (!GetWindowPlacement(hwnd, &placement)) return;
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(&placement);
-  (void)write_registry_binary(HKEY_CURRENT_USER, kSettingsKey, kPlacementValue,
-                              std::span<const std::uint8_t>(bytes, sizeof(placement)));
+  RegistrySettings{}.write_placement(std::span<const std::uint8_t>(bytes, sizeof(placement)));
 }
 
 }  // namespace kestro::app
