@@ -25,6 +25,16 @@ struct CanvasCall {
   bool centred = false;
 };
 
+inline constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+// Index of the first text call showing exactly `text`, or npos.
+inline std::size_t find_text(const std::vector<CanvasCall>& calls, std::string_view text) {
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    if (calls[i].op == CanvasCall::Op::Text && calls[i].text == text) return i;
+  }
+  return npos;
+}
+
 class RecordingCanvas : public gfx::Canvas {
  public:
   static constexpr float kPxPerByte = 7;
@@ -59,14 +69,6 @@ class RecordingCanvas : public gfx::Canvas {
                      gfx::TextStyle::Icon, true});
   }
 
-  // Index of the first text call showing exactly `text`, or npos.
-  std::size_t find_text(std::string_view text) const {
-    for (std::size_t i = 0; i < calls.size(); ++i) {
-      if (calls[i].op == CanvasCall::Op::Text && calls[i].text == text) return i;
-    }
-    return npos;
-  }
-  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 };
 
 }  // namespace kestro::test
