@@ -1,0 +1,331 @@
+#!/usr/bin/env bash
+# End-to-end checks of the Kestro window under Wine, in a fresh copy of the test prefix:
+# default placement, loading screen then report, light and dark palettes (at start and live),
+# Copy all / Ctrl+C / click-to-copy, F5, wheel and key scrolling, placement saved on close and
+# restored (normal and maximized, a wrong-sized value ignored) and --unregister without a
+# window. Also measures the CPU time of the idle window over 10 s.
+# Every check prints PASS or FAIL; the script exits non-zero when any check failed.
+#
+# usage: window_e2e.sh <Kestro.exe> <window_poke.exe> <source-dir> <build-dir>
+set -uo pipefail
+
+if (( $# != 4 )); then
+  echo "usage: $0 <Kestro.exe> <window_poke.exe> <source-dir> <build-dir>" >&2
+  exit 2
+fi
+exe=$(realpath "$1")
+poke_exe=$(realpath "$2")
+repo=$(realpath "$3")
+build=$(realpath "$4")
+
+# shellcheck source=../wine/harness.sh
+source "$repo/tests/wine/harness.sh"
+trap kh_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+work="$build/tests/e2e/window_e2e"
+rm -rf "$work/shots"
+mkdir -p "$work/shots"
+template=$(kh_template_for "$build/wineprefix")
+prefix="$work/prefix"
+
+failures=0
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() {  # <description> <command...>
+  local what=$1; shift
+  if "$@"; then pass "$what"; else fail "$what"; fi
+}
+
+kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
+kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+
+settings_key='HKCU\Software\Kestro'
+theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
+
+# With no window manager the X window is the whole Win32 window; the client area starts
+# (4, 23) pixels into it at 96 DPI.
+CX=4
+CY=23
+read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+
+app_pid=""   # the `wine Kestro.exe` run in progress (a child of this shell)
+wid=""       # its X window
+
+poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
+
+find_window() {
+  wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
+  [[ -n $wid ]]
+}
+no_window() { ! xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
+
+start_app() {
+  kh_wine 300 "$exe" </dev/null >/dev/null 2>&1 &
+  app_pid=$!
+  kh_wait_for 30 find_window
+}
+
+app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+
+# Waits for the run to end and checks its exit code.
+expect_exit() {  # <what>
+  local rc=0
+  if kh_wait_for 20 app_gone; then
+    wait "$app_pid" || rc=$?
+    check "$1: Kestro.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
+  else
+    fail "$1: Kestro.exe did not end"
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid" 2>/dev/null
+  fi
+  app_pid=""
+  kh_wait_for 10 no_window || true
+}
+
+geometry() {  # prints "x y width height" of the X window
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  echo "$X $Y $WIDTH $HEIGHT"
+}
+client_size() {
+  local x y w h
+  read -r x y w h < <(geometry)
+  echo "$(( w - 2 * CX )) $(( h - CY - CX ))"
+}
+geometry_is() { [[ $(geometry) == "$1" ]]; }
+
+shot() { import -window "$wid" "$1" 2>/dev/null; }
+pixel() {  # <png> <client-x> <client-y>: RRGGBB
+  convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null
+}
+live_pixel() {  # <client-x> <client-y>
+  local f="$work/shots/live.png"
+  shot "$f" && pixel "$f" "$1" "$2"
+}
+pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
+# The toast's face (nearly black at alpha 0.92) just inside its top edge, above its text.
+toast_face_shown() {
+  local w h p
+  read -r w h < <(client_size)
+  p=$(live_pixel $(( w / 2 )) $(( h - 61 ))) || return 1
+  (( 16#${p:0:2} < 0x50 && 16#${p:2:2} < 0x50 && 16#${p:4:2} < 0x50 ))
+}
+toast_shown() { toast_face_shown; }
+toast_gone() { ! toast_face_shown; }
+
+# Pointer out of the window: no hover highlight in screenshots.
+pointer_away() { xdotool mousemove 0 0; }
+click_client() {  # <x> <y>
+  xdotool mousemove --window "$wid" $(( $1 + CX )) $(( $2 + CY )) click 1
+}
+
+# Loaded: the "Copy all" button (accent blue) sits left of the Menu and Refresh buttons.
+copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
+loaded() { pixel_is "$(copy_all_x)" 26 "$1"; }
+loading() { pixel_is "$(copy_all_x)" 26 "$1"; }
+
+# The loading sentence: more than one colour in the band around the client's middle.
+loading_text_shown() {
+  local w h f="$work/shots/loading.png"
+  read -r w h < <(client_size)
+  shot "$f" || return 1
+  local colours
+  colours=$(convert "$f" -crop "${w}x40+${CX}+$(( CY + h / 2 - 20 ))" +repage -format '%k' info:)
+  (( colours > 1 ))
+}
+
+same_as() {  # <png>: the window now looks exactly like it
+  local f="$work/shots/now.png"
+  shot "$f" || return 1
+  [[ $(compare -metric AE "$1" "$f" null: 2>&1) == 0 ]]
+}
+differs_from() { ! same_as "$1"; }
+
+# Clipboard as another Windows program reads it (exact CR LF), and as X hands it out (LF).
+clipboard_win() { poke clipboard; }
+clipboard_is_win() { [[ "$(clipboard_win; echo x)" == "$1x" ]]; }
+clipboard_x() { xclip -o -selection clipboard 2>/dev/null; }
+
+# The uptime line changes from minute to minute; everything else must match exactly.
+normalise() { sed -E 's/^(Up for: ).*/\1…/'; }
+
+placement_hex() {
+  kh_wine 60 reg query "$settings_key" /v Placement </dev/null 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Placement" {print $3}'
+}
+le32() {  # <hex> <byte-offset>: signed little-endian 32-bit field
+  local h=${1:$(( $2 * 2 )):8}
+  local v=$(( 16#${h:6:2}${h:4:2}${h:2:2}${h:0:2} ))
+  (( v >= 2147483648 )) && v=$(( v - 4294967296 ))
+  echo "$v"
+}
+
+# --- The report the window must copy --------------------------------------------------------
+expected="$work/report.txt"
+kh_wine 180 "$exe" --report </dev/null >"$expected" 2>/dev/null
+check "--report gave a report to compare with" test -s "$expected"
+first_row=$(awk '/^\[.*\]$/ {getline; print; exit}' "$expected")
+
+# --- First start: default placement, loading screen, light palette ---------------------------
+kh_wine 60 reg delete "$theme_key" /v AppsUseLightTheme /f </dev/null >/dev/null 2>&1
+if ! start_app; then
+  fail "window titled Kestro did not appear"
+  echo "window_e2e: $failures failed"
+  exit 1
+fi
+pass "window titled Kestro appeared"
+pointer_away
+
+def_w=$(( 1080 < screen_w ? 1080 : screen_w ))
+def_h=$(( screen_h * 85 / 100 ))
+default_geometry="$(( (screen_w - def_w) / 2 )) $(( (screen_h - def_h) / 2 )) $def_w $def_h"
+check "default window centred at $default_geometry (got $(geometry))" \
+  kh_wait_for 5 geometry_is "$default_geometry"
+
+check "loading text shown while the probe runs" kh_wait_for 10 loading_text_shown
+check "light background #F2F4F7" kh_wait_for 5 pixel_is 10 60 F2F4F7
+check "report arrives (Copy all button drawn)" kh_wait_for 120 loaded 2563EB
+shot "$work/loaded-light.png"
+check "toolbar band is white" pixel_is 300 10 FFFFFF
+
+# --- Idle CPU -------------------------------------------------------------------------------
+linux_pid=$(xdotool getwindowpid "$wid" 2>/dev/null)
+if [[ -n $linux_pid && -r /proc/$linux_pid/stat ]]; then
+  ticks() { awk '{print $14 + $15}' "/proc/$linux_pid/stat"; }
+  t0=$(ticks); sleep 10; t1=$(ticks)
+  hz=$(getconf CLK_TCK)
+  idle_ms=$(( (t1 - t0) * 1000 / hz ))
+  echo "INFO: idle CPU time of Kestro.exe over 10 s: ${idle_ms} ms"
+  check "idle window uses under 500 ms CPU in 10 s (${idle_ms} ms)" test "$idle_ms" -lt 500
+else
+  fail "no Linux process for the window"
+fi
+
+# --- Copying --------------------------------------------------------------------------------
+# The toolbar's program name is not clickable: this click only gives the window the focus.
+click_client 60 26
+pointer_away
+
+click_client 60 229   # first row of the Summary card
+pointer_away
+check "click on the first Summary row copies '$first_row'" \
+  kh_wait_for 5 clipboard_is_win "$first_row"
+check "toast shown after the copy" kh_wait_for 3 toast_shown
+check "toast gone after about 2.5 s" kh_wait_for 6 toast_gone
+
+xdotool key ctrl+c
+copied_matches_normalised() {
+  [[ "$(clipboard_win | tr -d '\r' | normalise)" == "$(normalise <"$expected")" ]] &&
+    [[ $(clipboard_win | tr -cd '\r' | wc -c) -eq $(wc -l <"$expected") ]]
+}
+check "Ctrl+C copies the --report text with CR LF line ends" kh_wait_for 5 copied_matches_normalised
+check "X clipboard holds the same text with LF" \
+  test "$(clipboard_x | normalise)" == "$(normalise <"$expected")"
+
+click_client 60 229
+pointer_away
+kh_wait_for 5 clipboard_is_win "$first_row" || true
+click_client "$(copy_all_x)" 26
+pointer_away
+check "Copy all button copies the --report text" kh_wait_for 5 copied_matches_normalised
+
+# --- Scrolling, in a smaller window so that the report is taller than the client ------------
+poke move 100 50 800 600
+check "window moved to 100,50 800x600" kh_wait_for 5 geometry_is "100 50 800 600"
+check "report still shown after the resize" kh_wait_for 5 loaded 2563EB
+# Wait for the copy toast to go (2.5 s) before taking reference pictures.
+kh_wait_for 6 toast_gone || true
+top="$work/shots/top.png"
+shot "$top"
+xdotool mousemove --window "$wid" $(( 400 + CX )) $(( 300 + CY )) click 5
+pointer_away
+check "wheel down scrolls" kh_wait_for 5 differs_from "$top"
+xdotool key Home
+check "Home returns to the top" kh_wait_for 5 same_as "$top"
+xdotool key Next
+check "Page Down scrolls" kh_wait_for 5 differs_from "$top"
+pgdn="$work/shots/pgdn.png"
+shot "$pgdn"
+xdotool key End
+check "End scrolls (not at the top)" kh_wait_for 5 differs_from "$top"
+xdotool key Home
+check "Home after End is the top again" kh_wait_for 5 same_as "$top"
+xdotool mousemove --window "$wid" $(( 400 + CX )) $(( 300 + CY )) click 4
+pointer_away
+check "wheel up at the top stays at the top" kh_wait_for 5 same_as "$top"
+
+# --- F5 -------------------------------------------------------------------------------------
+xdotool key F5
+check "F5 drops the report (loading screen)" kh_wait_for 10 loading FFFFFF
+check "F5 brings the report back" kh_wait_for 120 loaded 2563EB
+
+# --- Live theme change ----------------------------------------------------------------------
+kh_reg_add "$theme_key" AppsUseLightTheme REG_DWORD 0
+poke settingchange
+check "WM_SETTINGCHANGE turns the background dark #17181B" kh_wait_for 10 pixel_is 10 60 17181B
+check "dark toolbar #222327" pixel_is 300 10 222327
+shot "$work/loaded-dark-live.png"
+
+# --- Closing stores the placement -----------------------------------------------------------
+click_client 60 26
+xdotool key alt+F4
+expect_exit "Alt+F4"
+hex=$(placement_hex)
+check "Placement is 44 bytes (${#hex} hex digits)" test "${#hex}" -eq 88
+if (( ${#hex} == 88 )); then
+  rect="$(le32 "$hex" 28) $(le32 "$hex" 32) $(le32 "$hex" 36) $(le32 "$hex" 40)"
+  check "stored normal rectangle is 100 50 900 650 (got $rect)" test "$rect" == "100 50 900 650"
+  check "stored show command is normal (1)" test "$(le32 "$hex" 8)" -eq 1
+fi
+
+# --- Restart: placement restored, dark at start ---------------------------------------------
+if start_app; then
+  check "stored placement restored: 100 50 800 600 (got $(geometry))" \
+    kh_wait_for 5 geometry_is "100 50 800 600"
+  check "dark background at start" kh_wait_for 10 pixel_is 10 60 17181B
+  kh_wait_for 120 loaded 60A5FA && shot "$work/loaded-dark.png"
+  poke maximize
+  maximised() { local x y w h; read -r x y w h < <(geometry); (( w >= screen_w )); }
+  check "window maximised" kh_wait_for 5 maximised
+  poke close
+  expect_exit "WM_CLOSE while maximised"
+  hex=$(placement_hex)
+  check "maximised placement stored (show command 3)" test "$(le32 "$hex" 8)" -eq 3
+else
+  fail "second start: no window"
+fi
+
+if start_app; then
+  check "stored maximised placement reopens maximised ($(geometry))" kh_wait_for 5 maximised
+  poke close
+  expect_exit "close after maximised start"
+else
+  fail "third start: no window"
+fi
+
+# --- A 43-byte Placement is ignored ---------------------------------------------------------
+kh_wine 60 reg add "$settings_key" /v Placement /t REG_BINARY /d "${hex:0:86}" /f </dev/null >/dev/null 2>&1
+hex43=$(placement_hex)
+check "43-byte Placement written" test "${#hex43}" -eq 86
+if start_app; then
+  check "43-byte Placement ignored: default window $default_geometry (got $(geometry))" \
+    kh_wait_for 5 geometry_is "$default_geometry"
+  poke close
+  expect_exit "close after the default start"
+else
+  fail "fourth start: no window"
+fi
+
+# --- --unregister shows no window -----------------------------------------------------------
+rc=0
+kh_wine 30 "$exe" --unregister </dev/null >/dev/null 2>&1 || rc=$?
+check "--unregister ends with 0 (got $rc)" test "$rc" -eq 0
+check "--unregister showed no window" no_window
+check "--unregister removed the settings key" \
+  test "$(kh_wine 60 reg query "$settings_key" </dev/null >/dev/null 2>&1; echo $?)" -ne 0
+
+echo "window_e2e: screenshots in $work"
+echo "window_e2e: $failures failed"
+(( failures == 0 ))
