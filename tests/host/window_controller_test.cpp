@@ -1,0 +1,297 @@
+// The window's message handling through its state slot: probe runs, clicks, copying, timers,
+// and the back-off when the state is empty or already in use.
+
+#include "app/window_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/text_report.h"
+#include "fake_window_host.h"
+#include "i18n/translate.h"
+
+namespace kestro::app {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeWindowHost;
+
+// At 1080 × 800 and 96 DPI the Summary rows start at y = 212, 34 px apart.
+Report storage_report() {
+  Section summary{"Summary", {Row::plain("Model", "X1")}, SectionKind::Summary};
+  Section storage{"Storage",
+                  {Row::plain("Disk", "Samsung 990"), Row::status("Health", "Healthy", Tone::Good)},
+                  SectionKind::Storage};
+  return Report{"This PC", "", {summary, storage}, true};
+}
+
+class WindowControllerTest : public ::testing::Test {
+ protected:
+  WindowControllerTest() { slot.put(std::make_unique<AppState>()); }
+
+  AppState& state() {
+    auto claim = slot.claim();
+    return *claim;  // the state outlives the claim; tests only read it between messages
+  }
+  void loaded() {
+    controller.start();
+    probes.put(storage_report());
+    controller.on_probe_done(probes);
+    host = FakeWindowHost{};
+  }
+
+  ScopedLanguageOverride english{"en"};
+  StateSlot<AppState> slot;
+  FakeWindowHost host;
+  WindowController controller{slot, host};
+  probe::ProbeSlot probes;
+};
+
+TEST_F(WindowControllerTest, StartEntersLoading) {
+  controller.start();
+  EXPECT_TRUE(state().loading_since.has_value());
+  EXPECT_EQ(*state().loading_since, host.clock);
+  EXPECT_EQ(host.probes_started, 1);
+  EXPECT_EQ(host.timers.at(kTimerLoading), 120u);
+  EXPECT_EQ(host.invalidations, 1);
+  EXPECT_TRUE(controller.on_timer(kTimerLoading));
+  EXPECT_EQ(host.invalidations, 2);
+}
+
+TEST_F(WindowControllerTest, ProbeDoneWithEmptySlotKeepsLoading) {
+  controller.start();
+  host.invalidations = 0;
+  controller.on_probe_done(probes);
+  EXPECT_TRUE(state().loading_since.has_value());
+  EXPECT_FALSE(state().report.has_value());
+  EXPECT_EQ(host.timers.count(kTimerLoading), 1u);
+  EXPECT_TRUE(host.killed.empty());
+  EXPECT_EQ(host.invalidations, 0);
+}
+
+TEST_F(WindowControllerTest, ProbeDoneEndsLoadingAndClampsScroll) {
+  controller.start();
+  state().scroll = 5000;
+  probes.put(storage_report());
+  controller.on_probe_done(probes);
+  EXPECT_TRUE(state().report.has_value());
+  EXPECT_FALSE(state().loading_since.has_value());
+  EXPECT_EQ(host.timers.count(kTimerLoading), 0u);
+  EXPECT_FLOAT_EQ(state().scroll, 0);  // the report fits the window
+  EXPECT_FALSE(probes.take().has_value());
+}
+
+TEST_F(WindowControllerTest, ProbeDoneWhileStateIsBusyLeavesTheReportWaiting) {
+  controller.start();
+  probes.put(storage_report());
+  {
+    auto busy = slot.claim();
+    controller.on_probe_done(probes);
+  }
+  EXPECT_FALSE(state().report.has_value());
+  controller.on_probe_done(probes);  // a later message still finds it
+  EXPECT_TRUE(state().report.has_value());
+}
+
+TEST_F(WindowControllerTest, RefreshStartsOneProbeAtATime) {
+  controller.start();
+  controller.on_key(kVkF5, false);
+  controller.on_key(kVkF5, false);
+  EXPECT_EQ(host.probes_started, 1);  // F5 while loading does nothing
+
+  loaded();
+  state().scroll = 30;
+  controller.on_key(kVkF5, false);
+  controller.on_key(kVkF5, false);
+  EXPECT_EQ(host.probes_started, 1);
+  EXPECT_FALSE(state().report.has_value());  // the loading screen shows at once
+  EXPECT_FLOAT_EQ(state().scroll, 30);       // kept until the new report clamps it
+}
+
+TEST_F(WindowControllerTest, CopyShortcutNeedsAReport) {
+  controller.start();
+  controller.on_key(kVkC, true);
+  EXPECT_EQ(host.clipboard_attempts, 0);
+  EXPECT_FALSE(state().toast.has_value());
+
+  loaded();
+  controller.on_key(kVkC, false);  // C alone is not the shortcut
+  EXPECT_EQ(host.clipboard_attempts, 0);
+  controller.on_key(kVkC, true);
+  ASSERT_EQ(host.clipboard_writes.size(), 1u);
+  EXPECT_EQ(host.clipboard_writes[0], to_crlf(plain_text_report(storage_report())));
+  EXPECT_EQ(host.clipboard_writes[0].find("\n\n"), std::string::npos);  // every LF has its CR
+  EXPECT_EQ(state().toast, "Copied everything. Paste it anywhere.");
+  EXPECT_EQ(host.timers.at(kTimerToast), 2500u);
+}
+
+TEST_F(WindowControllerTest, ReleasedClicksAct) {
+  struct Case {
+    const char* name;
+    int x, y;
+    std::string clipboard;  // empty: nothing copied
+    std::optional<std::string> toast;
+    int menus, relaunches, probes;
+  };
+  // Storage card: left column at 24, y = 164 + 92 + 16 = 272; rows at 320 and 354.
+  const Case cases[] = {
+      {"status row copies its badge", 100, 360, "Health: Healthy", "Copied: Health: Healthy", 0, 0, 0},
+      {"value half of a row", 500, 330, "Disk: Samsung 990", "Copied: Disk: Samsung 990", 0, 0, 0},
+      {"menu button", 1050, 20, "", std::nullopt, 1, 0, 0},
+      {"refresh button", 1000, 20, "", std::nullopt, 0, 0, 1},
+      {"view as administrator", 800, 20, "", std::nullopt, 0, 1, 0},
+      {"card heading", 100, 290, "", std::nullopt, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    loaded();
+    // Pressed on a row elsewhere: only the release point matters.
+    controller.on_mouse_move(100, 220);
+    controller.on_left_button_up(c.x, c.y);
+    EXPECT_EQ(host.clipboard_writes.empty() ? "" : host.clipboard_writes[0], c.clipboard) << c.name;
+    EXPECT_EQ(state().toast, c.toast) << c.name;
+    EXPECT_EQ(static_cast<int>(host.menus.size()), c.menus) << c.name;
+    if (c.menus == 1) EXPECT_EQ(host.menus[0], std::make_pair(c.x, c.y));
+    EXPECT_EQ(host.relaunches, c.relaunches) << c.name;
+    EXPECT_EQ(host.probes_started, c.probes) << c.name;
+    EXPECT_FALSE(slot.in_use()) << c.name;
+    state().toast.reset();
+  }
+}
+
+TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
+  loaded();
+  int dispatched = 0;
+  host.during_modal = [&] {
+    // Messages dispatched by the menu's or the prompt's own loop reach the state.
+    EXPECT_FALSE(slot.in_use());
+    controller.on_mouse_move(100, 220);
+    controller.show_toast("Takes effect the next time Kestro opens");
+    ++dispatched;
+  };
+  controller.on_left_button_up(1050, 20);
+  controller.on_left_button_up(800, 20);
+  EXPECT_EQ(dispatched, 2);
+  EXPECT_EQ(state().hover, HitTarget::value(0, 0));
+  EXPECT_EQ(state().toast, "Takes effect the next time Kestro opens");
+}
+
+TEST_F(WindowControllerTest, CopyButtonClaimsTheStateAgain) {
+  loaded();
+  controller.on_left_button_up(950, 20);
+  ASSERT_EQ(host.clipboard_writes.size(), 1u);
+  EXPECT_EQ(state().toast, "Copied everything. Paste it anywhere.");
+}
+
+TEST_F(WindowControllerTest, FailedClipboardShowsNoToast) {
+  loaded();
+  host.clipboard_works = false;
+  controller.on_left_button_up(100, 360);
+  controller.copy_all();
+  EXPECT_EQ(host.clipboard_attempts, 2);
+  EXPECT_FALSE(state().toast.has_value());
+  EXPECT_EQ(host.timers.count(kTimerToast), 0u);
+}
+
+TEST_F(WindowControllerTest, StaleOrBusyCopyDoesNothing) {
+  struct Case {
+    std::uint64_t section, row;
+  };
+  loaded();
+  for (const Case& c : {Case{2, 0}, Case{0, 1}, Case{1, 2}, Case{~0ull, ~0ull}}) {
+    controller.copy_value(c.section, c.row);
+  }
+  EXPECT_EQ(host.clipboard_attempts, 0);
+  {
+    auto busy = slot.claim();
+    controller.copy_value(0, 0);  // a valid row, but the state is borrowed
+  }
+  EXPECT_EQ(host.clipboard_attempts, 0);
+  controller.copy_value(0, 0);
+  EXPECT_EQ(host.clipboard_attempts, 1);
+
+  controller.refresh();  // no report while the new probe runs
+  controller.copy_value(0, 0);
+  EXPECT_EQ(host.clipboard_attempts, 1);
+}
+
+TEST_F(WindowControllerTest, ToastTimerIsOneShotEvenWhenTheStateIsBusy) {
+  controller.show_toast("hello");
+  host.advance(2500ms);
+  {
+    auto busy = slot.claim();
+    EXPECT_TRUE(controller.on_timer(kTimerToast));
+  }
+  EXPECT_EQ(host.killed, std::vector<std::uint32_t>{kTimerToast});
+  EXPECT_EQ(state().toast, "hello");  // stays until the next toast
+  EXPECT_TRUE(controller.on_timer(kTimerToast));
+  EXPECT_FALSE(state().toast.has_value());
+  EXPECT_FALSE(controller.on_timer(7));  // not ours: passed on
+}
+
+TEST_F(WindowControllerTest, ThemeChangeRepaintsOnlyWhenItChanges) {
+  EXPECT_FALSE(controller.on_theme(false));
+  EXPECT_EQ(host.invalidations, 0);
+  EXPECT_TRUE(controller.on_theme(true));
+  EXPECT_TRUE(state().dark);
+  EXPECT_EQ(host.invalidations, 1);
+  EXPECT_FALSE(controller.on_theme(true));
+}
+
+TEST_F(WindowControllerTest, DpiChangeScalesEverything) {
+  controller.on_dpi_changed(144);
+  EXPECT_FLOAT_EQ(state().scale(), 1.5f);
+  controller.on_dpi_changed(72);  // never below 96
+  EXPECT_FLOAT_EQ(state().scale(), 1.0f);
+}
+
+TEST(StateSlot, ClaimsBackOffWhenEmptyOrInUse) {
+  StateSlot<int> slot;
+  EXPECT_EQ(slot.claim().failure(), StateSlot<int>::Failure::Empty);
+  slot.put(std::make_unique<int>(7));
+  {
+    auto first = slot.claim();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, 7);
+    auto second = slot.claim();
+    EXPECT_FALSE(second);
+    EXPECT_EQ(second.failure(), StateSlot<int>::Failure::InUse);
+    first.release();
+    EXPECT_TRUE(slot.claim());
+  }
+  EXPECT_FALSE(slot.in_use());
+  auto taken = slot.take();
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(slot.claim().failure(), StateSlot<int>::Failure::Empty);
+}
+
+TEST(StateSlot, TakingWhileInUseDropsOnRelease) {
+  StateSlot<int> slot;
+  slot.put(std::make_unique<int>(1));
+  {
+    auto held = slot.claim();
+    EXPECT_EQ(slot.take(), nullptr);
+    EXPECT_TRUE(slot.empty());
+    EXPECT_EQ(*held, 1);  // the holder keeps a valid state until it lets go
+  }
+  EXPECT_EQ(slot.claim().failure(), StateSlot<int>::Failure::Empty);
+}
+
+TEST(StateSlot, MessagesWithoutStateDoNothing) {
+  StateSlot<AppState> slot;
+  FakeWindowHost host;
+  WindowController controller{slot, host};
+  controller.start();
+  controller.on_mouse_move(10, 10);
+  controller.on_left_button_up(1050, 20);
+  controller.on_key(kVkF5, false);
+  controller.on_wheel(-120);
+  EXPECT_TRUE(controller.on_timer(kTimerToast));
+  EXPECT_EQ(host.probes_started, 0);
+  EXPECT_EQ(host.invalidations, 0);
+  EXPECT_TRUE(host.menus.empty());
+  EXPECT_EQ(host.leave_requests, 0);
+}
+
+}  // namespace
+}  // namespace kestro::app
