@@ -10,8 +10,10 @@ std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey
                                               std::string_view value) {
   const std::wstring key = to_wide(subkey);
   const std::wstring name = to_wide(value);
+  // RRF_NOEXPAND: without it a REG_EXPAND_SZ would be expanded and pass as REG_SZ.
+  constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_NOEXPAND;
   DWORD bytes = 0;
-  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+  if (RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, nullptr, &bytes) !=
       ERROR_SUCCESS) {
     return std::nullopt;
   }
@@ -19,8 +21,8 @@ std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey
   // stored bytes are an odd number or carry no terminator.
   std::vector<wchar_t> units(bytes / 2 + 1, L'\0');
   DWORD capacity = static_cast<DWORD>(units.size() * sizeof(wchar_t));
-  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, units.data(),
-                   &capacity) != ERROR_SUCCESS) {
+  if (RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, units.data(), &capacity) !=
+      ERROR_SUCCESS) {
     return std::nullopt;
   }
   return from_wide_up_to_nul(units.data(), units.size());

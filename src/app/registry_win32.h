@@ -14,7 +14,7 @@
 
 namespace kestro::app {
 
-// A REG_SZ value, up to its first NUL; unpaired surrogates become U+FFFD.
+// A REG_SZ value (a REG_EXPAND_SZ counts as another type), up to its first NUL; unpaired surrogates become U+FFFD.
 // Missing key or value, another type, or any failure gives nothing.
 std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey,
                                               std::string_view value);
