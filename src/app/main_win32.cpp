@@ -2,11 +2,13 @@
 //   --unregister  deletes the settings key and ends at once (no COM, no window).
 //   --report      runs one probe on this thread and writes the plain-text report to standard
 //                 output as UTF-8 with LF line ends (no window, no setting written).
+//   otherwise     the main window and its message loop.
 // Every path ends the process with exit code 0.
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,13 +66,14 @@ void write_standard_output(std::string_view text) {
   const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (output != nullptr && output != INVALID_HANDLE_VALUE) {
     const DWORD type = GetFileType(output);
-    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-      write_all(output, text);
-      return;
-    }
     DWORD mode = 0;
     if (type == FILE_TYPE_CHAR && GetConsoleMode(output, &mode)) {
       write_console(output, text);
+      return;
+    }
+    // Files, pipes and other character devices (NUL) take the bytes as they are.
+    if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) {
+      write_all(output, text);
       return;
     }
   }
