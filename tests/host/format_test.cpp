@@ -242,19 +242,26 @@ TEST(FormatFixed, HugeValueAndManyDecimalsFit) {
 }
 
 TEST(FormatFixed, IgnoresProcessLocale) {
-  // Needs a German locale (decimal comma); run with LOCPATH pointing at a generated one if
-  // the system has none.
-  const std::string saved = std::setlocale(LC_ALL, nullptr);
-  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-    GTEST_SKIP() << "de_DE.UTF-8 locale not available";
+  // Needs a German locale (decimal comma) under its POSIX or its Windows name; on Linux, run
+  // with LOCPATH pointing at a generated one if the system has none.
+  struct Restore {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    ~Restore() { std::setlocale(LC_ALL, saved.c_str()); }
+  } restore;
+  bool german = false;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de-DE", "German_Germany.1252"}) {
+    if (std::setlocale(LC_ALL, name) != nullptr) {
+      german = true;
+      break;
+    }
   }
+  if (!german) GTEST_SKIP() << "no German locale available";
   ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
   EXPECT_EQ(fixed(1.25, 2), "1.25");
   EXPECT_EQ(format_bytes(1126), "1.1 KB");
   EXPECT_EQ(format_disk_size(1500000000000), "1.5 TB");
   EXPECT_EQ(parse_number("3.9"), 3u);
   EXPECT_EQ(parse_number("3,9"), std::nullopt);
-  std::setlocale(LC_ALL, saved.c_str());
 }
 
 TEST(FormatDecimal, Table) {
