@@ -87,13 +87,21 @@ Catalog parse_catalog(std::string_view text) {
   }
 }
 
+namespace detail {
+
+const Catalog& process_catalog() {
+  // Built on first need from the process language, then read-only for the process's life.
+  static const Catalog built = parse_catalog(catalog_text(process_language()));
+  return built;
+}
+
+}  // namespace detail
+
 const Catalog& catalog() {
   if (const auto* active = detail::g_language_override.load(std::memory_order_acquire)) {
     return *active->catalog;
   }
-  // Built on first need from the process language, then read-only for the process's life.
-  static const Catalog built = parse_catalog(catalog_text(detail::process_language()));
-  return built;
+  return detail::process_catalog();
 }
 
 }  // namespace kestro

@@ -21,4 +21,7 @@ extern std::atomic<const LanguageOverride*> g_language_override;
 // and ignoring any override.
 std::string_view process_language();
 
+// The catalog of process_language(), built once on first call, ignoring any override.
+const Catalog& process_catalog();
+
 }  // namespace kestro::detail

@@ -17,15 +17,20 @@ std::string_view canonical_code(std::string_view language) {
   return language_table()[0].code;  // not one of the ten: English, as the choice would give
 }
 
+// The catalog's entry for the English form, or the English form itself.
+std::string_view lookup(const Catalog& catalog, const TextPair& pair) {
+  if (catalog.empty()) return pair.en;
+  const auto found = catalog.find(pair.en);
+  return found == catalog.end() ? pair.en : std::string_view(found->second);
+}
+
 }  // namespace
 
 std::string_view translate_with(std::string_view language, const Catalog& catalog,
                                 const TextPair& pair) {
   if (language == "ko") return pair.ko;
   if (language == "en") return pair.en;
-  if (catalog.empty()) return pair.en;
-  const auto found = catalog.find(pair.en);
-  return found == catalog.end() ? pair.en : std::string_view(found->second);
+  return lookup(catalog, pair);
 }
 
 std::string_view translate(const TextPair& pair) {
@@ -36,7 +41,7 @@ std::string_view translate(const TextPair& pair) {
   // Korean and English never build the catalog.
   if (language == "ko") return pair.ko;
   if (language == "en") return pair.en;
-  return translate_with(language, catalog(), pair);
+  return lookup(detail::process_catalog(), pair);
 }
 
 ScopedLanguageOverride::ScopedLanguageOverride(std::string_view language)
