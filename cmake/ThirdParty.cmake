@@ -10,7 +10,6 @@ set(KESTRO_JSON_INCLUDE "${CMAKE_BINARY_DIR}/third_party/include")
 file(COPY "${KESTRO_NLOHMANN_DIR}/nlohmann" DESTINATION "${KESTRO_JSON_INCLUDE}")
 add_library(kestro_json INTERFACE)
 target_include_directories(kestro_json SYSTEM INTERFACE "${KESTRO_JSON_INCLUDE}")
-target_compile_definitions(kestro_json INTERFACE JSON_NOEXCEPTION=0)
 
 # GoogleTest from Debian's sources, built for whichever target this build is for.
 set(KESTRO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
