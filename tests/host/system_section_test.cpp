@@ -120,28 +120,6 @@ TEST(SystemRows, BiosValueForms) {
   }
 }
 
-TEST(SystemRows, ReadsThroughTheSession) {
-  ScopedLanguageOverride en("en");
-  testing::FakeWmiSession session;
-  session.answers["SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM "
-                  "Win32_ComputerSystem"] = WmiRows{row({"Acme", "Acme Z15", "1024"})};
-  session.answers["SELECT Manufacturer, Product FROM Win32_BaseBoard"] =
-      WmiRows{row({"Acme Boards", "B450"})};
-  session.answers["SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS"] =
-      WmiRows{row({"F12", "20200101000000.000000+000", "Acme"})};
-  const SystemFacts facts = read_system_facts(&session);
-  EXPECT_EQ(report_title(facts), "Acme Z15");
-  const std::vector<Row> expected = {Row::plain("Manufacturer", "Acme"),
-                                     Row::plain("Model", "Acme Z15"),
-                                     Row::plain("Motherboard", "Acme Boards B450"),
-                                     Row::plain("BIOS", "F12 (2020-01-01)")};
-  EXPECT_EQ(system_rows(facts), expected);
-  EXPECT_EQ(facts.usable_memory, 1024u);
-
-  const SystemFacts offline = read_system_facts(nullptr);
-  EXPECT_TRUE(system_rows(offline).empty());
-}
-
 TEST(Uptime, DaysHoursMinutes) {
   {
     ScopedLanguageOverride en("en");

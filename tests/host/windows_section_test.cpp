@@ -119,16 +119,6 @@ TEST(WindowsSection, WithoutAnOperatingSystemRow) {
   EXPECT_TRUE(offline.subtitle.empty());
 }
 
-TEST(WindowsSection, InstallDateNeedsAValidCimDate) {
-  ScopedLanguageOverride en("en");
-  for (const wmi::WmiValue& date : {wmi::WmiValue(std::nullopt), wmi::WmiValue("2024-11-02"),
-                                    wmi::WmiValue("2024110"), wmi::WmiValue("yesterday")}) {
-    const WindowsOutput out =
-        windows_section(os_row("Windows", "1", "64-bit", date), VersionValues{}, std::nullopt);
-    EXPECT_EQ(out.rows.size(), 3u) << date.value_or("<absent>");
-  }
-}
-
 TEST(WindowsSection, ActivationFromLicenceStatuses) {
   struct Case {
     const char* what;

@@ -173,16 +173,5 @@ TEST(WmiCom, UnknownNamespaceDoesNotConnect) {
   });
 }
 
-TEST(WmiCom, SessionsOpenAndCloseRepeatedly) {
-  in_mta([] {
-    for (int i = 0; i < 3; ++i) {
-      const auto session = connect_wmi("ROOT\\CIMV2");
-      ASSERT_NE(session, nullptr);
-      constexpr std::array<std::string_view, 2> kProperties = {"Manufacturer", "Product"};
-      EXPECT_TRUE(query(*session, "Win32_BaseBoard", kProperties));
-    }
-  });
-}
-
 }  // namespace
 }  // namespace kestro::wmi
