@@ -106,15 +106,6 @@ TEST(LayoutCards, PlacementInOneAndTwoColumns) {
   }
 }
 
-TEST(LayoutCards, RowRectanglesSitBelowTheHeading) {
-  const Report report = report_of({section(SectionKind::Summary, 3)});
-  const CardLayout layout = layout_cards({1080, 700}, 1.0f, &report);
-  const auto& rows = layout.cards[0].rows;
-  for (std::size_t k = 0; k < rows.size(); ++k) {
-    EXPECT_EQ(rows[k], (gfx::RectF{32, 164 + 48 + 34.0f * static_cast<float>(k), 1016, 34}));
-  }
-}
-
 TEST(LayoutCards, ContentHeightAndScrollRange) {
   struct Case {
     const char* name;
@@ -232,16 +223,6 @@ TEST(RowContentLayout, BarWidthIsCappedAndLabelColumnClamped) {
   EXPECT_FLOAT_EQ(parts.label.width, 158);
   EXPECT_FLOAT_EQ(parts.bar->width, 140);
   EXPECT_FLOAT_EQ(label_column_width(200, 1.0f), 90);
-}
-
-TEST(HeaderBoxes, ScrollWithTheContent) {
-  const LayoutMetrics m = layout_metrics({1080, 700}, 1.0f);
-  EXPECT_EQ(title_box(m, 30), (gfx::RectF{24, 46, 1032, 40}));
-  EXPECT_EQ(subtitle_box(m, 30), (gfx::RectF{24, 88, 1032, 26}));
-  EXPECT_EQ(note_box(m, 468, 30), (gfx::RectF{24, 394, 1032, 24}));
-  const CardBox card{24, 164, 508, 100, {}};
-  EXPECT_EQ(icon_box(card, 100, 1.0f), (gfx::RectF{38, 110, 24, 30}));
-  EXPECT_EQ(heading_box(card, 100, 1.0f), (gfx::RectF{70, 110, 448, 30}));
 }
 
 }  // namespace
