@@ -259,6 +259,7 @@ kh_prefix_ready() {
     KH_USER_FD[$prefix]=$fd
   fi
   kh_ensure_display "$prefix.xvfb" || return 1
+  kh__workdir  # made here so kh_wine inside $(...) reuses it instead of leaking new ones
   kh__locked "$prefix" kh__ensure_prefix "$prefix" "$(kh_template_for "$prefix")" || return 1
   export WINEPREFIX=$prefix
   # Start the prefix's wineserver and Windows services now, with their output going
