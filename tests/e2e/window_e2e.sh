@@ -338,6 +338,34 @@ else
   fail "fourth start: no window"
 fi
 
+# --- 150 % DPI: the default width scales, the height stays 0.85 of the work area -----------
+kh_wine 60 reg delete "$settings_key" /v Placement /f </dev/null >/dev/null 2>&1
+kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
+hi_w=$(( 1620 < screen_w ? 1620 : screen_w ))
+hi_geometry="$(( (screen_w - hi_w) / 2 )) $(( (screen_h - def_h) / 2 )) $hi_w $def_h"
+if start_app; then
+  check "default window at 144 DPI is $hi_geometry (got $(geometry))" \
+    kh_wait_for 5 geometry_is "$hi_geometry"
+  # Window pixel (15, 150) lies in the left margin below the toolbar at any frame size.
+  dark_margin() {
+    shot "$work/dpi144.png" &&
+      [[ $(convert "$work/dpi144.png" -format '%[hex:p{15,150}]' info:) == 17181B ]]
+  }
+  check "drawn at 144 DPI (dark margin)" kh_wait_for 30 dark_margin
+  # The report is in once the accent-blue "Copy all" button shows in the top band.
+  copy_all_in_toolbar() {
+    shot "$work/dpi144.png" &&
+      [[ $(convert "$work/dpi144.png" -crop "${hi_w}x140+0+0" +repage -fill black \
+             +opaque '#60A5FA' -format '%[fx:maxima.r]' info:) != 0 ]]
+  }
+  check "report drawn at 144 DPI" kh_wait_for 60 copy_all_in_toolbar
+  poke close
+  expect_exit "close at 144 DPI"
+else
+  fail "start at 144 DPI: no window"
+fi
+kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 96
+
 # --- --unregister shows no window -----------------------------------------------------------
 rc=0
 kh_wine 30 "$exe" --unregister </dev/null >/dev/null 2>&1 || rc=$?
