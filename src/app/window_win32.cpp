@@ -159,7 +159,9 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       }
       return 0;
     case WM_MOUSEMOVE:
-      if (window != nullptr) window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      if (window != nullptr) {
+        window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
       return 0;
     case WM_LBUTTONUP:
       if (window != nullptr) {

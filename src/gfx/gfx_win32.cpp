@@ -55,8 +55,8 @@ void draw_layout_centred(Gfx& gfx, IDWriteTextLayout* layout, RectF rect, Colour
   float text_height = 0.0f;
   if (SUCCEEDED(layout->GetMetrics(&metrics))) text_height = metrics.height;
   gfx.brush->SetColor(to_d2d(colour));
-  gfx.target->DrawTextLayout(D2D1_POINT_2F{rect.x, rect.y + centring_offset(rect.height, text_height)},
-                             layout, gfx.brush.Get(), options);
+  const D2D1_POINT_2F origin{rect.x, rect.y + centring_offset(rect.height, text_height)};
+  gfx.target->DrawTextLayout(origin, layout, gfx.brush.Get(), options);
 }
 
 }  // namespace
