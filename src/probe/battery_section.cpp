@@ -5,6 +5,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 #include "probe/sections.h"
 
 namespace kestro::probe {
@@ -60,8 +61,8 @@ std::optional<Row> now_row(const PowerStatus& status) {
   const TextPair state = status.ac_line_status == kAcOnline
                              ? TextPair{"전원 연결됨", "plugged in"}
                              : TextPair{"배터리 사용 중", "on battery"};
-  std::string value = decimal(status.battery_life_percent) + "% \xC2\xB7 ";  // "% · "
-  value.append(translate(state));
+  std::string value = decimal(status.battery_life_percent) + "%";
+  value.append(kMiddleDot).append(translate(state));
   return Row::plain(std::string(translate({"지금", "Now"})), std::move(value));
 }
 

@@ -4,6 +4,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 #include "probe/sections.h"
 
 namespace kestro::probe {
@@ -30,12 +31,12 @@ std::vector<Row> display_rows(const DisplayConfig& config) {
       label = std::string(translate({"모니터", "Monitor"})) + " " + decimal(kept);
     }
 
-    std::string value = decimal(mode.width) + " \xC3\x97 " + decimal(mode.height);  // " × "
+    std::string value = decimal(mode.width) + std::string(kTimesSign) + decimal(mode.height);
     const double refresh = path.refresh_denominator != 0
                                ? static_cast<double>(path.refresh_numerator) /
                                      static_cast<double>(path.refresh_denominator)
                                : 0.0;
-    if (refresh > 0.0) value.append(" \xC2\xB7 ").append(fixed(refresh, 0)).append(" Hz");
+    if (refresh > 0.0) value.append(kMiddleDot).append(fixed(refresh, 0)).append(" Hz");
     rows.push_back(Row::plain(std::move(label), std::move(value)));
   }
   return rows;

@@ -5,6 +5,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 
 namespace kestro::probe {
 namespace {
@@ -12,13 +13,6 @@ namespace {
 constexpr std::uint32_t kSoftwareAdapter = 2;  // DXGI_ADAPTER_FLAG_SOFTWARE
 constexpr std::array<std::string_view, 3> kControllerProperties = {"Name", "DriverVersion",
                                                                    "DriverDate"};
-constexpr std::string_view kMiddleDot = " \xC2\xB7 ";  // " · "
-
-const wmi::WmiValue& value_at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue absent;
-  return index < row.size() ? row[index] : absent;
-}
-
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 const wmi::WmiRow* matching_controller(const wmi::WmiResult& controllers, std::string_view name) {

@@ -7,6 +7,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 
 namespace kestro::probe {
 namespace {
@@ -26,11 +27,6 @@ enum Column : std::size_t {
   kType = 6,
 };
 
-const wmi::WmiValue& at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue kAbsent;
-  return index < row.size() ? row[index] : kAbsent;
-}
-
 // Firmware may report absurd capacities (parse_number saturates); a sum must not wrap round
 // to a small, plausible-looking figure.
 std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
@@ -39,9 +35,9 @@ std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
 }
 
 std::optional<std::uint64_t> module_speed(const wmi::WmiRow& row) {
-  const std::optional<std::uint64_t> configured = parse_number(at(row, kConfiguredSpeed));
+  const std::optional<std::uint64_t> configured = number_at(row, kConfiguredSpeed);
   if (configured && *configured != 0) return configured;
-  return parse_number(at(row, kSpeed));
+  return number_at(row, kSpeed);
 }
 
 // Locators label the rows only when every module has one and no two are the same;
@@ -50,7 +46,7 @@ bool locators_usable(const wmi::WmiRows& modules) {
   if (modules.empty()) return false;
   std::set<std::string, std::less<>> seen;
   for (const wmi::WmiRow& row : modules) {
-    const wmi::WmiValue& locator = at(row, kLocator);
+    const wmi::WmiValue& locator = value_at(row, kLocator);
     if (!locator || locator->empty()) return false;
     if (!seen.insert(*locator).second) return false;
   }
@@ -104,15 +100,15 @@ MemoryOutput memory_section(const wmi::WmiResult& modules_result,
   std::optional<std::string_view> type;
   std::optional<std::uint64_t> speed;
   for (const wmi::WmiRow& row : modules) {
-    installed = saturating_add(installed, parse_number(at(row, kCapacity)).value_or(0));
+    installed = saturating_add(installed, number_at(row, kCapacity).value_or(0));
     if (!type) {
-      if (const auto code = parse_number(at(row, kType))) type = memory_type_name(*code);
+      if (const auto code = number_at(row, kType)) type = memory_type_name(*code);
     }
     if (const auto module = module_speed(row)) speed = std::max(speed.value_or(0), *module);
   }
   std::uint64_t slots = 0;
   for (const wmi::WmiRow& row : arrays) {
-    slots = saturating_add(slots, parse_number(at(row, 0)).value_or(0));
+    slots = saturating_add(slots, number_at(row, 0).value_or(0));
   }
 
   MemoryOutput out;
@@ -136,12 +132,12 @@ MemoryOutput memory_section(const wmi::WmiResult& modules_result,
   for (std::size_t i = 0; i < modules.size(); ++i) {
     const wmi::WmiRow& row = modules[i];
     std::string label = by_locator
-                            ? *at(row, kLocator)
+                            ? *value_at(row, kLocator)
                             : fill_template(translate({"모듈 {0}", "Module {0}"}), {decimal(i + 1)});
-    std::string value = format_bytes(parse_number(at(row, kCapacity)).value_or(0));
+    std::string value = format_bytes(number_at(row, kCapacity).value_or(0));
     const std::string description =
-        module_description(at(row, kManufacturer), at(row, kPartNumber));
-    if (!description.empty()) value += " \xC2\xB7 " + description;
+        module_description(value_at(row, kManufacturer), value_at(row, kPartNumber));
+    if (!description.empty()) value += std::string(kMiddleDot) + description;
     out.rows.push_back(Row::plain(std::move(label), std::move(value)));
   }
   return out;

@@ -6,6 +6,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 
 namespace kestro::probe {
 namespace {
@@ -13,13 +14,8 @@ namespace {
 constexpr std::array<std::string_view, 5> kProcessorProperties = {
     "Name", "NumberOfCores", "NumberOfLogicalProcessors", "MaxClockSpeed", "L3CacheSize"};
 
-const wmi::WmiValue& at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue kAbsent;
-  return index < row.size() ? row[index] : kAbsent;
-}
-
 std::string package_name(const wmi::WmiRow& row) {
-  const wmi::WmiValue& name = at(row, 0);
+  const wmi::WmiValue& name = value_at(row, 0);
   return name ? normalize_spaces(*name) : std::string();
 }
 
@@ -31,18 +27,18 @@ ProcessorOutput processor_section(const wmi::WmiResult& processors) {
   for (const wmi::WmiRow& row : *processors) {
     const std::string name = package_name(row);
     if (!out.cpu_name) out.cpu_name = name;
-    const std::uint64_t cores = parse_number(at(row, 1)).value_or(0);
-    const std::uint64_t threads = parse_number(at(row, 2)).value_or(0);
+    const std::uint64_t cores = number_at(row, 1).value_or(0);
+    const std::uint64_t threads = number_at(row, 2).value_or(0);
     out.rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), name));
     out.rows.push_back(Row::plain(
         std::string(translate({"코어", "Cores"})),
         fill_template(translate({"{0}코어 {1}스레드", "{0} cores, {1} threads"}),
                       {decimal(cores), decimal(threads)})));
-    if (const auto mhz = parse_number(at(row, 3))) {
+    if (const auto mhz = number_at(row, 3)) {
       out.rows.push_back(Row::plain(std::string(translate({"기본 속도", "Base speed"})),
                                     fixed(static_cast<double>(*mhz) / 1000.0, 2) + " GHz"));
     }
-    if (const auto l3_kib = parse_number(at(row, 4)); l3_kib && *l3_kib != 0) {
+    if (const auto l3_kib = number_at(row, 4); l3_kib && *l3_kib != 0) {
       // A nonsensical huge size saturates rather than wrapping to a small one.
       constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
       const std::uint64_t bytes = *l3_kib > kMax / 1024 ? kMax : *l3_kib * 1024;

@@ -5,6 +5,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 
 namespace kestro::probe {
 namespace {
@@ -14,17 +15,6 @@ constexpr std::array<std::string_view, 7> kDiskProperties = {
 enum DiskField : std::size_t { kDeviceId, kFriendlyName, kMediaType, kBusType, kSize, kHealth, kPath };
 constexpr std::array<std::string_view, 3> kReliabilityProperties = {"Temperature", "Wear",
                                                                     "PowerOnHours"};
-constexpr std::string_view kMiddleDot = " \xC2\xB7 ";  // " · "
-
-const wmi::WmiValue& value_at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue absent;
-  return index < row.size() ? row[index] : absent;
-}
-
-std::optional<std::uint64_t> number(const wmi::WmiValue& value) {
-  if (!value) return std::nullopt;
-  return parse_number(std::string_view(*value));
-}
 
 struct Health {
   TextPair badge;
@@ -53,17 +43,17 @@ const ReliabilityRecord* matching_record(const std::vector<ReliabilityRecord>& r
 }
 
 void append_reliability_rows(const ReliabilityRecord& record, std::vector<Row>& rows) {
-  if (const auto wear = number(record.wear)) {
+  if (const auto wear = parse_number(record.wear)) {
     const std::uint64_t life = *wear > 100 ? 0 : 100 - *wear;
     rows.push_back(Row::toned_gauge(std::string(translate({"남은 수명", "Life left"})),
                                     decimal(life) + "%", life_tone(life),
                                     static_cast<float>(life) / 100.0f));
   }
-  if (const auto temperature = number(record.temperature); temperature && *temperature != 0) {
+  if (const auto temperature = parse_number(record.temperature); temperature && *temperature != 0) {
     rows.push_back(Row::plain(std::string(translate({"온도", "Temperature"})),
                               decimal(*temperature) + " \xC2\xB0" "C"));  // " °C"
   }
-  if (const auto hours = number(record.power_on_hours)) {
+  if (const auto hours = parse_number(record.power_on_hours)) {
     rows.push_back(Row::plain(std::string(translate({"사용 시간", "Power-on time"})),
                               fill_template(translate({"{0}시간", "{0} hours"}), {decimal(*hours)})));
   }
@@ -101,8 +91,8 @@ StorageOutput storage_rows(const wmi::WmiRows& disks,
     const wmi::WmiValue& friendly = value_at(disk, kFriendlyName);
     const std::string name = friendly ? *friendly : std::string();
     const std::string_view kind =
-        disk_kind(number(value_at(disk, kBusType)), number(value_at(disk, kMediaType)));
-    const std::string size = format_disk_size(number(value_at(disk, kSize)).value_or(0));
+        disk_kind(number_at(disk, kBusType), number_at(disk, kMediaType));
+    const std::string size = format_disk_size(number_at(disk, kSize).value_or(0));
 
     std::string value = name;
     value.append(kMiddleDot);
@@ -117,7 +107,7 @@ StorageOutput storage_rows(const wmi::WmiRows& disks,
     out.rows.push_back(Row::plain(disk_label, std::move(value)));
     out.summaries.push_back(std::move(summary));
 
-    const Health health = health_of(number(value_at(disk, kHealth)));
+    const Health health = health_of(number_at(disk, kHealth));
     out.rows.push_back(Row::status(health_label, std::string(translate(health.badge)), health.tone));
 
     if (const ReliabilityRecord* record = matching_record(reliability, value_at(disk, kDeviceId))) {

@@ -5,6 +5,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 #include "probe/text_case.h"
 
 namespace kestro::probe {
@@ -21,14 +22,6 @@ const wmi::WmiRow* first_row(const wmi::WmiResult& result) {
   return &result->front();
 }
 
-// Position `index` of `row`, absent when the row is shorter than the request.
-const wmi::WmiValue& at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue kAbsent;
-  return index < row.size() ? row[index] : kAbsent;
-}
-
-std::string text_or_empty(const wmi::WmiValue& value) { return value.value_or(std::string()); }
-
 wmi::WmiResult run(wmi::WmiSession* session, std::string_view class_name,
                    wmi::PropertyList properties) {
   if (!session) return std::nullopt;
@@ -41,16 +34,16 @@ SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& b
                          const wmi::WmiResult& bios) {
   SystemFacts facts;
   if (const wmi::WmiRow* row = first_row(computer)) {
-    facts.manufacturer = text_or_empty(at(*row, 0));
-    facts.model = text_or_empty(at(*row, 1));
-    facts.usable_memory = parse_number(at(*row, 2)).value_or(0);
+    facts.manufacturer = std::string(text_at(*row, 0));
+    facts.model = std::string(text_at(*row, 1));
+    facts.usable_memory = number_at(*row, 2).value_or(0);
   }
   if (const wmi::WmiRow* row = first_row(board)) {
-    const std::string joined = text_or_empty(at(*row, 0)) + " " + text_or_empty(at(*row, 1));
+    const std::string joined = std::string(text_at(*row, 0)) + " " + std::string(text_at(*row, 1));
     facts.board = std::string(trim(joined));
   }
   if (const wmi::WmiRow* row = first_row(bios)) {
-    facts.bios = BiosData{at(*row, 0), at(*row, 1)};
+    facts.bios = BiosData{value_at(*row, 0), value_at(*row, 1)};
   }
   return facts;
 }
@@ -91,7 +84,7 @@ std::vector<Row> system_rows(const SystemFacts& facts) {
     rows.push_back(Row::plain(std::string(translate({"메인보드", "Motherboard"})), facts.board));
   }
   if (facts.bios) {
-    std::string value = text_or_empty(facts.bios->version);
+    std::string value = facts.bios->version.value_or(std::string());
     if (const auto date = wmi::cim_date(facts.bios->release_date)) {
       value += fill_template(" ({0})", {*date});
     }

@@ -4,6 +4,7 @@
 
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/row_values.h"
 
 namespace kestro::probe {
 namespace {
@@ -15,11 +16,6 @@ constexpr std::array<std::string_view, 1> kLicensingProperties = {"LicenseStatus
 constexpr std::string_view kLicensingCondition =
     "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
 constexpr std::uint64_t kLicensed = 1;
-
-const wmi::WmiValue& at(const wmi::WmiRow& row, std::size_t index) {
-  static const wmi::WmiValue kAbsent;
-  return index < row.size() ? row[index] : kAbsent;
-}
 
 }  // namespace
 
@@ -33,7 +29,7 @@ std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
   if (!licensing) return std::nullopt;
   std::optional<bool> activated;
   for (const wmi::WmiRow& row : *licensing) {
-    const std::optional<std::uint64_t> status = parse_number(at(row, 0));
+    const std::optional<std::uint64_t> status = number_at(row, 0);
     if (!status) continue;
     activated = activated.value_or(false) || *status == kLicensed;
   }
@@ -45,8 +41,8 @@ WindowsOutput windows_section(const wmi::WmiResult& os, const VersionValues& ver
   WindowsOutput out;
   if (os && !os->empty()) {
     const wmi::WmiRow& row = os->front();
-    const std::string edition = edition_name(at(row, 0).value_or(std::string()));
-    std::string build = at(row, 2).value_or(std::string());
+    const std::string edition = edition_name(value_at(row, 0).value_or(std::string()));
+    std::string build = value_at(row, 2).value_or(std::string());
     if (version.ubr) build += fill_template(".{0}", {decimal(*version.ubr)});
     const std::string& feature = version.display_version;
     // Put together piece by piece: registry and WMI texts may themselves contain "{1}".
@@ -59,8 +55,8 @@ WindowsOutput windows_section(const wmi::WmiResult& os, const VersionValues& ver
     out.rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), edition));
     out.rows.push_back(Row::plain(std::string(translate({"버전", "Version"})), version_text));
     out.rows.push_back(Row::plain(std::string(translate({"종류", "Type"})),
-                                  at(row, 3).value_or(std::string())));
-    if (const auto installed = wmi::cim_date(at(row, 4))) {
+                                  value_at(row, 3).value_or(std::string())));
+    if (const auto installed = wmi::cim_date(value_at(row, 4))) {
       out.rows.push_back(
           Row::plain(std::string(translate({"설치한 날", "Installed on"})), *installed));
     }

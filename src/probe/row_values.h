@@ -1,0 +1,34 @@
+#pragma once
+// Reading WMI rows by position, as every section step does, and the separators of value texts.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "probe/format.h"
+#include "wmi/wmi.h"
+
+namespace kestro::probe {
+
+inline constexpr std::string_view kMiddleDot = " \xC2\xB7 ";  // " · "
+inline constexpr std::string_view kTimesSign = " \xC3\x97 ";  // " × "
+
+// Position `index` of `row`; absent when the row is shorter than the request.
+inline const wmi::WmiValue& value_at(const wmi::WmiRow& row, std::size_t index) {
+  static const wmi::WmiValue absent;
+  return index < row.size() ? row[index] : absent;
+}
+
+// parse_number of the value at `index`.
+inline std::optional<std::uint64_t> number_at(const wmi::WmiRow& row, std::size_t index) {
+  return parse_number(value_at(row, index));
+}
+
+// The text at `index`, empty when absent.
+inline std::string_view text_at(const wmi::WmiRow& row, std::size_t index) {
+  const wmi::WmiValue& value = value_at(row, index);
+  return value ? std::string_view(*value) : std::string_view();
+}
+
+}  // namespace kestro::probe
