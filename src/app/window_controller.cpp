@@ -250,8 +250,11 @@ bool WindowController::on_theme(bool dark) {
   return state && app::on_theme(*state, host_, dark);
 }
 
-void WindowController::on_dpi_changed(std::uint32_t dpi) {
-  if (auto state = slot_.claim()) state->dpi = dpi;
+std::optional<float> WindowController::on_dpi_changed(std::uint32_t dpi) {
+  auto state = slot_.claim();
+  if (!state) return std::nullopt;
+  state->dpi = dpi;
+  return state->scale();
 }
 
 void WindowController::on_probe_done(probe::ProbeSlot& probes) {

@@ -98,8 +98,10 @@ class WindowController {
   bool on_timer(std::uintptr_t id);
   // True when the theme changed: the host then updates the title bar.
   bool on_theme(bool dark);
-  // Stores the new DPI (low word of wParam); the host rebuilds its text formats itself.
-  void on_dpi_changed(std::uint32_t dpi);
+  // Stores the new DPI (low word of wParam) and gives the scale the drawing device's text
+  // formats must take: the state's own, so a DPI below 96 counts as 96 for text as for every
+  // other measure. Nothing when the state is missing or busy (then nothing changes).
+  std::optional<float> on_dpi_changed(std::uint32_t dpi);
   // Claims the state first, then takes the report, so a busy state never loses one.
   void on_probe_done(probe::ProbeSlot& probes);
 

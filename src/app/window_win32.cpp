@@ -75,14 +75,11 @@ LRESULT on_size(MainWindow& window) {
 }
 
 LRESULT on_dpi_changed(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
-  const UINT dpi = LOWORD(wparam);
   if (window != nullptr) {
-    window->controller.on_dpi_changed(dpi);
-    if (auto state = window->slot.claim()) {
+    // The formats take the state's scale, so text and boxes agree also below 96 DPI.
+    if (std::optional<float> scale = window->controller.on_dpi_changed(LOWORD(wparam))) {
       // On failure the old formats stay.
-      if (gfx::Gfx* device = window->host.gfx()) {
-        (void)gfx::rebuild_text_formats(*device, static_cast<float>(dpi) / 96.0f);
-      }
+      if (gfx::Gfx* device = window->host.gfx()) (void)gfx::rebuild_text_formats(*device, *scale);
     }
   }
   const RECT* suggested = reinterpret_cast<const RECT*>(lparam);

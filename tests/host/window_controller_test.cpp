@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include "app/text_report.h"
 #include "fake_window_host.h"
@@ -239,10 +240,18 @@ TEST_F(WindowControllerTest, ThemeChangeRepaintsOnlyWhenItChanges) {
 }
 
 TEST_F(WindowControllerTest, DpiChangeScalesEverything) {
-  controller.on_dpi_changed(144);
+  // The scale handed to the text formats is the one every box uses, also below 96 DPI.
+  EXPECT_EQ(controller.on_dpi_changed(144), std::optional<float>(1.5f));
   EXPECT_FLOAT_EQ(state().scale(), 1.5f);
-  controller.on_dpi_changed(72);  // never below 96
+  EXPECT_EQ(controller.on_dpi_changed(72), std::optional<float>(1.0f));
+  EXPECT_EQ(state().dpi, 72u);  // stored raw; only the scale is floored
   EXPECT_FLOAT_EQ(state().scale(), 1.0f);
+  EXPECT_EQ(controller.on_dpi_changed(0), std::optional<float>(1.0f));
+
+  auto busy = slot.claim();
+  EXPECT_EQ(controller.on_dpi_changed(120), std::nullopt);  // formats stay as they are
+  busy.release();
+  EXPECT_EQ(state().dpi, 0u);
 }
 
 TEST(StateSlot, ClaimsBackOffWhenEmptyOrInUse) {
