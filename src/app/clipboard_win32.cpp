@@ -43,11 +43,7 @@ class GlobalBlock {
 }  // namespace
 
 bool set_clipboard_text(HWND owner, std::string_view text) {
-  return put_clipboard_unicode_text(owner, to_crlf(text));
-}
-
-bool put_clipboard_unicode_text(HWND owner, std::string_view crlf_text) {
-  std::wstring wide = to_wide(crlf_text);
+  std::wstring wide = to_wide(to_crlf(text));
   const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);  // with the terminating zero
 
   OpenedClipboard clipboard(owner);

@@ -12,8 +12,4 @@ namespace kestro::app {
 // clipboard is closed again on every path.
 bool set_clipboard_text(HWND owner, std::string_view text);
 
-// The same write for a text whose line ends are already CR LF: it goes on verbatim (the
-// window core converts its texts itself, and a second conversion would double every CR).
-bool put_clipboard_unicode_text(HWND owner, std::string_view crlf_text);
-
 }  // namespace kestro::app

@@ -16,8 +16,7 @@ std::string plain_text_report(const Report& report);
 // One row as "label: display text", without a line end.
 std::string value_line(const Row& row);
 
-// Every LF becomes CR LF and nothing else is touched: report texts never hold a CR, so no
-// CR is ever doubled.
+// The clipboard's line ends: every LF becomes CR LF and nothing else is touched.
 std::string to_crlf(std::string_view text);
 
 }  // namespace kestro::app

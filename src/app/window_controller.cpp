@@ -160,7 +160,7 @@ void show_toast(AppState& state, WindowHost& host, std::string text) {
 
 void copy_all(AppState& state, WindowHost& host) {
   if (!state.report) return;
-  if (host.set_clipboard_text(to_crlf(plain_text_report(*state.report)))) {
+  if (host.set_clipboard_text(plain_text_report(*state.report))) {
     show_toast(state, host, std::string(translate(texts::kCopiedAll)));
   }
 }
@@ -170,7 +170,7 @@ void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::u
   const auto& sections = state.report->sections;
   if (section >= sections.size() || row >= sections[section].rows.size()) return;
   std::string line = value_line(sections[section].rows[row]);
-  if (!host.set_clipboard_text(to_crlf(line))) return;
+  if (!host.set_clipboard_text(line)) return;
   std::string toast(translate(texts::kCopied));
   toast += ' ';
   toast += line;

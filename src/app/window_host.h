@@ -31,8 +31,8 @@ class WindowHost {
   virtual std::chrono::steady_clock::time_point now() = 0;
   // Requests one leave notification (TrackMouseEvent with TME_LEAVE); errors are ignored.
   virtual void track_mouse_leave() = 0;
-  // Puts `text` on the clipboard as Unicode text, verbatim: the core has already turned every
-  // LF into CR LF. True on success.
+  // Puts `text` (lines ending in LF) on the clipboard as Unicode text with CR LF line ends.
+  // True on success.
   virtual bool set_clipboard_text(std::string_view text) = 0;
   // Starts the detached probe thread that fills the probe slot and posts WM_APP_PROBE_DONE.
   virtual void start_probe_worker() = 0;

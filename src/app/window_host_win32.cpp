@@ -41,8 +41,7 @@ void Win32WindowHost::track_mouse_leave() {
 }
 
 bool Win32WindowHost::set_clipboard_text(std::string_view text) {
-  // The core has already turned LF into CR LF.
-  return put_clipboard_unicode_text(hwnd_, text);
+  return app::set_clipboard_text(hwnd_, text);
 }
 
 void Win32WindowHost::start_probe_worker() { probe::start_probe_thread(hwnd_); }

@@ -46,12 +46,6 @@ TEST(Clipboard, RoundTripTurnsLineFeedsIntoCrLf) {
   }
 }
 
-TEST(Clipboard, AlreadyConvertedTextGoesOnVerbatim) {
-  test::TestWindow window(200, 100, false);
-  ASSERT_TRUE(put_clipboard_unicode_text(window.get(), "a\r\nb\r\n"));
-  EXPECT_EQ(clipboard_unicode(window.get()), L"a\r\nb\r\n");  // no CR doubled
-}
-
 TEST(Clipboard, LeavesTheClipboardClosed) {
   test::TestWindow window(200, 100, false);
   ASSERT_TRUE(set_clipboard_text(window.get(), "x"));
