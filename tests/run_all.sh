@@ -9,25 +9,8 @@ build_root="${KESTRO_BUILD_ROOT:-$repo/build}"
 jobs="${KESTRO_JOBS:-2}"
 fuzz_seconds="${KESTRO_FUZZ_SECONDS:-10}"
 
-packages=(
-  cmake ninja-build g++ clang googletest libbenchmark-dev nlohmann-json3-dev libssl-dev
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-  xvfb xauth xdotool xclip imagemagick librsvg2-bin
-  fonts-noto-cjk fonts-dejavu-core fonts-wine
-)
-
-install_missing_packages() {
-  local missing=()
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== Installing: ${missing[*]}"
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+# shellcheck source=packages.sh
+source "$repo/tests/packages.sh"
 
 passed=0
 failed=0
@@ -61,7 +44,7 @@ step_failed() {
   failures+=("$1")
 }
 
-install_missing_packages
+kestro_install_missing_packages
 
 # One virtual display for every Windows test, started only when there is none.
 # shellcheck source=wine/harness.sh
