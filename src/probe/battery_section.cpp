@@ -66,15 +66,6 @@ std::optional<Row> now_row(const PowerStatus& status) {
   return Row::plain(std::string(translate({"지금", "Now"})), std::move(value));
 }
 
-std::vector<Row> battery_rows(const std::vector<BatteryInfo>& batteries,
-                              const std::optional<PowerStatus>& status) {
-  std::vector<Row> rows = battery_record_rows(batteries);
-  if (!rows.empty() && status) {
-    if (auto now = now_row(*status)) rows.push_back(std::move(*now));
-  }
-  return rows;
-}
-
 std::vector<Row> probe_battery(ProbePlatform& platform) {
   std::vector<Row> rows = battery_record_rows(platform.batteries());
   // The power status is read only for a machine whose batteries produced a row.

@@ -16,9 +16,4 @@ std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries);
 // The closing "Now" line; nothing when the charge level is unknown (above 100).
 std::optional<Row> now_row(const PowerStatus& status);
 
-// The whole card: the record rows, then the Now line when there was at least one row and the
-// power status could be read.
-std::vector<Row> battery_rows(const std::vector<BatteryInfo>& batteries,
-                              const std::optional<PowerStatus>& status);
-
 }  // namespace kestro::probe
