@@ -56,11 +56,7 @@ namespace detail {
 std::string_view process_language() {
   static const std::string_view chosen = [] {
     const LanguageSource& source = platform_language_source();
-    const std::optional<std::string> stored = source.stored_language();
-    if (stored) {
-      if (auto index = table_index(*stored)) return kLanguages[*index].code;
-    }
-    return code_for_langid(source.user_ui_langid());
+    return choose_language(source.stored_language(), source.user_ui_langid());
   }();
   return chosen;
 }
