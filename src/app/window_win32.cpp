@@ -32,6 +32,7 @@ struct MainWindow {
   StateSlot<AppState> slot;
   Win32WindowHost host;
   WindowController controller;
+  bool device_lost = false;  // the device was lost and no new one could be made yet
 };
 
 // The window thread's window; set while the message loop of run_window_app runs.
@@ -39,21 +40,29 @@ thread_local MainWindow* t_window = nullptr;
 
 UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
 
+// A window carries only one flip-model swap chain at a time, so the lost device is released
+// before a new one is made for the window. When that fails the window goes on without a device
+// and the next paint tries again.
+void replace_lost_device(MainWindow& window, HWND hwnd, std::uint32_t dpi) {
+  window.host.drop_gfx();
+  gfx::GfxCreated fresh = gfx::create_gfx(hwnd, floor_dpi(dpi));
+  window.device_lost = !fresh.gfx;
+  if (!fresh.gfx) return;
+  window.host.set_gfx(std::move(fresh.gfx));
+  window.host.invalidate();  // the next paint draws with it
+}
+
 LRESULT on_paint(MainWindow& window, HWND hwnd) {
   // Validate in every case so that an undrawable frame does not come back at once.
   auto state = window.slot.claim();
+  if (state && window.device_lost) replace_lost_device(window, hwnd, state->dpi);
   gfx::Gfx* device = window.host.gfx();
   if (state && device != nullptr) {
     const ClientSize client = window.host.client_size();
     if (gfx::begin_frame(*device, palette(state->dark).background)) {
       paint(*state, *window.host.canvas(), client, window.host.now());
       if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
-        // A new device for the window; on failure the old one stays and the next paint retries.
-        gfx::GfxCreated fresh = gfx::create_gfx(hwnd, floor_dpi(state->dpi));
-        if (fresh.gfx) {
-          window.host.set_gfx(std::move(fresh.gfx));
-          window.host.invalidate();
-        }
+        replace_lost_device(window, hwnd, state->dpi);
       }
     }
   }

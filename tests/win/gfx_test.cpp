@@ -168,6 +168,16 @@ TEST_F(GfxTest, FramesDrawAndPresentWithoutError) {
   EXPECT_EQ(end_frame(*gfx_), FrameOutcome::Shown);
 }
 
+// After a lost device the window gets a whole new device; the old one is released first
+// because a window carries only one flip-model swap chain at a time.
+TEST_F(GfxTest, ASecondDeviceForTheWindowDrawsOnceTheFirstIsGone) {
+  gfx_.reset();
+  GfxCreated fresh = create_gfx(window_.get(), 120);
+  ASSERT_TRUE(fresh.gfx) << std::hex << fresh.error;
+  ASSERT_TRUE(begin_frame(*fresh.gfx, Colour{1, 1, 1, 1}));
+  EXPECT_EQ(end_frame(*fresh.gfx), FrameOutcome::Shown);
+}
+
 TEST(GfxHiddenWindow, CreatesOnAHiddenWindowAtHighDpi) {
   test::TestWindow window(400, 300, false);
   GfxCreated created = create_gfx(window.get(), 144);
