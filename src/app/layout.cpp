@@ -90,7 +90,7 @@ std::vector<ToolbarButton> layout_toolbar(ClientSize client, float scale, const 
   std::vector<ToolbarButton> buttons;
   if (measurer == nullptr) return buttons;
   const float s = scale;
-  const float t = round_px(52 * s);
+  const float t = layout_metrics(client, s).toolbar;
   const float d = round_px(36 * s);
   const float top = round_px((t - d) * 0.5f);
   float cursor = static_cast<float>(std::max(client.width, 0)) - 10 * s;

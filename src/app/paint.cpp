@@ -131,7 +131,7 @@ void paint_toolbar(const AppState& state, gfx::Canvas& canvas, ClientSize client
                    const Palette& pal) {
   const float s = state.scale();
   const float wc = static_cast<float>(client.width);
-  const float t = std::round(52 * s);
+  const float t = layout_metrics(client, s).toolbar;
   canvas.fill_box(0, 0, wc, t, pal.toolbar);
   canvas.fill_box(0, t - 1, wc, t, pal.border);
   canvas.draw_text("Kestro", RectF{18 * s, 0, 200 * s, t}, pal.text, TextStyle::BodyStrong,

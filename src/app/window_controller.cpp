@@ -57,8 +57,8 @@ float max_scroll(const AppState& state, ClientSize client) {
 
 void clamp_scroll(AppState& state, ClientSize client) {
   // Written so that a NaN offset ends up at 0 rather than staying NaN.
-  const float top = std::max(state.scroll, 0.0f);
-  state.scroll = std::min(top >= 0.0f ? top : 0.0f, max_scroll(state, client));
+  const float top = state.scroll > 0.0f ? state.scroll : 0.0f;
+  state.scroll = std::min(top, max_scroll(state, client));
 }
 
 void start_probe(AppState& state, WindowHost& host) {

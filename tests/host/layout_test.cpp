@@ -58,6 +58,22 @@ TEST(LayoutMetrics, MeasuresAtOneAndAHalfScale) {
   EXPECT_FLOAT_EQ(buttons[0].rect.y, 12);
 }
 
+// Exact halves round away from zero (never to the even neighbour); the column width floors.
+TEST(LayoutMetrics, HalvesRoundAwayFromZeroAndColumnsFloor) {
+  const LayoutMetrics at108 = layout_metrics({1200, 900}, 1.125f);
+  EXPECT_FLOAT_EQ(at108.toolbar, 59);  // 58.5
+  EXPECT_FLOAT_EQ(at108.gap, 18);
+  EXPECT_FLOAT_EQ(at108.row_height, 38);  // 38.25
+  RecordingCanvas canvas;
+  const auto buttons = layout_toolbar({1200, 900}, 1.125f, nullptr, &canvas);
+  ASSERT_EQ(buttons.size(), 2u);
+  EXPECT_FLOAT_EQ(buttons[0].rect.width, 41);  // 40.5
+  EXPECT_FLOAT_EQ(buttons[0].rect.y, 9);       // (59 − 41) / 2
+
+  EXPECT_FLOAT_EQ(layout_metrics({1801, 900}, 1.0f).content_left, 341);  // 340.5
+  EXPECT_FLOAT_EQ(layout_metrics({1081, 900}, 1.0f).column_width, 508);  // 508.5
+}
+
 struct Placed {
   float x, y, width, height;
 };
