@@ -85,7 +85,8 @@ class ComSession final : public WmiSession {
     for (;;) {
       ComPtr<IWbemClassObject> object;
       ULONG returned = 0;
-      const HRESULT next = enumerator->Next(static_cast<LONG>(0xFFFFFFFFu) /* WBEM_INFINITE */, 1, &object, &returned);
+      const HRESULT next =
+          enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.GetAddressOf(), &returned);
       if (returned == 0 || !object) return std::move(collector).finish(FAILED(next));
       WmiRow row;
       row.reserve(names.size());
