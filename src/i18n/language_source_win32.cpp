@@ -12,10 +12,10 @@ namespace {
 
 class WindowsLanguageSource final : public LanguageSource {
  public:
-  // A value that is absent or not a readable text comes back empty and counts as
+  // A value that is absent or not a readable text comes back as nothing and counts as
   // "Follow Windows".
   std::optional<std::string> stored_language() const override {
-    return app::RegistrySettings{}.read_text("Language");
+    return app::RegistrySettings{}.read_text(app::kLanguageValue);
   }
   std::uint16_t user_ui_langid() const override { return GetUserDefaultUILanguage(); }
 };
