@@ -1,5 +1,6 @@
 #include "probe/probe_thread_win32.h"
 
+#include <system_error>
 #include <thread>
 
 #include "app/messages_win32.h"
@@ -10,13 +11,19 @@
 namespace kestro::probe {
 
 void start_probe_thread(HWND window) {
-  std::thread([window] {
-    WindowsProbePlatform platform;  // initialises COM for this thread for the run
-    ProbeSlot::instance().put(run_probe(platform));
-    // The report is in the slot before the window hears of it. A failed post is not retried:
-    // the window is gone or its queue is full.
-    PostMessageW(window, app::WM_APP_PROBE_DONE, 0, 0);
-  }).detach();
+  try {
+    std::thread([window] {
+      WindowsProbePlatform platform;  // initialises COM for this thread for the run
+      ProbeSlot::instance().put(run_probe(platform));
+      // The report is in the slot before the window hears of it. A failed post is not
+      // retried: the window is gone or its queue is full.
+      PostMessageW(window, app::WM_APP_PROBE_DONE, 0, 0);
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread could be started (out of resources). This is called from the window
+    // procedure, which an exception must not cross; the window keeps its loading state and
+    // a refresh tries again.
+  }
 }
 
 }  // namespace kestro::probe
