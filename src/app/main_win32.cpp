@@ -50,8 +50,11 @@ bool write_console(HANDLE console, std::string_view text) {
   std::wstring_view rest = wide;
   while (!rest.empty()) {
     DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 8192));
-    if (!WriteConsoleW(console, rest.data(), chunk, &written, nullptr) || written == 0) {
+    std::size_t chunk = std::min<std::size_t>(rest.size(), 8192);
+    // A surrogate pair stays within one call, so the console never sees half a character.
+    if (chunk < rest.size() && rest[chunk - 1] >= 0xD800 && rest[chunk - 1] <= 0xDBFF) --chunk;
+    if (!WriteConsoleW(console, rest.data(), static_cast<DWORD>(chunk), &written, nullptr) ||
+        written == 0) {
       return false;
     }
     rest.remove_prefix(written);
