@@ -134,7 +134,8 @@ check "Korean run exits with 0 (got $rc)" test "$rc" -eq 0
 check "Korean UI language gives Korean headings: $(headings "$ko" | cut -d" " -f1-3)" \
   grep -qxF '[요약]' "$ko"
 
-german_summary=$(jq -r '.Summary // empty' "$repo/src/i18n/catalogs/de.json")
+# The catalog keeps one member per line (' "key": "value",'), so sed finds it without a JSON tool.
+german_summary=$(sed -nE 's/^ "Summary": "([^"]*)",?$/\1/p' "$repo/src/i18n/catalogs/de.json")
 kh_reg_add "$settings_key" Language REG_SZ de
 de="$work/report-de.txt"
 rc=0
