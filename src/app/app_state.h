@@ -5,7 +5,6 @@
 // The platform parts of the window (window handle, drawing device) live with the Windows
 // host next to the slot; everything here is plain data that the portable core changes.
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -14,6 +13,7 @@
 #include <utility>
 
 #include "app/hit_target.h"
+#include "app/window_geometry.h"
 #include "probe/report.h"
 
 namespace kestro::app {
@@ -32,7 +32,7 @@ struct AppState {
   bool mouse_tracked = false;                // a leave notification has been requested
 
   // Every design measure is multiplied by this; the DPI counts as at least 96.
-  float scale() const { return static_cast<float>(std::max<std::uint32_t>(dpi, 96)) / 96.0f; }
+  float scale() const { return static_cast<float>(floor_dpi(dpi)) / 96.0f; }
 };
 
 // Holds the state (or nothing) plus an in-use flag. A handler claims it; a handler that runs

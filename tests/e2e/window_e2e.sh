@@ -232,6 +232,7 @@ pointer_away
 check "click on the first Summary row copies '$first_row'" \
   kh_wait_for 5 clipboard_is_win "$first_row"
 check "toast shown after the copy" kh_wait_for 3 toast_shown
+cp -f "$work/shots/live.png" "$work/toast.png" 2>/dev/null || true  # the last look showed it
 check "toast gone after about 2.5 s" kh_wait_for 6 toast_gone
 
 xdotool key ctrl+c
