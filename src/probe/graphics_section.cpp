@@ -87,8 +87,8 @@ GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
 
 GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   // WMI first, then DXGI: the run's platform calls keep this order.
-  wmi::WmiResult controllers;
-  if (cimv2 != nullptr) controllers = wmi::query(*cimv2, "Win32_VideoController", kControllerProperties);
+  const wmi::WmiResult controllers =
+      query_on(cimv2, "Win32_VideoController", kControllerProperties);
   return graphics_rows(hardware_adapters(platform.graphics_adapters()), controllers);
 }
 

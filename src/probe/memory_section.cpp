@@ -144,12 +144,8 @@ MemoryOutput memory_section(const wmi::WmiResult& modules_result,
 }
 
 MemoryOutput probe_memory(wmi::WmiSession* cimv2, std::uint64_t usable) {
-  wmi::WmiResult modules;
-  wmi::WmiResult arrays;
-  if (cimv2) {
-    modules = wmi::query(*cimv2, "Win32_PhysicalMemory", kModuleProperties);
-    arrays = wmi::query(*cimv2, "Win32_PhysicalMemoryArray", kArrayProperties);
-  }
+  const wmi::WmiResult modules = query_on(cimv2, "Win32_PhysicalMemory", kModuleProperties);
+  const wmi::WmiResult arrays = query_on(cimv2, "Win32_PhysicalMemoryArray", kArrayProperties);
   return memory_section(modules, arrays, usable);
 }
 

@@ -50,8 +50,7 @@ ProcessorOutput processor_section(const wmi::WmiResult& processors) {
 }
 
 ProcessorOutput probe_processor(wmi::WmiSession* cimv2) {
-  if (!cimv2) return {};
-  return processor_section(wmi::query(*cimv2, "Win32_Processor", kProcessorProperties));
+  return processor_section(query_on(cimv2, "Win32_Processor", kProcessorProperties));
 }
 
 }  // namespace kestro::probe

@@ -1,5 +1,6 @@
 #pragma once
-// Reading WMI rows by position, as every section step does, and the separators of value texts.
+// Running the run's WMI queries and reading their rows by position, as every section step
+// does, and the separators of value texts.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,14 @@ namespace kestro::probe {
 
 inline constexpr std::string_view kMiddleDot = " \xC2\xB7 ";  // " · "
 inline constexpr std::string_view kTimesSign = " \xC3\x97 ";  // " × "
+
+// wmi::query on the run's session; without a session (it could not be opened) the query does
+// not run and counts as failed.
+inline wmi::WmiResult query_on(wmi::WmiSession* session, std::string_view class_name,
+                               wmi::PropertyList properties, std::string_view condition = {}) {
+  if (session == nullptr) return std::nullopt;
+  return wmi::query(*session, class_name, properties, condition);
+}
 
 // Position `index` of `row`; absent when the row is shorter than the request.
 inline const wmi::WmiValue& value_at(const wmi::WmiRow& row, std::size_t index) {

@@ -22,12 +22,6 @@ const wmi::WmiRow* first_row(const wmi::WmiResult& result) {
   return &result->front();
 }
 
-wmi::WmiResult run(wmi::WmiSession* session, std::string_view class_name,
-                   wmi::PropertyList properties) {
-  if (!session) return std::nullopt;
-  return wmi::query(*session, class_name, properties);
-}
-
 }  // namespace
 
 SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
@@ -49,9 +43,9 @@ SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& b
 }
 
 SystemFacts read_system_facts(wmi::WmiSession* cimv2) {
-  const wmi::WmiResult computer = run(cimv2, "Win32_ComputerSystem", kComputerProperties);
-  const wmi::WmiResult board = run(cimv2, "Win32_BaseBoard", kBoardProperties);
-  const wmi::WmiResult bios = run(cimv2, "Win32_BIOS", kBiosProperties);
+  const wmi::WmiResult computer = query_on(cimv2, "Win32_ComputerSystem", kComputerProperties);
+  const wmi::WmiResult board = query_on(cimv2, "Win32_BaseBoard", kBoardProperties);
+  const wmi::WmiResult bios = query_on(cimv2, "Win32_BIOS", kBiosProperties);
   return system_facts(computer, board, bios);
 }
 

@@ -75,15 +75,11 @@ WindowsOutput windows_section(const wmi::WmiResult& os, const VersionValues& ver
 }
 
 WindowsOutput probe_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
-  wmi::WmiResult os;
-  if (cimv2) os = wmi::query(*cimv2, "Win32_OperatingSystem", kOsProperties);
+  const wmi::WmiResult os = query_on(cimv2, "Win32_OperatingSystem", kOsProperties);
   // The registry is read on every run, WMI or not.
   const VersionValues version = platform.windows_version_values();
-  wmi::WmiResult licensing;
-  if (cimv2) {
-    licensing = wmi::query(*cimv2, "SoftwareLicensingProduct", kLicensingProperties,
-                           kLicensingCondition);
-  }
+  const wmi::WmiResult licensing =
+      query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition);
   return windows_section(os, version, licensing);
 }
 
