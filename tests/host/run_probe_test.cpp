@@ -2,6 +2,7 @@
 
 #include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "probe/probe_slot.h"
 #include "probe/sections.h"
 
 namespace kestro::probe {
@@ -255,6 +256,17 @@ TEST(RunProbe, OddRecordedInputs) {
     // Three modules, one without a locator: numbered labels.
     EXPECT_EQ(memory->rows.back().label, "Module 3") << what;
   }
+}
+
+TEST(ProbeSlot, NewerReportReplacesOneNeverTaken) {
+  ProbeSlot slot;
+  EXPECT_FALSE(slot.take().has_value());
+  slot.put(Report{"first", "", {}});
+  slot.put(Report{"second", "", {}});
+  const auto taken = slot.take();
+  ASSERT_TRUE(taken.has_value());
+  EXPECT_EQ(taken->title, "second");
+  EXPECT_FALSE(slot.take().has_value());  // taking empties the slot
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "probe/probe_slot.h"
 
 namespace kestro::app {
 namespace {
@@ -106,17 +105,6 @@ TEST(CommandLine, SwitchesMatchOnlyExactly) {
     EXPECT_EQ(has_unregister_switch(c.args), c.unregister) << joined;
     EXPECT_EQ(has_report_switch(c.args), c.report) << joined;
   }
-}
-
-TEST(ProbeSlot, NewerReportReplacesOneNeverTaken) {
-  probe::ProbeSlot slot;
-  EXPECT_FALSE(slot.take().has_value());
-  slot.put(Report{"first", "", {}});
-  slot.put(Report{"second", "", {}});
-  const auto taken = slot.take();
-  ASSERT_TRUE(taken.has_value());
-  EXPECT_EQ(taken->title, "second");
-  EXPECT_FALSE(slot.take().has_value());  // taking empties the slot
 }
 
 }  // namespace
