@@ -63,7 +63,12 @@ void clamp_scroll(AppState& state, ClientSize client) {
 
 void start_probe(AppState& state, WindowHost& host) {
   state.loading_since = host.now();
-  host.start_probe_worker();
+  if (!host.start_probe_worker()) {
+    // No thread, so no result will ever come: not loading, so that F5 can try again.
+    state.loading_since.reset();
+    host.invalidate();
+    return;
+  }
   host.set_timer(kTimerLoading, kTimerLoadingPeriodMs);
   host.invalidate();
 }

@@ -43,7 +43,8 @@ void clamp_scroll(AppState& state, ClientSize client);
 
 // ---- Operations on a claimed state ------------------------------------------------------
 
-// Stamps the loading time, starts the probe thread and the loading timer, repaints.
+// Stamps the loading time, starts the probe thread and the loading timer, repaints. When no
+// thread can be started the window does not enter the loading state, so a refresh can retry.
 void start_probe(AppState& state, WindowHost& host);
 // Drops the report and starts a probe, unless one is already running.
 void refresh(AppState& state, WindowHost& host);

@@ -35,7 +35,8 @@ class WindowHost {
   // True on success.
   virtual bool set_clipboard_text(std::string_view text) = 0;
   // Starts the detached probe thread that fills the probe slot and posts WM_APP_PROBE_DONE.
-  virtual void start_probe_worker() = 0;
+  // False when no thread could be started.
+  virtual bool start_probe_worker() = 0;
   // Opens the context menu at the client point (x, y). Runs with the state slot released.
   virtual void show_context_menu(int x, int y) = 0;
   // Restarts the program with administrator rights. Runs with the state slot released.

@@ -44,7 +44,10 @@ bool Win32WindowHost::set_clipboard_text(std::string_view text) {
   return app::set_clipboard_text(hwnd_, text);
 }
 
-void Win32WindowHost::start_probe_worker() { probe::start_probe_thread(hwnd_); }
+bool Win32WindowHost::start_probe_worker() {
+  probe::start_probe_thread(hwnd_);
+  return true;  // start_probe_thread does not report a thread it could not start
+}
 
 // The context menu and the elevated relaunch arrive in a later step; until then these two are
 // intentionally inert, so the toolbar's Menu and "View as administrator" clicks do nothing.

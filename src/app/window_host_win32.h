@@ -32,7 +32,7 @@ class Win32WindowHost final : public WindowHost {
   std::chrono::steady_clock::time_point now() override;
   void track_mouse_leave() override;
   bool set_clipboard_text(std::string_view text) override;
-  void start_probe_worker() override;
+  bool start_probe_worker() override;
   void show_context_menu(int x, int y) override;
   void relaunch_elevated() override;
   gfx::TextMeasurer* measurer() override;

@@ -23,6 +23,7 @@ class FakeWindowHost : public app::WindowHost {
   std::chrono::steady_clock::time_point clock{std::chrono::hours(1)};
   bool clipboard_works = true;
   bool has_device = true;  // without it there is no measurer and so no toolbar
+  bool threads_start = true;  // false: no probe thread can be started
   RecordingCanvas canvas;  // used only to measure
 
   // Output.
@@ -55,7 +56,11 @@ class FakeWindowHost : public app::WindowHost {
     clipboard_writes.emplace_back(text);
     return true;
   }
-  void start_probe_worker() override { ++probes_started; }
+  bool start_probe_worker() override {
+    if (!threads_start) return false;
+    ++probes_started;
+    return true;
+  }
   void show_context_menu(int x, int y) override {
     menus.emplace_back(x, y);
     if (during_modal) during_modal();

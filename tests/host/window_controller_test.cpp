@@ -60,6 +60,20 @@ TEST_F(WindowControllerTest, StartEntersLoading) {
   EXPECT_EQ(host.invalidations, 2);
 }
 
+TEST_F(WindowControllerTest, ProbeThreadThatCannotStartLeavesF5ToTryAgain) {
+  host.threads_start = false;
+  controller.start();
+  EXPECT_FALSE(state().loading_since.has_value());
+  EXPECT_FALSE(host.timers.count(kTimerLoading));
+  EXPECT_EQ(host.invalidations, 1);  // the loading screen without an animation
+
+  host.threads_start = true;
+  controller.on_key(kVkF5, false);
+  EXPECT_EQ(host.probes_started, 1);
+  EXPECT_TRUE(state().loading_since.has_value());
+  EXPECT_EQ(host.timers.at(kTimerLoading), 120u);
+}
+
 TEST_F(WindowControllerTest, ProbeDoneWithEmptySlotKeepsLoading) {
   controller.start();
   host.invalidations = 0;
