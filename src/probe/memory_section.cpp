@@ -53,8 +53,7 @@ bool locators_usable(const wmi::WmiRows& modules) {
   return true;
 }
 
-}  // namespace
-
+// "DDR4" for SMBIOS memory type 26 and so on; nothing for codes without a name.
 std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code) {
   switch (smbios_code) {
     case 20: return "DDR";
@@ -70,6 +69,8 @@ std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code) {
     default: return std::nullopt;
   }
 }
+
+}  // namespace
 
 std::string module_description(const wmi::WmiValue& manufacturer,
                                const wmi::WmiValue& part_number) {

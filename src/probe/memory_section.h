@@ -17,9 +17,6 @@ struct MemoryOutput {
   std::string summary;  // the "Installed" text, repeated by the Summary card
 };
 
-// "DDR4" for SMBIOS memory type 26 and so on; nullopt for codes without a name.
-std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code);
-
 // Maker and part number as one text without placeholder words ("Unknown", "None", ...).
 std::string module_description(const wmi::WmiValue& manufacturer,
                                const wmi::WmiValue& part_number);

@@ -17,13 +17,14 @@ constexpr std::string_view kLicensingCondition =
     "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
 constexpr std::uint64_t kLicensed = 1;
 
-}  // namespace
-
+// The caption without every leading "Microsoft ".
 std::string edition_name(std::string_view caption) {
   constexpr std::string_view kPrefix = "Microsoft ";
   while (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
   return std::string(caption);
 }
+
+}  // namespace
 
 std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
   if (!licensing) return std::nullopt;

@@ -18,9 +18,6 @@ struct WindowsOutput {
   std::string subtitle;  // empty when the operating system query gave no row
 };
 
-// The caption without every leading "Microsoft ".
-std::string edition_name(std::string_view caption);
-
 // true: some licence is in the licensed state; false: statuses were read but none is;
 // nullopt: no readable status (failed query, no rows, or no parsable LicenseStatus).
 std::optional<bool> activation_state(const wmi::WmiResult& licensing);
