@@ -10,7 +10,7 @@
 
 namespace kestro::probe {
 
-void start_probe_thread(HWND window) {
+bool start_probe_thread(HWND window) {
   try {
     std::thread([window] {
       WindowsProbePlatform platform;  // initialises COM for this thread for the run
@@ -19,10 +19,11 @@ void start_probe_thread(HWND window) {
       // retried: the window is gone or its queue is full.
       PostMessageW(window, app::WM_APP_PROBE_DONE, 0, 0);
     }).detach();
+    return true;
   } catch (const std::system_error&) {
-    // No thread could be started (out of resources). This is called from the window
-    // procedure, which an exception must not cross; the window keeps its loading state and
-    // a refresh tries again.
+    // No thread could be started (out of resources). This runs inside the window procedure,
+    // which an exception must not cross; the caller decides what the window shows.
+    return false;
   }
 }
 

@@ -151,7 +151,7 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
   ASSERT_NE(window, nullptr);
   ProbeSlot::instance().take();  // start from an empty slot
 
-  start_probe_thread(window);
+  ASSERT_TRUE(start_probe_thread(window));
   const UINT_PTR deadline = SetTimer(window, 1, 120000, nullptr);
   ASSERT_NE(deadline, 0u);
   bool arrived = false;
