@@ -45,8 +45,7 @@ bool Win32WindowHost::set_clipboard_text(std::string_view text) {
 }
 
 bool Win32WindowHost::start_probe_worker() {
-  probe::start_probe_thread(hwnd_);
-  return true;  // start_probe_thread does not report a thread it could not start
+  return probe::start_probe_thread(hwnd_);
 }
 
 // The context menu and the elevated relaunch arrive in a later step; until then these two are
