@@ -25,14 +25,8 @@ mkdir -p "$work"
 template=$(kh_template_for "$build/wineprefix")
 prefix="$work/prefix"
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# check <description> <command...>
-check() {
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+# shellcheck source=checks.sh
+source "$repo/tests/e2e/checks.sh"
 
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }

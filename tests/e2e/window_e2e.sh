@@ -30,13 +30,8 @@ mkdir -p "$work/shots"
 template=$(kh_template_for "$build/wineprefix")
 prefix="$work/prefix"
 
-failures=0
-pass() { echo "PASS: $*"; }
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {  # <description> <command...>
-  local what=$1; shift
-  if "$@"; then pass "$what"; else fail "$what"; fi
-}
+# shellcheck source=checks.sh
+source "$repo/tests/e2e/checks.sh"
 
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
@@ -282,6 +277,14 @@ check "F5 drops the report: loading screen with its sentence, no Copy all" \
   loading_screen_captured 3
 check "F5 brings the report back" kh_wait_for 120 loaded 2563EB
 
+# --- Minimized: a zero-sized client area, then back ------------------------------------------
+app_running() { kill -0 "$app_pid" 2>/dev/null; }
+poke minimize
+check "minimised window keeps running" app_running
+poke restore
+check "restored to 100,50 800x600 (got $(geometry))" kh_wait_for 10 geometry_is "100 50 800 600"
+check "report drawn again after minimise and restore" kh_wait_for 10 loaded 2563EB
+
 # --- Live theme change ----------------------------------------------------------------------
 kh_reg_add "$theme_key" AppsUseLightTheme REG_DWORD 0
 poke settingchange
@@ -364,6 +367,23 @@ if start_app; then
   expect_exit "close at 144 DPI"
 else
   fail "start at 144 DPI: no window"
+fi
+# --- 72 DPI counts as 96: default size, text and boxes at the 96-DPI scale ------------------
+kh_wine 60 reg delete "$settings_key" /v Placement /f </dev/null >/dev/null 2>&1
+kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 72
+if start_app; then
+  check "default window at 72 DPI is $default_geometry (got $(geometry))" \
+    kh_wait_for 5 geometry_is "$default_geometry"
+  copy_all_at_72() {
+    shot "$work/dpi72.png" &&
+      [[ $(convert "$work/dpi72.png" -crop "${def_w}x100+0+0" +repage -fill black \
+             +opaque '#60A5FA' -format '%[fx:maxima.r]' info:) != 0 ]]
+  }
+  check "report drawn at 72 DPI" kh_wait_for 60 copy_all_at_72
+  poke close
+  expect_exit "close at 72 DPI"
+else
+  fail "start at 72 DPI: no window"
 fi
 kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 96
 

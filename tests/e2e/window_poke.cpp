@@ -4,6 +4,8 @@
 //   window_poke settingchange      broadcast WM_SETTINGCHANGE "ImmersiveColorSet"
 //   window_poke close              post WM_CLOSE to the window
 //   window_poke maximize           ShowWindow SW_MAXIMIZE
+//   window_poke minimize           ShowWindow SW_MINIMIZE (a zero-sized client area)
+//   window_poke restore            ShowWindow SW_RESTORE
 //   window_poke move X Y W H       SetWindowPos to that rectangle
 //   window_poke clipboard          the clipboard's Unicode text as UTF-8 on standard output,
 //                                  byte for byte (CR LF kept)
@@ -60,6 +62,14 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"maximize") {
     ShowWindow(window, SW_MAXIMIZE);
+    return 0;
+  }
+  if (command == L"minimize") {
+    ShowWindow(window, SW_MINIMIZE);
+    return 0;
+  }
+  if (command == L"restore") {
+    ShowWindow(window, SW_RESTORE);
     return 0;
   }
   if (command == L"move" && argc == 6) {
