@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing on a Debian 12 machine, builds the host and
-# the Windows configurations, runs the host tests, short fuzzing runs, and the Windows tests
-# under Wine on a virtual display. Ends with one summary line; exits non-zero on any failure.
+# the Windows configurations, runs the host tests (also under the address and undefined-behaviour
+# sanitizers), short fuzzing runs, and the Windows tests under Wine on a virtual display.
+# Ends with one summary line; exits non-zero on any failure.
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -58,6 +59,13 @@ echo "== Host build"
 cmake -G Ninja -S "$repo" -B "$build_root/host" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_root/host" -j "$jobs"
 run_ctest host "$build_root/host"
+
+echo "== Host build with AddressSanitizer and UndefinedBehaviorSanitizer"
+sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+cmake -G Ninja -S "$repo" -B "$build_root/sanitized" -DCMAKE_BUILD_TYPE=Debug -DKESTRO_BUILD_BENCH=OFF \
+  "-DCMAKE_CXX_FLAGS=$sanitizers" "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined" >/dev/null
+cmake --build "$build_root/sanitized" -j "$jobs" --target kestro_tests
+run_ctest sanitized "$build_root/sanitized"
 
 echo "== Fuzzing (${fuzz_seconds}s per target)"
 if cmake -G Ninja -S "$repo" -B "$build_root/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
