@@ -2,8 +2,9 @@
 # The run command: builds Kestro.exe and starts it.
 #   On Windows (MSYS2/Git Bash with CMake and MinGW-w64): builds natively and starts it.
 #   On Linux: cross-builds it and runs it under Wine in a private prefix:
-#     - with a display (DISPLAY set): the window opens on it; arguments are passed on, so
-#       `./run.sh --report` prints the plain-text report instead;
+#     - `./run.sh --report` prints the plain-text report (and `--unregister` deletes the
+#       settings), with or without a display;
+#     - with a display (DISPLAY set): the window opens on it;
 #     - without a display: on a virtual screen, waits for the report, saves a screenshot of the
 #       window and the text "Copy all" puts on the clipboard, and says where they are.
 set -euo pipefail
@@ -31,11 +32,25 @@ exe="$build/Kestro.exe"
 
 headless=0
 [[ -z ${DISPLAY:-} ]] && headless=1
+# --report and --unregister open no window: they run the same way with or without a display.
+windowless=0
+for argument in "$@"; do
+  [[ $argument == --report || $argument == --unregister ]] && windowless=1
+done
 
 # shellcheck source=tests/wine/harness.sh
 source "$repo/tests/wine/harness.sh"
 trap kh_cleanup EXIT
 kh_prefix_ready "$build/run-prefix"
+
+if (( windowless )); then
+  # A wineserver started by this run would inherit its output and hold a caller's pipe open
+  # for seconds after the report is written: keep the prefix's server running meanwhile.
+  ( kh__exec_clean wineserver -p 60 ) </dev/null >/dev/null 2>&1 || true
+  rc=0
+  kh_wine 600 "$exe" "$@" </dev/null || rc=$?
+  exit "$rc"
+fi
 
 if (( ! headless )); then
   kh_wine 86400 "$exe" "$@"
@@ -67,7 +82,7 @@ report_shown() {
   [[ $p == 2563EB || $p == 60A5FA ]]
 }
 copied() {
-  xdotool key ctrl+c
+  xdotool key --window "$wid" ctrl+c
   xclip -o -selection clipboard >"$text" 2>/dev/null && [[ -s $text ]]
 }
 

@@ -2,7 +2,7 @@
 # the missing ones (sourced by tests/run_all.sh and run.sh).
 
 kestro_packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev nlohmann-json3-dev libssl-dev
+  cmake ninja-build g++ clang locales libclang-rt-14-dev googletest libbenchmark-dev nlohmann-json3-dev libssl-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool xclip imagemagick librsvg2-bin
   fonts-noto-cjk fonts-dejavu-core fonts-wine

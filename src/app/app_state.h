@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -66,7 +67,9 @@ class StateSlot {
       if (slot->drop_on_release_) {
         slot->drop_on_release_ = false;
         slot->value_.reset();
+        return;
       }
+      if (slot->release_hook_) slot->release_hook_();
     }
 
    private:
@@ -106,7 +109,12 @@ class StateSlot {
   bool empty() const { return !value_ || drop_on_release_; }
   bool in_use() const { return in_use_; }
 
+  // Runs after every claim is given back while the state is still there, so whatever was
+  // turned away while the state was lent out can be done now.
+  void set_release_hook(std::function<void()> hook) { release_hook_ = std::move(hook); }
+
  private:
+  std::function<void()> release_hook_;
   std::unique_ptr<T> value_;
   bool in_use_ = false;
   bool drop_on_release_ = false;

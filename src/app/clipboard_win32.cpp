@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/text_report.h"
-#include "i18n/utf16_win32.h"
+#include "base/utf16_win32.h"
 
 namespace kestro::app {
 namespace {

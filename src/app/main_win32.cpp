@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/language_source_win32.h"
 #include "app/settings_registry_win32.h"
 #include "app/text_report.h"
 #include "app/window_win32.h"
-#include "i18n/utf16_win32.h"
+#include "base/handles_win32.h"
+#include "base/utf16_win32.h"
 #include "probe/platform_win32.h"
 #include "probe/sections.h"
 
@@ -89,7 +91,8 @@ void write_standard_output(std::string_view text) {
 }
 
 void print_report() {
-  kestro::probe::WindowsProbePlatform platform;  // COM in the multithreaded apartment, as the probe thread
+  const kestro::ComApartment com(COINIT_MULTITHREADED);  // as the probe thread has it
+  kestro::probe::WindowsProbePlatform platform;
   const kestro::Report report = kestro::probe::run_probe(platform);
   write_standard_output(kestro::app::plain_text_report(report));
 }
@@ -97,14 +100,21 @@ void print_report() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Never destroyed: worker threads translate until the process ends.
+  static const kestro::app::WindowsLanguageSource& language_source =
+      *new kestro::app::WindowsLanguageSource;
+  kestro::install_language_source(language_source);
+
   const std::vector<std::string> arguments = command_line_arguments();
   if (kestro::app::has_unregister_switch(arguments)) {
     kestro::app::RegistrySettings{}.remove_all();
-    return 0;
-  }
-  if (kestro::app::has_report_switch(arguments)) {
+  } else if (kestro::app::has_report_switch(arguments)) {
     print_report();
-    return 0;
+  } else {
+    kestro::app::run_window_app(instance);
   }
-  return kestro::app::run_window_app(instance);
+  // Worker threads (probe, update check, download) may still run. Ending the process here
+  // stops them before any static object is destroyed, where returning from WinMain would
+  // destroy statics first, under their feet.
+  ExitProcess(0);
 }

@@ -7,6 +7,7 @@
 
 #include "app/palette.h"
 #include "app/window_texts.h"
+#include "base/utf8.h"
 #include "i18n/translate.h"
 
 namespace kestro::app {
@@ -16,26 +17,6 @@ namespace {
 using gfx::Colour;
 using gfx::RectF;
 using gfx::TextStyle;
-
-// First code point of a UTF-8 text; nothing for an empty or malformed start.
-std::optional<char32_t> first_code_point(std::string_view text) {
-  if (text.empty()) return std::nullopt;
-  const auto b0 = static_cast<unsigned char>(text[0]);
-  int length = 0;
-  char32_t cp = 0;
-  if (b0 < 0x80) return b0;
-  if ((b0 & 0xE0) == 0xC0) { length = 2; cp = b0 & 0x1F; }
-  else if ((b0 & 0xF0) == 0xE0) { length = 3; cp = b0 & 0x0F; }
-  else if ((b0 & 0xF8) == 0xF0) { length = 4; cp = b0 & 0x07; }
-  else return std::nullopt;
-  if (text.size() < static_cast<std::size_t>(length)) return std::nullopt;
-  for (int i = 1; i < length; ++i) {
-    const auto b = static_cast<unsigned char>(text[static_cast<std::size_t>(i)]);
-    if ((b & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  return cp;
-}
 
 void paint_loading(const AppState& state, gfx::Canvas& canvas, ClientSize client,
                    Clock::time_point now, const Palette& pal) {
@@ -182,8 +163,9 @@ int loading_dots(Clock::duration elapsed) {
 }
 
 bool is_icon_caption(std::string_view caption) {
-  const auto cp = first_code_point(caption);
-  return cp && *cp >= 0xE000 && *cp <= 0xF8FF;
+  if (caption.empty()) return false;
+  const Utf8Step first = decode_utf8(caption, 0);
+  return first.valid && first.code >= 0xE000 && first.code <= 0xF8FF;
 }
 
 void paint(const AppState& state, gfx::Canvas& canvas, ClientSize client, Clock::time_point now) {

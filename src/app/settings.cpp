@@ -1,21 +1,12 @@
 #include "app/settings.h"
 
-#include <charconv>
+#include "base/text.h"
 
 namespace kestro::app {
 
 std::uint64_t parse_last_update_check(const std::optional<std::string>& text) {
   if (!text) return 0;
-  std::string_view digits = *text;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  if (digits.empty()) return 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return 0;
-  }
-  std::uint64_t seconds = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), seconds);
-  if (error != std::errc{} || end != digits.data() + digits.size()) return 0;  // overflow
-  return seconds;
+  return parse_unsigned(*text).value_or(0);
 }
 
 std::string format_last_update_check(std::uint64_t seconds) { return std::to_string(seconds); }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 
 namespace kestro::app {
 

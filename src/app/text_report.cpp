@@ -1,5 +1,6 @@
 #include "app/text_report.h"
 
+#include "base/version.h"
 #include "i18n/product.h"
 
 namespace kestro::app {

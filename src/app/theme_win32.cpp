@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 
 namespace kestro::app {
 namespace {

@@ -79,9 +79,9 @@ void refresh(AppState& state, WindowHost& host) {
   start_probe(state, host);
 }
 
-void on_probe_done(AppState& state, WindowHost& host, std::optional<Report> report) {
-  if (!report) return;  // the probe posted without a result: keep loading
-  state.report = std::move(report);
+void on_probe_done(AppState& state, WindowHost& host, std::optional<probe::ProbeOutcome> outcome) {
+  if (!outcome) return;  // nothing was handed over: keep loading
+  if (outcome->report) state.report = std::move(outcome->report);
   state.loading_since.reset();
   host.kill_timer(kTimerLoading);
   clamp_scroll(state, host.client_size());
@@ -190,6 +190,15 @@ ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
 
 // ---- WindowController ---------------------------------------------------------------------
 
+WindowController::WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes)
+    : slot_(slot), host_(host), probes_(probes) {
+  slot_.set_release_hook([this] {
+    if (probe_waiting_) on_probe_done();
+  });
+}
+
+WindowController::~WindowController() { slot_.set_release_hook(nullptr); }
+
 void WindowController::start() {
   if (auto state = slot_.claim()) start_probe(*state, host_);
 }
@@ -262,10 +271,15 @@ std::optional<float> WindowController::on_dpi_changed(std::uint32_t dpi) {
   return state->scale();
 }
 
-void WindowController::on_probe_done(probe::ProbeSlot& probes) {
+void WindowController::on_probe_done() {
   auto state = slot_.claim();
-  if (!state) return;  // the report stays in the probe slot
-  app::on_probe_done(*state, host_, probes.take());
+  if (!state) {
+    // The outcome stays in the probe slot; the release of the busy state takes it.
+    probe_waiting_ = state.failure() == Slot::Failure::InUse;
+    return;
+  }
+  probe_waiting_ = false;
+  app::on_probe_done(*state, host_, probes_.take());
 }
 
 void WindowController::refresh() {

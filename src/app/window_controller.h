@@ -48,8 +48,9 @@ void clamp_scroll(AppState& state, ClientSize client);
 void start_probe(AppState& state, WindowHost& host);
 // Drops the report and starts a probe, unless one is already running.
 void refresh(AppState& state, WindowHost& host);
-// A report taken from the probe slot (nothing: the probe could not fill it, nothing changes).
-void on_probe_done(AppState& state, WindowHost& host, std::optional<Report> report);
+// What was taken from the probe slot. Nothing: nothing changes (the window keeps loading). A
+// run that broke off without a report ends the loading state, so a refresh can try again.
+void on_probe_done(AppState& state, WindowHost& host, std::optional<probe::ProbeOutcome> outcome);
 // After the drawing buffers were resized.
 void on_size(AppState& state, WindowHost& host);
 void on_mouse_move(AppState& state, WindowHost& host, int x, int y);
@@ -82,7 +83,12 @@ class WindowController {
  public:
   using Slot = StateSlot<AppState>;
 
-  WindowController(Slot& slot, WindowHost& host) : slot_(slot), host_(host) {}
+  // Installs itself as the state slot's release hook, so a probe outcome that arrived while
+  // the state was lent out is taken as soon as it is given back.
+  WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes);
+  ~WindowController();
+  WindowController(const WindowController&) = delete;
+  WindowController& operator=(const WindowController&) = delete;
 
   Slot& slot() { return slot_; }
 
@@ -103,8 +109,9 @@ class WindowController {
   // formats must take: the state's own, so a DPI below 96 counts as 96 for text as for every
   // other measure. Nothing when the state is missing or busy (then nothing changes).
   std::optional<float> on_dpi_changed(std::uint32_t dpi);
-  // Claims the state first, then takes the report, so a busy state never loses one.
-  void on_probe_done(probe::ProbeSlot& probes);
+  // Claims the state first, then takes the outcome; a busy state leaves it waiting in the
+  // probe slot until the state is released.
+  void on_probe_done();
 
   // Entry points for the other parts of the window (menu commands, updater).
   void refresh();
@@ -118,6 +125,8 @@ class WindowController {
  private:
   Slot& slot_;
   WindowHost& host_;
+  probe::ProbeSlot& probes_;
+  bool probe_waiting_ = false;  // a done message found the state in use
 };
 
 }  // namespace kestro::app

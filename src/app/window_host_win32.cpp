@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/clipboard_win32.h"
+#include "app/messages_win32.h"
 #include "probe/probe_thread_win32.h"
 
 namespace kestro::app {
@@ -45,7 +46,7 @@ bool Win32WindowHost::set_clipboard_text(std::string_view text) {
 }
 
 bool Win32WindowHost::start_probe_worker() {
-  return probe::start_probe_thread(hwnd_);
+  return probe::start_probe_thread(hwnd_, WM_APP_PROBE_DONE);
 }
 
 // The context menu and the elevated relaunch arrive in a later step; until then these two are

@@ -27,7 +27,7 @@ constexpr wchar_t kWindowTitle[] = L"Kestro";
 // Everything the window thread keeps for its one window. The state slot starts empty: messages
 // that arrive while the window is being created and placed take the paths for a missing state.
 struct MainWindow {
-  explicit MainWindow(HWND window) : host(window), controller(slot, host) {}
+  explicit MainWindow(HWND window) : host(window), controller(slot, host, probe::probe_slot()) {}
 
   StateSlot<AppState> slot;
   Win32WindowHost host;
@@ -183,8 +183,8 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_DPICHANGED:
       return on_dpi_changed(window, hwnd, wparam, lparam);
     case WM_APP_PROBE_DONE:
-      // The report stays in the probe slot while the state is busy, so none is lost.
-      if (window != nullptr) window->controller.on_probe_done(probe::ProbeSlot::instance());
+      // The outcome stays in the probe slot while the state is busy, so none is lost.
+      if (window != nullptr) window->controller.on_probe_done();
       return 0;
     // WM_APP + 2 and + 3 (update check and download results) are handled once the updater
     // exists; until then they fall through to the default procedure.
@@ -219,13 +219,13 @@ void run_message_loop() {
 
 }  // namespace
 
-int run_window_app(HINSTANCE instance) {
+void run_window_app(HINSTANCE instance) {
   (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
 
   (void)register_window_class(instance);  // a failure shows up as a failed creation
   HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                               CW_USEDEFAULT, 1080, 820, nullptr, nullptr, instance, nullptr);
-  if (hwnd == nullptr) return 0;
+  if (hwnd == nullptr) return;
 
   const bool dark = is_dark_theme();
   apply_dark_title_bar(hwnd, dark);
@@ -263,7 +263,6 @@ int run_window_app(HINSTANCE instance) {
   if (IsWindow(hwnd)) DestroyWindow(hwnd);
   window.host.drop_gfx();
   t_window = nullptr;
-  return 0;
 }
 
 }  // namespace kestro::app

@@ -6,7 +6,7 @@
 namespace kestro::app {
 
 // Creates the window, starts the first probe run, shows the window and runs the message loop
-// until the window is destroyed. Returns the process exit code, always 0.
-int run_window_app(HINSTANCE instance);
+// until the window is destroyed. Returns once the window and its drawing device are gone.
+void run_window_app(HINSTANCE instance);
 
 }  // namespace kestro::app

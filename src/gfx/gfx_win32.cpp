@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "i18n/utf16_win32.h"
+#include "base/utf16_win32.h"
 
 namespace kestro::gfx {
 namespace {

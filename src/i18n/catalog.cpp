@@ -91,7 +91,8 @@ namespace detail {
 
 const Catalog& process_catalog() {
   // Built on first need from the process language, then read-only for the process's life.
-  static const Catalog built = parse_catalog(catalog_text(process_language()));
+  // Never destroyed: a worker thread may still translate while the process ends.
+  static const Catalog& built = *new Catalog(parse_catalog(catalog_text(process_language())));
   return built;
 }
 

@@ -48,14 +48,29 @@ std::string_view code_for_langid(std::uint16_t langid) {
   }
 }
 
+// The inputs when the process entry installed none (host builds and their tests).
+class DefaultLanguageSource final : public LanguageSource {
+ public:
+  std::optional<std::string> stored_language() const override { return std::nullopt; }
+  std::uint16_t user_ui_langid() const override { return 0x0409; }
+};
+
+std::atomic<const LanguageSource*> g_language_source{nullptr};
+
 }  // namespace
+
+void install_language_source(const LanguageSource& source) {
+  g_language_source.store(&source, std::memory_order_release);
+}
 
 namespace detail {
 
 // The setting text read here is dropped at once; only the table's own code is kept.
 std::string_view process_language() {
   static const std::string_view chosen = [] {
-    const LanguageSource& source = platform_language_source();
+    const DefaultLanguageSource fallback;
+    const LanguageSource* installed = g_language_source.load(std::memory_order_acquire);
+    const LanguageSource& source = installed != nullptr ? *installed : fallback;
     return choose_language(source.stored_language(), source.user_ui_langid());
   }();
   return chosen;

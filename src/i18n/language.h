@@ -30,11 +30,14 @@ class LanguageSource {
 // The result always points into language_table().
 std::string_view choose_language(std::optional<std::string_view> stored, std::uint16_t langid);
 
-// Language code in force for this process: resolved on first call from the platform's
+// Language code in force for this process: resolved on first call from the installed
 // LanguageSource, then fixed. Thread-safe.
 std::string_view current_language();
 
-// The platform's source (registry and UI language on Windows; English defaults elsewhere).
-const LanguageSource& platform_language_source();
+// Gives the language choice its inputs. The process entry installs the platform's source
+// before anything is translated or any thread starts; `source` must live for the rest of the
+// process. Without one, the choice sees no stored setting and an English (United States)
+// Windows.
+void install_language_source(const LanguageSource& source);
 
 }  // namespace kestro

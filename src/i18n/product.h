@@ -1,5 +1,5 @@
 #pragma once
-// Product constants shared by the About box, the menu links, the updater and the catalogs.
+// The maker's addresses shared by the About box, the menu links, the updater and the catalogs.
 
 #include <array>
 #include <cstddef>
@@ -8,8 +8,6 @@
 #include "i18n/text_pair.h"
 
 namespace kestro {
-
-inline constexpr std::string_view kVersion = "0.1.0";
 
 // The maker's website root. Every page address of the maker is built from it.
 inline constexpr std::string_view kWebsiteRoot = "https://lumwerk.example/";

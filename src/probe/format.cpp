@@ -8,73 +8,10 @@
 #include <limits>
 #include <system_error>
 
+#include "base/text.h"
+
 namespace kestro {
 namespace {
-
-// Length in bytes of the White_Space character that starts at p, or 0. Only the exact
-// well-formed encodings match, so a stray or truncated byte is never taken for space and
-// nothing past `end` is read.
-std::size_t space_length(const char* p, const char* end) {
-  const auto avail = static_cast<std::size_t>(end - p);
-  const auto b0 = static_cast<unsigned char>(p[0]);
-  if ((b0 >= 0x09 && b0 <= 0x0D) || b0 == 0x20) return 1;
-  if (b0 == 0xC2) {
-    if (avail < 2) return 0;
-    const auto b1 = static_cast<unsigned char>(p[1]);
-    return (b1 == 0x85 || b1 == 0xA0) ? 2 : 0;  // U+0085, U+00A0
-  }
-  if (b0 < 0xE1 || b0 > 0xE3 || avail < 3) return 0;
-  const auto b1 = static_cast<unsigned char>(p[1]);
-  const auto b2 = static_cast<unsigned char>(p[2]);
-  if (b0 == 0xE1) return (b1 == 0x9A && b2 == 0x80) ? 3 : 0;  // U+1680
-  if (b0 == 0xE3) return (b1 == 0x80 && b2 == 0x80) ? 3 : 0;  // U+3000
-  if (b1 == 0x80) {
-    // U+2000-U+200A, U+2028, U+2029, U+202F
-    return (b2 <= 0x8A && b2 >= 0x80) || b2 == 0xA8 || b2 == 0xA9 || b2 == 0xAF ? 3 : 0;
-  }
-  return (b1 == 0x81 && b2 == 0x9F) ? 3 : 0;  // U+205F
-}
-
-// Space lead bytes are never UTF-8 continuation bytes, so stepping one byte at a time over
-// anything that is not space cannot land inside a space character and misread it.
-template <typename OnWord>
-void for_each_word(std::string_view text, OnWord on_word) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  const char* word = nullptr;
-  while (p < end) {
-    const std::size_t n = space_length(p, end);
-    if (n == 0) {
-      if (word == nullptr) word = p;
-      ++p;
-      continue;
-    }
-    if (word != nullptr) {
-      on_word(std::string_view(word, static_cast<std::size_t>(p - word)));
-      word = nullptr;
-    }
-    p += n;
-  }
-  if (word != nullptr) on_word(std::string_view(word, static_cast<std::size_t>(end - word)));
-}
-
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equals_lower(std::string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (ascii_lower(text[i]) != lower[i]) return false;
-  }
-  return true;
-}
-
-bool contains_lower(std::string_view text, std::string_view lower) {
-  if (lower.size() > text.size()) return false;
-  for (std::size_t i = 0; i + lower.size() <= text.size(); ++i) {
-    if (equals_lower(text.substr(i, lower.size()), lower)) return true;
-  }
-  return false;
-}
 
 // Decides the direction of a value that std::from_chars reported as out of range: true if
 // the decimal text [p, end) is at least 1 in magnitude (so it overflowed), false if it is
@@ -187,29 +124,6 @@ void replace_all_in_place(std::string& text, std::string_view marker, std::strin
 
 }  // namespace
 
-std::string_view trim(std::string_view text) {
-  const char* first = nullptr;
-  const char* last = nullptr;
-  for_each_word(text, [&](std::string_view word) {
-    if (first == nullptr) first = word.data();
-    last = word.data() + word.size();
-  });
-  if (first == nullptr) return text.substr(text.size());
-  return std::string_view(first, static_cast<std::size_t>(last - first));
-}
-
-std::string normalize_spaces(std::string_view text) {
-  std::size_t size = 0;
-  for_each_word(text, [&](std::string_view word) { size += (size == 0 ? 0 : 1) + word.size(); });
-  std::string out;
-  out.reserve(size);
-  for_each_word(text, [&](std::string_view word) {
-    if (!out.empty()) out.push_back(' ');
-    out.append(word);
-  });
-  return out;
-}
-
 std::optional<std::uint64_t> parse_number(std::optional<std::string_view> text) {
   if (!text) return std::nullopt;
   const std::string_view s = trim(*text);
@@ -240,12 +154,13 @@ std::optional<std::uint64_t> parse_number(std::optional<std::string_view> text) 
 
 bool is_placeholder(std::string_view text) {
   if (text.empty()) return true;
-  if (equals_lower(text, "unknown") || equals_lower(text, "o.e.m.") || equals_lower(text, "none")) {
+  if (equals_ignoring_ascii_case(text, "unknown") || equals_ignoring_ascii_case(text, "o.e.m.") ||
+      equals_ignoring_ascii_case(text, "none")) {
     return true;
   }
   for (std::string_view phrase :
        {"to be filled", "default string", "system product name", "system manufacturer"}) {
-    if (contains_lower(text, phrase)) return true;
+    if (contains_ignoring_ascii_case(text, phrase)) return true;
   }
   return false;
 }

@@ -10,11 +10,6 @@
 
 namespace kestro {
 
-// Unicode White_Space: U+0009-U+000D, U+0020, U+0085, U+00A0, U+1680, U+2000-U+200A,
-// U+2028, U+2029, U+202F, U+205F, U+3000.
-std::string_view trim(std::string_view text);
-std::string normalize_spaces(std::string_view text);
-
 // Trimmed decimal floating-point text (sign, fraction, exponent, inf/infinity/nan in any case)
 // truncated toward zero and saturated to 64 bits; negative, NaN or anything else: absent.
 std::optional<std::uint64_t> parse_number(std::optional<std::string_view> text);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"
@@ -13,7 +14,6 @@ namespace {
 constexpr std::uint32_t kSoftwareAdapter = 2;  // DXGI_ADAPTER_FLAG_SOFTWARE
 constexpr std::array<std::string_view, 3> kControllerProperties = {"Name", "DriverVersion",
                                                                    "DriverDate"};
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 const wmi::WmiRow* matching_controller(const wmi::WmiResult& controllers, std::string_view name) {
   if (!controllers) return nullptr;
@@ -56,11 +56,7 @@ std::string vram_text(std::uint64_t bytes) {
 }
 
 bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name) {
-  if (wmi_name.size() != adapter_name.size()) return false;
-  for (std::size_t i = 0; i < wmi_name.size(); ++i) {
-    if (ascii_lower(wmi_name[i]) != ascii_lower(adapter_name[i])) return false;
-  }
-  return true;
+  return equals_ignoring_ascii_case(wmi_name, adapter_name);
 }
 
 GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,

@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"
@@ -93,9 +94,9 @@ std::string module_description(const wmi::WmiValue& manufacturer,
 
 MemoryOutput memory_section(const wmi::WmiResult& modules_result,
                             const wmi::WmiResult& arrays_result, std::uint64_t usable) {
-  static const wmi::WmiRows kNoRows;
-  const wmi::WmiRows& modules = modules_result ? *modules_result : kNoRows;
-  const wmi::WmiRows& arrays = arrays_result ? *arrays_result : kNoRows;
+  const wmi::WmiRows no_rows;
+  const wmi::WmiRows& modules = modules_result ? *modules_result : no_rows;
+  const wmi::WmiRows& arrays = arrays_result ? *arrays_result : no_rows;
 
   std::uint64_t installed = 0;
   std::optional<std::string_view> type;

@@ -65,8 +65,6 @@ class ProbePlatform {
  public:
   virtual ~ProbePlatform() = default;
 
-  virtual void begin_run() = 0;  // COM for this thread, multithreaded apartment
-  virtual void end_run() = 0;    // uninitialise COM
   virtual bool is_admin() = 0;
   virtual std::uint64_t milliseconds_since_boot() = 0;
   virtual std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) = 0;

@@ -11,8 +11,9 @@
 #include <cstddef>
 #include <memory>
 
-#include "app/registry_win32.h"
-#include "i18n/utf16_win32.h"
+#include "base/handles_win32.h"
+#include "base/registry_win32.h"
+#include "base/utf16_win32.h"
 #include "wmi/wmi_com_win32.h"
 
 namespace kestro::probe {
@@ -65,11 +66,6 @@ struct DeviceInfoSetCloser {
 };
 using DeviceInfoSet = std::unique_ptr<void, DeviceInfoSetCloser>;
 
-struct HandleCloser {
-  void operator()(void* handle) const { CloseHandle(static_cast<HANDLE>(handle)); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
 std::wstring drive_root(char letter) {
   return std::wstring{static_cast<wchar_t>(letter), L':', L'\\'};
 }
@@ -80,7 +76,7 @@ std::optional<BatteryInfo> read_battery(const wchar_t* device_path) {
   const UniqueHandle device(CreateFileW(device_path, GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!device || device.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!device.valid()) return std::nullopt;
 
   ULONG wait = 0;
   ULONG tag = 0;
@@ -115,16 +111,6 @@ std::optional<BatteryInfo> read_battery(const wchar_t* device_path) {
 
 }  // namespace
 
-void WindowsProbePlatform::begin_run() {
-  // A failed initialisation (the thread already has another apartment) is not undone later.
-  com_initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-}
-
-void WindowsProbePlatform::end_run() {
-  if (com_initialised_) CoUninitialize();
-  com_initialised_ = false;
-}
-
 bool WindowsProbePlatform::is_admin() { return IsUserAnAdmin() != 0; }
 
 std::uint64_t WindowsProbePlatform::milliseconds_since_boot() { return GetTickCount64(); }
@@ -136,9 +122,9 @@ std::unique_ptr<wmi::WmiSession> WindowsProbePlatform::connect(std::string_view 
 VersionValues WindowsProbePlatform::windows_version_values() {
   VersionValues values;
   values.display_version =
-      app::read_registry_text(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "DisplayVersion")
+      read_registry_text(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "DisplayVersion")
           .value_or(std::string{});
-  values.ubr = app::read_registry_dword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "UBR");
+  values.ubr = read_registry_dword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "UBR");
   return values;
 }
 

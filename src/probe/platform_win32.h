@@ -1,7 +1,9 @@
 #pragma once
-// The probe's platform reads on Windows: COM, the elevation check, the tick count, WMI, the
+// The probe's platform reads on Windows: the elevation check, the tick count, WMI, the
 // version values in the registry, DXGI, the display configuration, drives, batteries and the
 // power status. Each method returns the raw answer; the probe core applies every rule.
+// The calling thread keeps COM in the multithreaded apartment (a ComApartment of its own)
+// while it uses the platform.
 
 #include "probe/platform.h"
 
@@ -9,8 +11,6 @@ namespace kestro::probe {
 
 class WindowsProbePlatform final : public ProbePlatform {
  public:
-  void begin_run() override;
-  void end_run() override;
   bool is_admin() override;
   std::uint64_t milliseconds_since_boot() override;
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override;
@@ -22,10 +22,6 @@ class WindowsProbePlatform final : public ProbePlatform {
   std::optional<DriveSpace> drive_space(char letter) override;
   std::vector<BatteryInfo> batteries() override;
   std::optional<PowerStatus> power_status() override;
-
- private:
-  // Set when this thread's COM initialisation succeeded, so it is undone exactly once.
-  bool com_initialised_ = false;
 };
 
 }  // namespace kestro::probe

@@ -1,28 +1,23 @@
 #pragma once
-// The hand-over of a finished report from the probe thread to the window thread: one
-// process-wide slot holding at most one report. The lock is held only to swap a report in or
-// out, never while a probe collects.
+// The hand-over of a finished probe run from the probe thread to the window thread.
 
-#include <mutex>
 #include <optional>
 
+#include "base/hand_over_slot.h"
 #include "probe/report.h"
 
 namespace kestro::probe {
 
-class ProbeSlot {
- public:
-  // The one slot of the process.
-  static ProbeSlot& instance();
-
-  // Puts `report` in; a report still waiting there (never taken) is dropped.
-  void put(Report report);
-  // Takes the waiting report out, leaving the slot empty.
-  std::optional<Report> take();
-
- private:
-  std::mutex mutex_;
-  std::optional<Report> waiting_;
+// What one probe run hands over: its report, or none when the run broke off (an exception
+// such as running out of memory escaped it).
+struct ProbeOutcome {
+  std::optional<Report> report;
 };
+
+using ProbeSlot = HandOverSlot<ProbeOutcome>;
+
+// The one slot of the process. It is never destroyed, so a probe thread still running while
+// the process ends never touches a destroyed lock.
+ProbeSlot& probe_slot();
 
 }  // namespace kestro::probe

@@ -4,6 +4,7 @@
 #include <limits>
 #include <string_view>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"

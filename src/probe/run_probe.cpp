@@ -33,7 +33,6 @@ void add_section(Report& report, SectionKind kind, std::vector<Row> rows) {
 }  // namespace
 
 Report run_probe(ProbePlatform& platform) {
-  platform.begin_run();
   const bool is_admin = platform.is_admin();
   Report report;
 
@@ -83,8 +82,6 @@ Report run_probe(ProbePlatform& platform) {
   add_section(report, SectionKind::Windows, std::move(windows.rows));
   add_section(report, SectionKind::System, std::move(system));
 
-  cimv2.reset();  // the session goes before COM does
-  platform.end_run();
   return report;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"

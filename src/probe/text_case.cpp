@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/utf8.h"
+
 namespace kestro::probe {
 namespace {
 
@@ -14,54 +16,6 @@ namespace {
 // Every other code point is left as it is; Latin Extended-B, Georgian, Cherokee, Glagolitic,
 // Latin Extended Additional, the Greek extended block and the rare special cases outside
 // the blocks above are not lowered.
-
-struct Decoded {
-  char32_t code = 0;
-  std::size_t length = 0;  // 0: not a valid sequence at this position
-};
-
-Decoded decode(std::string_view text, std::size_t at) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(at);
-  if (lead < 0x80) return {lead, 1};
-  std::size_t length = 0;
-  char32_t code = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 2, code = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, code = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, code = lead & 0x07, minimum = 0x10000;
-  } else {
-    return {};
-  }
-  if (at + length > text.size()) return {};
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return {};
-    code = (code << 6) | (byte(at + i) & 0x3F);
-  }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
-  return {code, length};
-}
-
-void encode(char32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 bool even(char32_t c) { return c % 2 == 0; }
 
@@ -142,14 +96,15 @@ std::string lower_case(std::string_view utf8) {
   std::vector<Unit> units;
   units.reserve(utf8.size());
   for (std::size_t at = 0; at < utf8.size();) {
-    const Decoded d = decode(utf8, at);
-    if (d.length == 0) {
-      units.push_back({static_cast<unsigned char>(utf8[at]), true});
-      ++at;
+    const Utf8Step step = decode_utf8(utf8, at);
+    if (step.valid) {
+      units.push_back({step.code, false});
     } else {
-      units.push_back({d.code, false});
-      at += d.length;
+      for (std::size_t k = 0; k < step.length; ++k) {
+        units.push_back({static_cast<unsigned char>(utf8[at + k]), true});
+      }
     }
+    at += step.length;
   }
 
   const auto cased_before = [&](std::size_t i) {
@@ -177,12 +132,12 @@ std::string lower_case(std::string_view utf8) {
     if (u.raw) {
       out += static_cast<char>(u.code);
     } else if (u.code == 0x130) {
-      encode('i', out);  // capital I with dot above: "i" and a combining dot
-      encode(0x307, out);
+      append_utf8(out, 'i');  // capital I with dot above: "i" and a combining dot
+      append_utf8(out, 0x307);
     } else if (u.code == 0x3A3 && cased_before(i) && !cased_after(i)) {
-      encode(0x3C2, out);  // capital sigma at the end of a word
+      append_utf8(out, 0x3C2);  // capital sigma at the end of a word
     } else {
-      encode(simple_lower(u.code).value_or(u.code), out);
+      append_utf8(out, simple_lower(u.code).value_or(u.code));
     }
   }
   return out;

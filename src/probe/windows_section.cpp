@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"

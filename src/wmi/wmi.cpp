@@ -1,6 +1,6 @@
 #include "wmi/wmi.h"
 
-#include "probe/format.h"
+#include "base/text.h"
 
 namespace kestro::wmi {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "i18n/utf16_win32.h"
+#include "base/utf16_win32.h"
 
 namespace kestro::wmi {
 namespace {

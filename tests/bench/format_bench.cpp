@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "bench/alloc_counter.h"
+#include "base/text.h"
 #include "probe/format.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles_win32.h"
 #include "probe/platform_win32.h"
 #include "probe/sections.h"
 
@@ -20,7 +21,7 @@ using namespace kestro;
 using namespace kestro::probe;
 
 enum class Call {
-  BeginRun, EndRun, IsAdmin, Ticks, Connect, Query, Release, Version, Adapters, Displays,
+  IsAdmin, Ticks, Connect, Query, Release, Version, Adapters, Displays,
   DriveMask, IsFixed, DriveSpace, Batteries, Power
 };
 
@@ -68,8 +69,6 @@ class RecordingPlatform final : public ProbePlatform {
   explicit RecordingPlatform(ProbePlatform& inner) : inner_(inner) {}
   std::vector<Event> log;
 
-  void begin_run() override { log.emplace_back(Call::BeginRun); inner_.begin_run(); }
-  void end_run() override { log.emplace_back(Call::EndRun); inner_.end_run(); }
   bool is_admin() override {
     return (log.emplace_back(Call::IsAdmin).number = inner_.is_admin()) != 0;
   }
@@ -123,8 +122,6 @@ class AnsweringPlatform final : public ProbePlatform {
   explicit AnsweringPlatform(const std::vector<Event>& log) : log_(log) {}
   void restart() { next_ = 0; }
 
-  void begin_run() override { take(); }
-  void end_run() override { take(); }
   bool is_admin() override { return take().number != 0; }
   std::uint64_t milliseconds_since_boot() override { return take().number; }
   std::unique_ptr<wmi::WmiSession> connect(std::string_view) override;
@@ -172,8 +169,6 @@ std::size_t replay(ProbePlatform& platform, const std::vector<Event>& log) {
   std::size_t answers = 0;
   for (const Event& e : log) {
     switch (e.call) {
-      case Call::BeginRun: platform.begin_run(); break;
-      case Call::EndRun: platform.end_run(); break;
       case Call::IsAdmin: answers += platform.is_admin(); break;
       case Call::Ticks: answers += platform.milliseconds_since_boot() != 0; break;
       case Call::Connect:
@@ -209,6 +204,7 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  const ComApartment com(COINIT_MULTITHREADED);  // as the probe thread has it
   WindowsProbePlatform windows;
 
   // One recorded run (also warms up WMI, DXGI and the registry).

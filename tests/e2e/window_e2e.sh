@@ -230,7 +230,7 @@ check "toast shown after the copy" kh_wait_for 3 toast_shown
 cp -f "$work/shots/live.png" "$work/toast.png" 2>/dev/null || true  # the last look showed it
 check "toast gone after about 2.5 s" kh_wait_for 6 toast_gone
 
-xdotool key ctrl+c
+xdotool key --window "$wid" ctrl+c
 copied_matches_normalised() {
   [[ "$(clipboard_win | tr -d '\r' | normalise)" == "$(normalise <"$expected")" ]] &&
     [[ $(clipboard_win | tr -cd '\r' | wc -c) -eq $(wc -l <"$expected") ]]
@@ -257,22 +257,22 @@ shot "$top"
 xdotool mousemove --window "$wid" $(( 400 + CX )) $(( 300 + CY )) click 5
 pointer_away
 check "wheel down scrolls" kh_wait_for 5 differs_from "$top"
-xdotool key Home
+xdotool key --window "$wid" Home
 check "Home returns to the top" kh_wait_for 5 same_as "$top"
-xdotool key Next
+xdotool key --window "$wid" Next
 check "Page Down scrolls" kh_wait_for 5 differs_from "$top"
 pgdn="$work/shots/pgdn.png"
 shot "$pgdn"
-xdotool key End
+xdotool key --window "$wid" End
 check "End scrolls (not at the top)" kh_wait_for 5 differs_from "$top"
-xdotool key Home
+xdotool key --window "$wid" Home
 check "Home after End is the top again" kh_wait_for 5 same_as "$top"
 xdotool mousemove --window "$wid" $(( 400 + CX )) $(( 300 + CY )) click 4
 pointer_away
 check "wheel up at the top stays at the top" kh_wait_for 5 same_as "$top"
 
 # --- F5 -------------------------------------------------------------------------------------
-xdotool key F5
+xdotool key --window "$wid" F5
 check "F5 drops the report: loading screen with its sentence, no Copy all" \
   loading_screen_captured 3
 check "F5 brings the report back" kh_wait_for 120 loaded 2563EB
@@ -294,7 +294,7 @@ shot "$work/loaded-dark-live.png"
 
 # --- Closing stores the placement -----------------------------------------------------------
 click_client 60 26
-xdotool key alt+F4
+xdotool key --window "$wid" alt+F4
 expect_exit "Alt+F4"
 hex=$(placement_hex)
 check "Placement is 44 bytes (${#hex} hex digits)" test "${#hex}" -eq 88

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
+#include "base/text.h"
 #include "probe/format.h"
 
 namespace {

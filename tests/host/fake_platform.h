@@ -45,11 +45,7 @@ class FakePlatform final : public probe::ProbePlatform {
   std::vector<probe::BatteryInfo> battery_list;
   std::optional<probe::PowerStatus> power;
   int power_status_calls = 0;
-  int runs_begun = 0;
-  int runs_ended = 0;
 
-  void begin_run() override { ++runs_begun; }
-  void end_run() override { ++runs_ended; }
   bool is_admin() override { return admin; }
   std::uint64_t milliseconds_since_boot() override { return uptime_ms; }
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override {

@@ -1,4 +1,4 @@
-#include "i18n/utf16.h"
+#include "base/utf16.h"
 
 #include <gtest/gtest.h>
 

@@ -37,16 +37,16 @@ class WindowControllerTest : public ::testing::Test {
   }
   void loaded() {
     controller.start();
-    probes.put(storage_report());
-    controller.on_probe_done(probes);
+    probes.put({storage_report()});
+    controller.on_probe_done();
     host = FakeWindowHost{};
   }
 
   ScopedLanguageOverride english{"en"};
   StateSlot<AppState> slot;
   FakeWindowHost host;
-  WindowController controller{slot, host};
   probe::ProbeSlot probes;
+  WindowController controller{slot, host, probes};
 };
 
 TEST_F(WindowControllerTest, StartEntersLoading) {
@@ -77,7 +77,7 @@ TEST_F(WindowControllerTest, ProbeThreadThatCannotStartLeavesF5ToTryAgain) {
 TEST_F(WindowControllerTest, ProbeDoneWithEmptySlotKeepsLoading) {
   controller.start();
   host.invalidations = 0;
-  controller.on_probe_done(probes);
+  controller.on_probe_done();
   EXPECT_TRUE(state().loading_since.has_value());
   EXPECT_FALSE(state().report.has_value());
   EXPECT_EQ(host.timers.count(kTimerLoading), 1u);
@@ -88,8 +88,8 @@ TEST_F(WindowControllerTest, ProbeDoneWithEmptySlotKeepsLoading) {
 TEST_F(WindowControllerTest, ProbeDoneEndsLoadingAndClampsScroll) {
   controller.start();
   state().scroll = 5000;
-  probes.put(storage_report());
-  controller.on_probe_done(probes);
+  probes.put({storage_report()});
+  controller.on_probe_done();
   EXPECT_TRUE(state().report.has_value());
   EXPECT_FALSE(state().loading_since.has_value());
   EXPECT_EQ(host.timers.count(kTimerLoading), 0u);
@@ -97,16 +97,28 @@ TEST_F(WindowControllerTest, ProbeDoneEndsLoadingAndClampsScroll) {
   EXPECT_FALSE(probes.take().has_value());
 }
 
-TEST_F(WindowControllerTest, ProbeDoneWhileStateIsBusyLeavesTheReportWaiting) {
+TEST_F(WindowControllerTest, ProbeDoneWhileStateIsBorrowedIsTakenOnRelease) {
   controller.start();
-  probes.put(storage_report());
+  probes.put({storage_report()});
   {
-    auto busy = slot.claim();
-    controller.on_probe_done(probes);
+    auto borrowed = slot.claim();  // a modal loop holding the state
+    controller.on_probe_done();
+    EXPECT_FALSE(borrowed->report.has_value());
   }
-  EXPECT_FALSE(state().report.has_value());
-  controller.on_probe_done(probes);  // a later message still finds it
   EXPECT_TRUE(state().report.has_value());
+  EXPECT_FALSE(state().loading_since.has_value());
+  EXPECT_FALSE(probes.take().has_value());
+}
+
+TEST_F(WindowControllerTest, ProbeRunThatBrokeOffEndsLoadingSoF5CanRetry) {
+  controller.start();
+  probes.put({});
+  controller.on_probe_done();
+  EXPECT_FALSE(state().report.has_value());
+  EXPECT_FALSE(state().loading_since.has_value());
+  EXPECT_EQ(host.timers.count(kTimerLoading), 0u);
+  controller.on_key(kVkF5, false);
+  EXPECT_EQ(host.probes_started, 2);
 }
 
 TEST_F(WindowControllerTest, RefreshStartsOneProbeAtATime) {
@@ -302,7 +314,8 @@ TEST(StateSlot, TakingWhileInUseDropsOnRelease) {
 TEST(StateSlot, MessagesWithoutStateDoNothing) {
   StateSlot<AppState> slot;
   FakeWindowHost host;
-  WindowController controller{slot, host};
+  probe::ProbeSlot probes;
+  WindowController controller{slot, host, probes};
   controller.start();
   controller.on_mouse_move(10, 10);
   controller.on_left_button_up(1050, 20);

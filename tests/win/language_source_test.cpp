@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "app/registry_win32.h"
+#include "app/language_source_win32.h"
+#include "base/registry_win32.h"
 #include "i18n/language.h"
 
 namespace kestro {
@@ -26,7 +27,7 @@ class LanguageSourceOnWindows : public ::testing::Test {
   }
   void TearDown() override {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Language");
-    if (!had_key_) app::delete_registry_tree(HKEY_CURRENT_USER, "Software\\Kestro");
+    if (!had_key_) delete_registry_tree(HKEY_CURRENT_USER, "Software\\Kestro");
   }
 
   static void store_text(const std::wstring& text) {
@@ -39,7 +40,7 @@ class LanguageSourceOnWindows : public ::testing::Test {
 };
 
 TEST_F(LanguageSourceOnWindows, StoredCodeDecidesAndOddValuesFollowWindows) {
-  const LanguageSource& source = platform_language_source();
+  const app::WindowsLanguageSource source;
   const std::uint16_t ui = source.user_ui_langid();
   EXPECT_EQ(ui, GetUserDefaultUILanguage());
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/messages_win32.h"
+#include "base/handles_win32.h"
 #include "probe/platform_win32.h"
 #include "probe/probe_slot.h"
 #include "probe/probe_thread_win32.h"
@@ -19,10 +20,9 @@ namespace {
 constexpr const wchar_t* kVersionKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 TEST(WindowsProbePlatform, GraphicsAdaptersListWineAdapterWithMemory) {
+  const ComApartment com(COINIT_MULTITHREADED);
   WindowsProbePlatform platform;
-  platform.begin_run();
   const std::vector<GraphicsAdapter> adapters = platform.graphics_adapters();
-  platform.end_run();
   ASSERT_FALSE(adapters.empty());
   EXPECT_FALSE(adapters.front().name.empty());
   EXPECT_NE(adapters.front().dedicated_video_memory, 0u);
@@ -119,20 +119,25 @@ TEST(WindowsProbePlatform, VersionValuesFromRegistry) {
   EXPECT_FALSE(platform.windows_version_values().ubr.has_value());
 }
 
-TEST(WindowsProbePlatform, RunUsesMultithreadedApartmentAndLeavesForeignApartmentAlone) {
+TEST(ComApartment, EntersTheApartmentAndLeavesAForeignOneAlone) {
   std::thread([] {
-    WindowsProbePlatform platform;
-    platform.begin_run();
-    // The thread is now in the multithreaded apartment: asking for a single-threaded one fails.
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), RPC_E_CHANGED_MODE);
-    EXPECT_NE(platform.connect("ROOT\\CIMV2"), nullptr);
-    platform.end_run();
+    {
+      const ComApartment com(COINIT_MULTITHREADED);
+      EXPECT_TRUE(com.initialised());
+      // The thread is now in the multithreaded apartment: a single-threaded one is refused.
+      EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), RPC_E_CHANGED_MODE);
+      EXPECT_NE(WindowsProbePlatform{}.connect("ROOT\\CIMV2"), nullptr);
+    }
+    // Left again: the thread may now choose any apartment.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CoUninitialize();
   }).join();
   std::thread([] {
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-    WindowsProbePlatform platform;
-    platform.begin_run();  // fails: the thread already has its own apartment
-    platform.end_run();    // and must not undo the thread owner's initialisation
+    {
+      const ComApartment com(COINIT_MULTITHREADED);  // refused: the thread has its own
+      EXPECT_FALSE(com.initialised());
+    }  // and the owner's initialisation is not undone
     EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
     CoUninitialize();
     CoUninitialize();
@@ -149,9 +154,9 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
   const HWND window = CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0,
                                       HWND_MESSAGE, nullptr, module, nullptr);
   ASSERT_NE(window, nullptr);
-  ProbeSlot::instance().take();  // start from an empty slot
+  probe_slot().take();  // start from an empty slot
 
-  ASSERT_TRUE(start_probe_thread(window));
+  ASSERT_TRUE(start_probe_thread(window, app::WM_APP_PROBE_DONE));
   const UINT_PTR deadline = SetTimer(window, 1, 120000, nullptr);
   ASSERT_NE(deadline, 0u);
   bool arrived = false;
@@ -171,8 +176,9 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
   UnregisterClassW(window_class.lpszClassName, module);
 
   ASSERT_TRUE(arrived) << "no probe message within two minutes";
-  const std::optional<Report> report = ProbeSlot::instance().take();
-  ASSERT_TRUE(report.has_value());
+  const std::optional<ProbeOutcome> outcome = probe_slot().take();
+  ASSERT_TRUE(outcome.has_value() && outcome->report.has_value());
+  const std::optional<Report>& report = outcome->report;
   EXPECT_FALSE(report->title.empty());
   ASSERT_FALSE(report->sections.empty());
   EXPECT_EQ(report->sections.front().kind, SectionKind::Summary);
@@ -181,7 +187,7 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
     has_displays = has_displays || section.kind == SectionKind::Displays;
   }
   EXPECT_TRUE(has_displays);
-  EXPECT_FALSE(ProbeSlot::instance().take().has_value());
+  EXPECT_FALSE(probe_slot().take().has_value());
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 #include "app/settings.h"
 #include "app/settings_registry_win32.h"
 

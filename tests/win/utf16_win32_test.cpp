@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "i18n/utf16_win32.h"
+#include "base/utf16_win32.h"
 
 namespace kestro {
 namespace {

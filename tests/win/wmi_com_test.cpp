@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "base/text.h"
 #include "probe/format.h"
 #include "wmi/wmi_com_win32.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "i18n/utf16.h"
+#include "base/utf16.h"
 
 namespace kestro {
 

@@ -1,10 +1,10 @@
-#include "app/registry_win32.h"
+#include "base/registry_win32.h"
 
 #include <limits>
 
-#include "i18n/utf16_win32.h"
+#include "base/utf16_win32.h"
 
-namespace kestro::app {
+namespace kestro {
 
 std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey,
                                               std::string_view value) {
@@ -99,4 +99,4 @@ bool delete_registry_tree(HKEY root, std::string_view subkey) {
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-}  // namespace kestro::app
+}  // namespace kestro

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kestro::app {
+namespace kestro {
 
 // A REG_SZ value (a REG_EXPAND_SZ counts as another type), up to its first NUL; unpaired surrogates become U+FFFD.
 // Missing key or value, another type, or any failure gives nothing.
@@ -39,4 +39,4 @@ bool write_registry_binary(HKEY root, std::string_view subkey, std::string_view 
 // Deletes the key with all its values and subkeys. A missing key is not an error.
 bool delete_registry_tree(HKEY root, std::string_view subkey);
 
-}  // namespace kestro::app
+}  // namespace kestro
