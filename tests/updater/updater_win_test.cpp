@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,14 +40,14 @@ std::string fixtures() { return from_wide(environment(L"KESTRO_UPDATER_FIXTURES"
 std::string installer(const char* name) { return fixtures() + "\\installers\\" + name; }
 
 std::string slurp(const std::string& path) {
-  std::ifstream in(to_wide(path), std::ios::binary);
+  std::ifstream in(std::filesystem::path(to_wide(path)), std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
 }
 
 void write(const std::string& path, std::string_view bytes) {
-  std::ofstream out(to_wide(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::path(to_wide(path)), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -106,7 +107,7 @@ TEST_F(UpdaterWin, SystemErrorTextIsOneLine) {
   const std::string text = os_error_text(ERROR_SHARING_VIOLATION);
   EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
   EXPECT_TRUE(text.ends_with(" (os error 32)")) << text;
-  EXPECT_EQ(os_error_text(0xE0001234u), "(os error 3758100020)");  // no system message
+  EXPECT_EQ(os_error_text(0xE0001234u), "(os error 3758101044)");  // no system message
 }
 
 TEST_F(UpdaterWin, FetchRunsCurlWithTheArgumentsAndNoConsole) {
@@ -135,6 +136,7 @@ TEST_F(UpdaterWin, FetchFailures) {
   }
   EXPECT_EQ(fetch_with_curl(std::string("https://lumwerk.example/a.bin\0x", 31), scratch("o")),
             os_error_text(ERROR_INVALID_PARAMETER));
+  CreateDirectoryW(to_wide(root + "\\System32").c_str(), nullptr);
   SetEnvironmentVariableW(L"SystemRoot", to_wide(root).c_str());  // no System32\curl.exe there
   EXPECT_EQ(fetch_with_curl("https://lumwerk.example/a.bin", scratch("out.bin")),
             os_error_text(ERROR_FILE_NOT_FOUND));
@@ -255,7 +257,8 @@ TEST_F(UpdaterWin, WholeCheckThroughThePlatform) {
   WindowsUpdaterPlatform platform;
   const CheckResult result = run_update_check(
       platform, "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en", "0.1.0");
-  EXPECT_EQ(result, CheckResult{Available{UpdateInfo{"0.2", "https://lumwerk.example/K.exe", "ab", 7}}});
+  const CheckResult expected = Available{UpdateInfo{"0.2", "https://lumwerk.example/K.exe", "ab", 7}};
+  EXPECT_EQ(result, expected);
   EXPECT_FALSE(exists(join_path(*updater_directory().text, "update.json")));
 }
 
