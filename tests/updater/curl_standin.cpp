@@ -4,7 +4,7 @@
 // and works on a folder <root> (%KESTRO_CURL_STANDIN%, else C:\kestro-test):
 //   - every call appends one line to <root>\curl-calls.log: "console" or "noconsole" (whether
 //     it was given a console window), then each argument after the program name, separated by
-//     tabs, in UTF-8;
+//     tabs, in UTF-8; and when it ends, a line "exit<tab><code>" to <root>\curl-exits.log;
 //   - https://host/path?query is served from <root>\www\host\path (the query is ignored);
 //   - <root>\curl-delay-ms, or <served file>.delay-ms, makes it wait that many milliseconds
 //     before it writes anything (a slow network);
@@ -63,8 +63,16 @@ bool is_file(const std::wstring& path) {
 
 }  // namespace
 
+int serve(int argc, wchar_t** argv, const std::wstring& root);
+
 int wmain(int argc, wchar_t** argv) {
   const std::wstring root = root_folder();
+  const int status = serve(argc, argv, root);
+  append_line(root + L"\\curl-exits.log", "exit\t" + std::to_string(status) + "\n");
+  return status;
+}
+
+int serve(int argc, wchar_t** argv, const std::wstring& root) {
   std::string line = GetConsoleWindow() != nullptr ? "console" : "noconsole";
   std::wstring destination;
   std::wstring url;
