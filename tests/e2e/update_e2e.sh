@@ -126,16 +126,17 @@ loaded() { [[ $(live_pixel "$(copy_all_x)" 26) == 2563EB ]]; }
 not_loaded() { ! loaded; }
 pointer_away() { xdotool mousemove 0 0; }
 
-# Width of the toast's dark face just inside its top edge (0: no toast). The face is as wide
-# as its text plus margins, so different texts give different widths and equal texts equal.
+# Width of the toast's dark face just inside its top edge, as the longest run of dark pixels
+# in that row (0: no toast; text of the report under it makes only short runs). The face is
+# as wide as its text plus margins, so different texts give different widths.
 toast_width() {
-  local w h f="$work/shots/toast.png" width
+  local w h f="$work/shots/toast.png"
   read -r w h < <(client_size)
   shot "$f" || { echo 0; return; }
-  width=$(convert "$f" -crop "${w}x1+${CX}+$(( CY + h - 61 ))" +repage -colorspace gray \
-            -threshold 31% -negate -bordercolor black -border 1 -trim -format '%w' info: 2>/dev/null)
-  [[ $width =~ ^[0-9]+$ ]] && (( width > 2 )) || width=0
-  echo "$width"
+  convert "$f" -crop "${w}x1+${CX}+$(( CY + h - 61 ))" +repage -colorspace gray -depth 8 gray:- 2>/dev/null |
+    od -An -v -tu1 -w1 |
+    awk '{ if ($1 < 64) { run++; if (run > best) best = run } else run = 0 }
+         END { print (best >= 24 ? best : 0) }'
 }
 toast_shown() { (( $(toast_width) > 0 )); }
 toast_gone() { ! toast_shown; }
@@ -324,7 +325,13 @@ start_app || fail "slow download: no window"
 downloading_width=0
 if kh_wait_for 20 dialog_open; then
   xdotool key --window "$(dialog_wid)" Return
-  kh_wait_for 3 toast_shown && downloading_width=$(toast_width)
+  steady_toast() {
+    local again
+    downloading_width=$(toast_width)
+    again=$(toast_width)
+    (( downloading_width > 0 && downloading_width == again ))
+  }
+  kh_wait_for 3 steady_toast || downloading_width=0
   check "Yes shows a toast (Downloading update…, width $downloading_width)" test "$downloading_width" -gt 0
   responsive "slow download" $(( exits + 2 ))
 else
@@ -344,7 +351,14 @@ rejected() {  # <case> <manifest> <served file>
   if ! start_app; then fail "$case: no window"; return; fi
   if ! kh_wait_for 20 dialog_open; then fail "$case: no question"; finish_app; return; fi
   xdotool key --window "$(dialog_wid)" Return
-  failure_toast() { width=$(toast_width); (( width > 0 && width != downloading_width )); }
+  # Two looks in a row that agree, so a frame caught while the message box goes away is not
+  # taken for the toast.
+  failure_toast() {
+    local again
+    width=$(toast_width)
+    again=$(toast_width)
+    (( width > 0 && width == again && width != downloading_width ))
+  }
   if kh_wait_for 5 failure_toast; then pass "$case: failure toast (width $width)"; else fail "$case: no failure toast"; fi
   widths[$case]=$width
   check "$case: downloaded file deleted" kh_wait_for 10 test ! -e "$installer_host"
