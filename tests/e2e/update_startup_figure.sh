@@ -14,6 +14,8 @@ runs=${5:-7}
 
 source "$repo/tests/wine/harness.sh"
 trap kh_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 work="$build/tests/e2e/update_startup_figure"
 rm -rf "$work"
 mkdir -p "$work"
@@ -32,10 +34,12 @@ CY=23
 wid=""
 find_window() { wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1); [[ -n $wid ]]; }
 loaded() {
-  local X Y WIDTH HEIGHT
-  eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)" || return 1
+  local X="" Y="" WIDTH="" HEIGHT="" f="$work/shot.png"
+  eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
+  [[ -n $WIDTH ]] || return 1
+  import -window "$wid" "$f" 2>/dev/null || return 1
   local x=$(( WIDTH - 2 * CX - 10 - 36 - 6 - 36 - 6 - 6 + CX ))
-  [[ $(import -window "$wid" -crop "1x1+${x}+$(( 26 + CY ))" +repage -format '%[hex:p{0,0}]' info: 2>/dev/null) == 2563EB* ]]
+  [[ $(convert "$f" -format "%[hex:p{$x,$(( 26 + CY ))}]" info: 2>/dev/null) == 2563EB ]]
 }
 lines() { if [[ -f $1 ]]; then wc -l <"$1"; else echo 0; fi; }
 curl_idle() { (( $(lines "$root/curl-exits.log") >= $(lines "$root/curl-calls.log") )); }
