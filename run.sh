@@ -70,7 +70,7 @@ find_window() {
 }
 # Without a window manager the client area starts (4, 23) pixels into the X window.
 pixel() {  # <client-x> <client-y>: RRGGBB of the window now
-  import -window "$wid" "$out/.live.png" 2>/dev/null &&
+  timeout 20 import -window "$wid" "$out/.live.png" 2>/dev/null &&
     convert "$out/.live.png" -format "%[hex:p{$(( $1 + 4 )),$(( $2 + 23 ))}]" info: 2>/dev/null
 }
 # The report is shown once the accent-coloured "Copy all" button is drawn in the toolbar,
@@ -91,7 +91,7 @@ app=$!
 kh_wait_for 60 find_window || { echo "Kestro's window did not appear" >&2; exit 1; }
 xdotool mousemove 0 0
 kh_wait_for 180 report_shown || { echo "The report did not arrive" >&2; exit 1; }
-import -window "$wid" "$shot"
+timeout 60 import -window "$wid" "$shot"
 kh_wait_for 20 copied || { echo "Nothing was copied" >&2; exit 1; }
 xdotool key --window "$wid" alt+F4 || true
 kh_wait_for 20 bash -c "! kill -0 $app 2>/dev/null" || kill "$app" 2>/dev/null || true
