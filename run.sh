@@ -14,20 +14,22 @@ build="${KESTRO_BUILD_ROOT:-$repo/build}/win"
 
 case "$(uname -s)" in
   MINGW*|MSYS*|CYGWIN*)
-    cmake -G Ninja -S "$repo" -B "$build" -DKESTRO_BUILD_TESTS=OFF
-    cmake --build "$build" --target Kestro
+    cmake -G Ninja -S "$repo" -B "$build" -DKESTRO_BUILD_TESTS=OFF >&2
+    cmake --build "$build" --target Kestro >&2
     exec "$build/Kestro.exe" "$@"
     ;;
 esac
 
+# Installing and building talk on standard error: standard output carries only what Kestro
+# writes (`./run.sh --report > pc.txt`).
 # shellcheck source=tests/packages.sh
 source "$repo/tests/packages.sh"
-kestro_install_missing_packages
+kestro_install_missing_packages >&2
 
-echo "== Building Kestro.exe"
+echo "== Building Kestro.exe" >&2
 cmake -G Ninja -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target Kestro
+cmake --build "$build" --target Kestro >&2
 exe="$build/Kestro.exe"
 
 headless=0
