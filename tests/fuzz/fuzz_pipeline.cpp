@@ -380,7 +380,7 @@ void check_window(Report report, const View& view) {
 
   constexpr std::array<std::uint32_t, 3> kDpis = {96, 144, 192};
   for (const std::int32_t width : {520, 1080, 2560}) {
-    for (const std::uint32_t dpi : kDpis) check_layout(*state.report, {width, 0}, dpi / 96.0f);
+    for (const std::uint32_t dpi : kDpis) check_layout(*state.report, {width, 0}, float(dpi) / 96);
     // Painting costs most, so the frames are painted at one scale per input.
     state.dpi = kDpis[(view.options >> 5) % kDpis.size()];
     const float scale = state.scale();
