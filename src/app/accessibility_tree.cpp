@@ -247,14 +247,32 @@ std::shared_ptr<const AccessTree> AccessHub::tree() const {
   return tree_;
 }
 
+std::shared_ptr<const AccessTree> AccessHub::read() {
+  std::lock_guard lock(mutex_);
+  if ((stale_ || !tree_) && !closed_ && !refresh_asked_) {
+    refresh_asked_ = true;
+    queue(AccessRequest{AccessRequest::Kind::Refresh, {}});
+  }
+  return tree_;
+}
+
 void AccessHub::publish(std::shared_ptr<const AccessTree> tree) {
   std::shared_ptr<const AccessTree> old;  // released outside the lock
   std::lock_guard lock(mutex_);
   if (closed_) return;
   old = std::exchange(tree_, std::move(tree));
+  stale_ = false;
 }
 
-void AccessHub::withdraw() { publish(nullptr); }
+void AccessHub::mark_stale() {
+  std::lock_guard lock(mutex_);
+  stale_ = true;
+}
+
+bool AccessHub::stale() const {
+  std::lock_guard lock(mutex_);
+  return stale_;
+}
 
 void AccessHub::close() {
   std::shared_ptr<const AccessTree> old;
@@ -272,16 +290,21 @@ bool AccessHub::closed() const {
   return closed_;
 }
 
+void AccessHub::queue(const AccessRequest& request) {
+  requests_.push_back(request);
+  if (requests_.size() == 1 && wake_) wake_();
+}
+
 bool AccessHub::request(const AccessRequest& request) {
   std::lock_guard lock(mutex_);
   if (closed_) return false;
-  requests_.push_back(request);
-  if (requests_.size() == 1 && wake_) wake_();
+  queue(request);
   return true;
 }
 
 std::vector<AccessRequest> AccessHub::take_requests() {
   std::lock_guard lock(mutex_);
+  refresh_asked_ = false;
   return std::exchange(requests_, {});
 }
 
@@ -289,11 +312,9 @@ std::vector<AccessRequest> AccessHub::take_requests() {
 
 void AccessPublisher::update(const AppState& state, ClientSize client,
                              gfx::TextMeasurer* measurer, AccessSink& sink, bool forced) {
-  if (!forced && !sink.clients_listening()) {
-    if (last_) {
-      last_.reset();
-      sink.withdraw();
-    }
+  const bool listening = sink.clients_listening();
+  if (!listening && !forced) {
+    if (last_) sink.mark_stale();
     return;
   }
   const std::uint64_t structure = report_structure(state.report ? &*state.report : nullptr);
@@ -306,7 +327,7 @@ void AccessPublisher::update(const AppState& state, ClientSize client,
   ++trees_built_;
   std::shared_ptr<const AccessTree> previous = std::exchange(last_, tree);
   sink.publish(tree);
-  if (!previous) return;
+  if (!listening || !previous) return;
 
   if (tree->focus != kNoNode) {
     const AccessKey& now = tree->nodes[static_cast<std::size_t>(tree->focus)].key;
@@ -322,6 +343,28 @@ void AccessPublisher::update(const AppState& state, ClientSize client,
         previous->nodes[static_cast<std::size_t>(before)].name !=
             tree->nodes[static_cast<std::size_t>(toast)].name) {
       sink.live_region_changed(*tree, toast);
+    }
+  }
+}
+
+void serve_access_requests(const std::vector<AccessRequest>& requests, AccessPublisher& publisher,
+                           AccessSink& sink, StateSlot<AppState>& slot, WindowHost& host,
+                           WindowController& controller) {
+  if (requests.empty()) return;
+  if (auto state = slot.claim()) {
+    publisher.update(*state, host.client_size(), host.measurer(), sink, true);
+  }
+  for (const AccessRequest& request : requests) {
+    if (request.kind == AccessRequest::Kind::Refresh || !publisher.last()) continue;
+    const AccessTree& tree = *publisher.last();
+    const std::int32_t at = tree.find(request.key);
+    if (at == kNoNode) continue;
+    const HitTarget target = tree.nodes[static_cast<std::size_t>(at)].action;
+    if (target.kind == HitKind::None) continue;
+    if (request.kind == AccessRequest::Kind::Invoke) {
+      controller.press(target);
+    } else {
+      controller.focus(target);
     }
   }
 }

@@ -4,9 +4,12 @@
 // window thread hands finished trees to the threads of UI Automation and takes their requests
 // back.
 //
-// A tree is immutable once built. The window thread builds a new one after every change (only
-// while a client listens) and publishes it whole; readers on other threads keep the tree they
-// took for as long as they use it.
+// A tree is immutable once built. The window thread builds a new one after every change while
+// a client listens for events, and publishes it whole; readers on other threads keep the tree
+// they took for as long as they use it. While nobody listens nothing is built: the published
+// tree is only marked stale, and the first reader to find it stale asks the window thread for
+// a fresh one (a client that reads the tree without listening for events still sees the
+// window as it is, one call late at worst).
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +22,8 @@
 #include "app/app_state.h"
 #include "app/hit_target.h"
 #include "app/layout.h"
+#include "app/window_controller.h"
+#include "app/window_host.h"
 #include "gfx/canvas.h"
 
 namespace kestro::app {
@@ -103,7 +108,7 @@ std::uint64_t report_structure(const Report* report);
 
 // What a client asked of an element; carried out on the window thread.
 struct AccessRequest {
-  enum class Kind : std::uint8_t { Invoke, Focus };
+  enum class Kind : std::uint8_t { Invoke, Focus, Refresh };  // Refresh: build a fresh tree
   Kind kind = Kind::Invoke;
   AccessKey key;
   friend bool operator==(const AccessRequest&, const AccessRequest&) = default;
@@ -116,11 +121,16 @@ class AccessHub {
   // the window thread take the requests; on Windows it posts a message.
   explicit AccessHub(std::function<void()> wake);
 
-  // The latest tree; null before the first one, after `withdraw` and after `close`.
+  // The latest tree; null before the first one and after `close`.
   std::shared_ptr<const AccessTree> tree() const;
+  // The same for a provider about to answer a client: when the tree is missing or stale, a
+  // Refresh request is queued (once until the window thread takes its requests).
+  std::shared_ptr<const AccessTree> read();
+  // Window thread. Publishing makes the tree current; `mark_stale` says the window changed
+  // without a new tree being built.
   void publish(std::shared_ptr<const AccessTree> tree);
-  // No tree until the next publish (no client listens any more).
-  void withdraw();
+  void mark_stale();
+  bool stale() const;
   // The window is gone: no tree, no requests, no wake-ups, for good.
   void close();
   bool closed() const;
@@ -135,17 +145,22 @@ class AccessHub {
   std::function<void()> wake_;
   std::shared_ptr<const AccessTree> tree_;
   std::vector<AccessRequest> requests_;
+  bool stale_ = false;
+  bool refresh_asked_ = false;
   bool closed_ = false;
+
+  void queue(const AccessRequest& request);  // with the lock held
 };
 
 // What the platform does with the trees the window thread builds.
 class AccessSink {
  public:
   virtual ~AccessSink() = default;
-  // Whether any UI Automation client listens (a cheap question, asked on every update).
+  // Whether any UI Automation client listens for events (a cheap question, asked on every
+  // update).
   virtual bool clients_listening() = 0;
   virtual void publish(std::shared_ptr<const AccessTree> tree) = 0;
-  virtual void withdraw() = 0;
+  virtual void mark_stale() = 0;
   // Events, raised after the tree that carries the element was published.
   virtual void focus_changed(const AccessTree& tree, std::int32_t node) = 0;
   virtual void live_region_changed(const AccessTree& tree, std::int32_t node) = 0;
@@ -154,10 +169,11 @@ class AccessSink {
 // Window thread: turns the state into published trees and events.
 class AccessPublisher {
  public:
-  // While no client listens (and not `forced`), builds nothing and withdraws a published tree.
-  // Otherwise builds the tree, publishes it and compares it with the previous one: a new focus
-  // element raises the focus event, a new toast (text or time) the live-region event. The
-  // first tree after a pause raises nothing. `forced`: a client is asking right now.
+  // While no client listens (and not `forced`), builds nothing and marks a published tree
+  // stale. Otherwise builds the tree and publishes it; while clients listen it is compared
+  // with the previous one: a new focus element raises the focus event, a new toast (text or
+  // time) the live-region event. The first tree raises nothing. `forced`: a client is asking
+  // right now.
   void update(const AppState& state, ClientSize client, gfx::TextMeasurer* measurer,
               AccessSink& sink, bool forced = false);
 
@@ -170,5 +186,13 @@ class AccessPublisher {
   std::uint32_t generation_ = 0;
   std::uint64_t trees_built_ = 0;
 };
+
+// Window thread, when the hub woke it: a fresh tree first (a client asked for one, or is about
+// to act on what it saw), then the invocations (pressed like Enter on a focused element) and
+// focus changes on the elements that tree still has, oldest first. A request for an element
+// that went (another report, a toast that is gone) does nothing.
+void serve_access_requests(const std::vector<AccessRequest>& requests, AccessPublisher& publisher,
+                           AccessSink& sink, StateSlot<AppState>& slot, WindowHost& host,
+                           WindowController& controller);
 
 }  // namespace kestro::app

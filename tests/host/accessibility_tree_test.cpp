@@ -302,12 +302,10 @@ TEST(AccessHub, RequestsWakeTheWindowOncePerBatch) {
   EXPECT_TRUE(hub.request(invoke));
   EXPECT_EQ(wakes, 2);
 
+  hub.take_requests();
   auto tree = std::make_shared<const AccessTree>();
   hub.publish(tree);
   EXPECT_EQ(hub.tree(), tree);
-  hub.withdraw();
-  EXPECT_EQ(hub.tree(), nullptr);
-  hub.publish(tree);
 
   hub.close();  // the window is gone
   EXPECT_TRUE(hub.closed());
@@ -317,6 +315,41 @@ TEST(AccessHub, RequestsWakeTheWindowOncePerBatch) {
   hub.publish(tree);
   EXPECT_EQ(hub.tree(), nullptr);
   EXPECT_EQ(wakes, 2);
+}
+
+TEST(AccessHub, StaleOrMissingTreesAreAskedForOnce) {
+  int wakes = 0;
+  AccessHub hub([&] { ++wakes; });
+  const AccessRequest refresh{AccessRequest::Kind::Refresh, {}};
+  EXPECT_EQ(hub.read(), nullptr);  // nothing built yet
+  EXPECT_EQ(hub.read(), nullptr);
+  EXPECT_EQ(hub.take_requests(), std::vector<AccessRequest>{refresh});
+  EXPECT_EQ(wakes, 1);
+
+  auto first = std::make_shared<const AccessTree>();
+  hub.publish(first);
+  EXPECT_EQ(hub.read(), first);
+  EXPECT_TRUE(hub.take_requests().empty());  // a current tree asks for nothing
+
+  hub.mark_stale();
+  EXPECT_TRUE(hub.stale());
+  EXPECT_EQ(hub.read(), first);  // the stale tree serves meanwhile
+  EXPECT_EQ(hub.read(), first);
+  EXPECT_EQ(hub.take_requests(), std::vector<AccessRequest>{refresh});
+  EXPECT_EQ(hub.read(), first);  // still stale (the window was busy): asked again
+  EXPECT_EQ(hub.take_requests(), std::vector<AccessRequest>{refresh});
+  auto second = std::make_shared<const AccessTree>();
+  hub.publish(second);
+  EXPECT_FALSE(hub.stale());
+  EXPECT_EQ(hub.read(), second);
+  EXPECT_TRUE(hub.take_requests().empty());
+  EXPECT_EQ(wakes, 3);
+
+  hub.mark_stale();
+  hub.close();
+  EXPECT_EQ(hub.read(), nullptr);
+  EXPECT_TRUE(hub.take_requests().empty());
+  EXPECT_EQ(wakes, 3);
 }
 
 TEST(AccessHub, ReadersOnOtherThreadsKeepTheTreeTheyTook) {
@@ -366,12 +399,12 @@ class FakeSink : public AccessSink {
  public:
   bool listening = true;
   std::vector<std::shared_ptr<const AccessTree>> published;
-  int withdrawals = 0;
+  int stale_marks = 0;
   std::vector<std::string> events;
 
   bool clients_listening() override { return listening; }
   void publish(std::shared_ptr<const AccessTree> tree) override { published.push_back(tree); }
-  void withdraw() override { ++withdrawals; }
+  void mark_stale() override { ++stale_marks; }
   void focus_changed(const AccessTree& tree, std::int32_t node) override {
     EXPECT_EQ(&tree, published.back().get());  // raised on the tree just published
     events.push_back("focus " + tree.nodes[static_cast<std::size_t>(node)].name);
@@ -399,19 +432,25 @@ TEST_F(PublisherTest, NothingIsBuiltWhileNoClientListens) {
   update();
   EXPECT_EQ(publisher.trees_built(), 0u);
   EXPECT_TRUE(sink.published.empty());
-  EXPECT_EQ(sink.withdrawals, 0);
+  EXPECT_EQ(sink.stale_marks, 0);  // nothing published, nothing to mark
 
   update(true);  // a client asks for the window right now
   EXPECT_EQ(publisher.trees_built(), 1u);
-  sink.listening = true;
-  update();
-  EXPECT_EQ(sink.published.size(), 2u);
-  sink.listening = false;
+  ASSERT_EQ(sink.published.size(), 1u);
+  state.focus = HitTarget::value(0, 0);
   update();
   update();
-  EXPECT_EQ(sink.withdrawals, 1);
+  EXPECT_EQ(sink.stale_marks, 2);
+  EXPECT_EQ(publisher.trees_built(), 1u);
+  update(true);  // asked again: a fresh tree, but no events without listeners
   EXPECT_EQ(publisher.trees_built(), 2u);
-  EXPECT_EQ(publisher.last(), nullptr);
+  EXPECT_TRUE(sink.events.empty());
+
+  sink.listening = true;
+  state.focus = HitTarget::value(1, 0);
+  update();
+  EXPECT_EQ(sink.published.size(), 3u);
+  EXPECT_EQ(sink.events, std::vector<std::string>{"focus Disk: Samsung 990"});
 }
 
 TEST_F(PublisherTest, FocusAndToastChangesRaiseEvents) {
