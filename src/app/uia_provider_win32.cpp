@@ -152,8 +152,11 @@ class ElementProvider final : public IRawElementProviderSimple,
       const auto found = find();
       if (!found) return is_root() && !hub_->closed() ? S_OK : uia::kElementNotAvailable;
       const AccessNode& node = found->node();
-      // The window itself is described by its host provider, except for its name.
-      if (is_root() && property != uia::kName && property != uia::kAutomationId) return S_OK;
+      // The window itself is described by its host provider, except for its name and type.
+      if (is_root() && property != uia::kName && property != uia::kAutomationId &&
+          property != uia::kControlType) {
+        return S_OK;
+      }
       switch (property) {
         case uia::kControlType: set_int(out, control_type_of(node.role)); return S_OK;
         case uia::kName: return set_string(out, node.name);
