@@ -44,7 +44,7 @@ struct AppState {
 
   // Keyboard access (see keyboard_focus.h).
   HitTarget focus;                           // None: nothing has the keyboard focus
-  bool focus_visible = false;                // focus rectangle drawn: keys used since the last click
+  bool focus_visible = false;                // focus rectangle drawn: keys used since a click
   std::optional<FocusedRow> focus_memory;    // the focused row while a refresh replaces the report
   std::optional<SystemColours> high_contrast;  // the system colours while high contrast is on
 

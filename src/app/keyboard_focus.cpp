@@ -140,10 +140,13 @@ FocusKeyOutcome on_focus_key(AppState& state, WindowHost& host, std::uint32_t vi
 }
 
 void on_click_focus(AppState& state, WindowHost& host, const HitTarget& clicked) {
-  const HitTarget target = clicked.kind == HitKind::None ? state.focus : clicked;
-  if (target == state.focus && !state.focus_visible) return;
-  state.focus_memory.reset();
-  state.focus = target;
+  // A click on nothing leaves the focus (and a row remembered across a refresh) where it is.
+  const bool moves = clicked.kind != HitKind::None && !(clicked == state.focus);
+  if (!moves && !state.focus_visible) return;
+  if (moves) {
+    state.focus_memory.reset();
+    state.focus = clicked;
+  }
   state.focus_visible = false;
   host.invalidate();
 }

@@ -170,7 +170,9 @@ class ElementProvider final : public IRawElementProviderSimple,
         case uia::kIsInvokePatternAvailable:
           set_bool(out, node.action.kind != HitKind::None);
           return S_OK;
-        case uia::kIsRangeValuePatternAvailable: set_bool(out, node.percent.has_value()); return S_OK;
+        case uia::kIsRangeValuePatternAvailable:
+          set_bool(out, node.percent.has_value());
+          return S_OK;
         case uia::kLiveSetting:
           if (node.live) set_int(out, uia::kLivePolite);
           return S_OK;

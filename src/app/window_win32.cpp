@@ -215,7 +215,10 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       if (window != nullptr) window->controller.on_probe_done();
       return 0;
     case WM_APP_ACCESS_ACTION:
-      if (window != nullptr) window->access.serve_requests(window->slot, window->host, window->controller);
+      // Invocations and focus changes a UI Automation client asked for, or a fresh tree.
+      if (window != nullptr) {
+        window->access.serve_requests(window->slot, window->host, window->controller);
+      }
       return 0;
     // WM_APP + 2 and + 3 (update check and download results) are handled once the updater
     // exists; until then they fall through to the default procedure.

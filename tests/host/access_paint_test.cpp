@@ -101,22 +101,6 @@ TEST(FocusRectangle, DrawnOnlyAfterTheKeyboardWasUsed) {
   }
 }
 
-TEST(FocusRectangle, ComesAfterTheRowsContent) {
-  AppState state;
-  state.report = gauges_and_badges();
-  state.focus = HitTarget::value(0, 3);
-  state.focus_visible = true;
-  const auto calls = frame(state);
-  std::size_t value = test::npos, ring = test::npos;
-  for (std::size_t i = 0; i < calls.size(); ++i) {
-    if (calls[i].op == Op::Text && calls[i].text == "Unhealthy") value = i;
-    if (calls[i].op == Op::StrokeRound && calls[i].stroke == 2) ring = i;
-  }
-  ASSERT_NE(value, test::npos);
-  ASSERT_NE(ring, test::npos);
-  EXPECT_GT(ring, value);  // the badge is drawn first; the empty value text next; then the ring
-}
-
 TEST(HighContrast, PaletteComesFromTheSystemColours) {
   const Palette p = high_contrast_palette(kSystem);
   EXPECT_TRUE(p.high_contrast);

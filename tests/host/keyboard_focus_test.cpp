@@ -354,6 +354,8 @@ TEST_F(FocusKeysTest, TabWhileLoadingForgetsTheRow) {
   tabs(6);
   controller.refresh();
   ASSERT_TRUE(state().focus_memory.has_value());
+  controller.on_left_button_up(100, 300);  // a click on nothing keeps it
+  EXPECT_TRUE(state().focus_memory.has_value());
   key(kVkTab);
   EXPECT_EQ(state().focus, kRefresh);  // loading: only Refresh and Menu
   EXPECT_FALSE(state().focus_memory.has_value());

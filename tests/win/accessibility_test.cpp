@@ -398,8 +398,8 @@ TEST_F(AccessibilityWin, ReadersOnOtherThreadsWhileTheWindowChanges) {
   for (int t = 0; t < 3; ++t) {
     readers.emplace_back([&] {
       while (!stop) {
-        const ComPtr<IRawElementProviderSimple> row =
-            make_element_provider(access_.hub(), window_.get(), AccessKey{AccessPart::Row, 1, 1, 0});
+        const ComPtr<IRawElementProviderSimple> row = make_element_provider(
+            access_.hub(), window_.get(), AccessKey{AccessPart::Row, 1, 1, 0});
         const std::string name = name_of(row.Get());
         if (name == "Disk: Samsung 990") ++named;
         else ++failures;
@@ -424,9 +424,12 @@ TEST(HighContrastColours, AreTheSystemColours) {
     int index;
     gfx::Colour colour;
   };
-  const Slot slots[] = {{COLOR_WINDOW, colours.window},         {COLOR_WINDOWTEXT, colours.window_text},
-                        {COLOR_HIGHLIGHT, colours.highlight},   {COLOR_HIGHLIGHTTEXT, colours.highlight_text},
-                        {COLOR_BTNFACE, colours.button_face},   {COLOR_GRAYTEXT, colours.gray_text},
+  const Slot slots[] = {{COLOR_WINDOW, colours.window},
+                        {COLOR_WINDOWTEXT, colours.window_text},
+                        {COLOR_HIGHLIGHT, colours.highlight},
+                        {COLOR_HIGHLIGHTTEXT, colours.highlight_text},
+                        {COLOR_BTNFACE, colours.button_face},
+                        {COLOR_GRAYTEXT, colours.gray_text},
                         {COLOR_HOTLIGHT, colours.hot_light}};
   for (const Slot& s : slots) {
     const COLORREF c = GetSysColor(s.index);
