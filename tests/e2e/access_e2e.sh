@@ -153,8 +153,8 @@ check "Tab ×$(( button_count + 3 )) draws the focus rectangle on the third Summ
 cp -f "$work/shots/live.png" "$work/focus-third-row.png" 2>/dev/null
 check "only that row has it" pixel_is_not "$ring_x" "$row2_mid" "$ACCENT"
 toast_in_tree() {
-  walk "$work/tree-toast.txt" &&
-    [[ $(tail -n1 "$work/tree-toast.txt") == $'1\t50020\t0\tCopied: '"$third_row" ]]
+  kh_wine 60 "$walk_exe" --last </dev/null >"$work/tree-last.txt" 2>/dev/null &&
+    [[ $(cat "$work/tree-last.txt") == $'1\t50020\t0\tCopied: '"$third_row" ]]
 }
 key Return
 # The toast lives 2.5 s: the two checks that need it come first.

@@ -5,8 +5,10 @@
 //
 //   <depth> TAB <control type id> TAB <1 when keyboard-focusable, else 0> TAB <name>
 //
-// The root (depth 0) is the window itself. Only the calls this Wine implements are used
-// (pattern invocation and rectangles are checked in-process by the Windows tests).
+// The root (depth 0) is the window itself. With `--last` only the window's last child is
+// printed (depth 1), reached in one step: quick enough to catch a toast before it goes.
+// Only the calls this Wine implements are used (pattern invocation and rectangles are checked
+// in-process by the Windows tests).
 // Exit code 0 after a complete walk, 1 when the window or UI Automation is missing or a call
 // fails, 2 for usage.
 
@@ -67,6 +69,14 @@ bool load(Api& api) {
 class Walker {
  public:
   explicit Walker(const Api& api) : api_(api) {}
+
+  bool last_child(Node root) {
+    Node last = nullptr;
+    if (!step(root, NavigateDirection_LastChild, last) || last == nullptr) return false;
+    const bool printed = print(last, 1);
+    api_.node_release(last);
+    return printed;
+  }
 
   bool walk(Node node, int depth) {
     if (!print(node, depth)) return false;
@@ -143,8 +153,9 @@ class Walker {
 
 }  // namespace
 
-int wmain(int argc, wchar_t**) {
-  if (argc != 1) return 2;
+int wmain(int argc, wchar_t** argv) {
+  const bool last_only = argc == 2 && std::wstring(argv[1]) == L"--last";
+  if (argc != 1 && !last_only) return 2;
   (void)CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   Api api{};
   if (!load(api)) return 1;
@@ -153,7 +164,7 @@ int wmain(int argc, wchar_t**) {
   Node root = nullptr;
   if (FAILED(api.node_from_handle(window, &root)) || root == nullptr) return 1;
   Walker walker(api);
-  const bool complete = walker.walk(root, 0);
+  const bool complete = last_only ? walker.last_child(root) : walker.walk(root, 0);
   api.node_release(root);
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), walker.out.data(),
