@@ -9,4 +9,9 @@ namespace kestro::app {
 constexpr UINT WM_APP_PROBE_DONE = WM_APP + 1;
 static_assert(WM_APP_PROBE_DONE == 0x8001);
 
+// UI Automation's threads asked for something (invoke, focus, a fresh tree); the window takes
+// the requests from its accessibility hub. Far from the workers' messages.
+constexpr UINT WM_APP_ACCESS_ACTION = WM_APP + 0x40;
+static_assert(WM_APP_ACCESS_ACTION == 0x8040);
+
 }  // namespace kestro::app
