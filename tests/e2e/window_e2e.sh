@@ -226,7 +226,7 @@ pointer_away
 click_client 60 229   # first row of the Summary card
 pointer_away
 check "click on the first Summary row copies '$first_row'" \
-  kh_wait_for 5 clipboard_is_win "$first_row"
+  kh_wait_for 15 clipboard_is_win "$first_row"
 check "toast shown after the copy" kh_wait_for 3 toast_shown
 cp -f "$work/shots/live.png" "$work/toast.png" 2>/dev/null || true  # the last look showed it
 check "toast gone after about 2.5 s" kh_wait_for 6 toast_gone
@@ -236,16 +236,21 @@ copied_matches_normalised() {
   [[ "$(clipboard_win | tr -d '\r' | normalise)" == "$(normalise <"$expected")" ]] &&
     [[ $(clipboard_win | tr -cd '\r' | wc -c) -eq $(wc -l <"$expected") ]]
 }
-check "Ctrl+C copies the --report text with CR LF line ends" kh_wait_for 5 copied_matches_normalised
+if kh_wait_for 15 copied_matches_normalised; then
+  pass "Ctrl+C copies the --report text with CR LF line ends"
+else
+  fail "Ctrl+C copies the --report text with CR LF line ends (differences below)"
+  diff <(clipboard_win | tr -d '\r' | normalise) <(normalise <"$expected") | head -n 20
+fi
 check "X clipboard holds the same text with LF" \
   test "$(clipboard_x | normalise)" == "$(normalise <"$expected")"
 
 click_client 60 229
 pointer_away
-kh_wait_for 5 clipboard_is_win "$first_row" || true
+kh_wait_for 15 clipboard_is_win "$first_row" || true
 click_client "$(copy_all_x)" 26
 pointer_away
-check "Copy all button copies the --report text" kh_wait_for 5 copied_matches_normalised
+check "Copy all button copies the --report text" kh_wait_for 15 copied_matches_normalised
 
 # --- Scrolling, in a smaller window so that the report is taller than the client ------------
 poke move 100 50 800 600
