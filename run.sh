@@ -14,20 +14,22 @@ build="${KESTRO_BUILD_ROOT:-$repo/build}/win"
 
 case "$(uname -s)" in
   MINGW*|MSYS*|CYGWIN*)
-    cmake -G Ninja -S "$repo" -B "$build" -DKESTRO_BUILD_TESTS=OFF
-    cmake --build "$build" --target Kestro
+    cmake -G Ninja -S "$repo" -B "$build" -DKESTRO_BUILD_TESTS=OFF >&2
+    cmake --build "$build" --target Kestro >&2
     exec "$build/Kestro.exe" "$@"
     ;;
 esac
 
+# Installing and building talk on standard error: standard output carries only what Kestro
+# writes (`./run.sh --report > pc.txt`).
 # shellcheck source=tests/packages.sh
 source "$repo/tests/packages.sh"
-kestro_install_missing_packages
+kestro_install_missing_packages >&2
 
-echo "== Building Kestro.exe"
+echo "== Building Kestro.exe" >&2
 cmake -G Ninja -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target Kestro
+cmake --build "$build" --target Kestro >&2
 exe="$build/Kestro.exe"
 
 headless=0
@@ -70,7 +72,7 @@ find_window() {
 }
 # Without a window manager the client area starts (4, 23) pixels into the X window.
 pixel() {  # <client-x> <client-y>: RRGGBB of the window now
-  import -window "$wid" "$out/.live.png" 2>/dev/null &&
+  timeout 20 import -window "$wid" "$out/.live.png" 2>/dev/null &&
     convert "$out/.live.png" -format "%[hex:p{$(( $1 + 4 )),$(( $2 + 23 ))}]" info: 2>/dev/null
 }
 # The report is shown once the accent-coloured "Copy all" button is drawn in the toolbar,
@@ -91,7 +93,7 @@ app=$!
 kh_wait_for 60 find_window || { echo "Kestro's window did not appear" >&2; exit 1; }
 xdotool mousemove 0 0
 kh_wait_for 180 report_shown || { echo "The report did not arrive" >&2; exit 1; }
-import -window "$wid" "$shot"
+timeout 60 import -window "$wid" "$shot"
 kh_wait_for 20 copied || { echo "Nothing was copied" >&2; exit 1; }
 xdotool key --window "$wid" alt+F4 || true
 kh_wait_for 20 bash -c "! kill -0 $app 2>/dev/null" || kill "$app" 2>/dev/null || true

@@ -14,12 +14,22 @@
 #include <utility>
 
 #include "app/hit_target.h"
+#include "app/palette.h"
 #include "app/window_geometry.h"
 #include "probe/report.h"
 
 namespace kestro::app {
 
 using Clock = std::chrono::steady_clock;
+
+// A focused row told by what it shows rather than by its position, so that the focus can find
+// it again in the next report: the card's kind, the row's label and, among rows of that card
+// with the same label, which one (0 for the first).
+struct FocusedRow {
+  SectionKind card = SectionKind::Summary;
+  std::string label;
+  std::size_t occurrence = 0;
+};
 
 struct AppState {
   HitTarget hover;                           // what the pointer is over
@@ -31,6 +41,12 @@ struct AppState {
   float scroll = 0;                          // kept within [0, max_scroll]
   bool dark = false;
   bool mouse_tracked = false;                // a leave notification has been requested
+
+  // Keyboard access (see keyboard_focus.h).
+  HitTarget focus;                           // None: nothing has the keyboard focus
+  bool focus_visible = false;                // focus rectangle drawn: keys used since a click
+  std::optional<FocusedRow> focus_memory;    // the focused row while a refresh replaces the report
+  std::optional<SystemColours> high_contrast;  // the system colours while high contrast is on
 
   // Every design measure is multiplied by this; the DPI counts as at least 96.
   float scale() const { return static_cast<float>(floor_dpi(dpi)) / 96.0f; }

@@ -129,6 +129,24 @@ gfx::RectF note_box(const LayoutMetrics& m, float content_height, float scroll) 
   return {m.content_left, content_height - 44 * m.s - scroll, m.content_width, 24 * m.s};
 }
 
+gfx::RectF loading_box(ClientSize client, float scale) {
+  const float wc = static_cast<float>(client.width);
+  const float hc = static_cast<float>(client.height);
+  return {0, hc * 0.5f - 20 * scale, wc, 40 * scale};
+}
+
+gfx::RectF toast_box(ClientSize client, float scale, float text_width) {
+  const float s = scale;
+  const float wc = static_cast<float>(client.width);
+  const float hc = static_cast<float>(client.height);
+  const float w = std::min(text_width + 32 * s, wc - 32 * s);
+  return {std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
+}
+
+gfx::RectF toast_text_box(const gfx::RectF& toast, float scale) {
+  return {toast.x + 16 * scale, toast.y, toast.width - 32 * scale, 38 * scale};
+}
+
 gfx::RectF icon_box(const CardBox& card, float top, float scale) {
   return {card.x + 14 * scale, top + 10 * scale, 24 * scale, 30 * scale};
 }

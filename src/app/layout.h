@@ -71,6 +71,12 @@ gfx::RectF subtitle_box(const LayoutMetrics& m, float scroll);
 // The note about administrator rights, 20 s above the bottom margin of the content.
 gfx::RectF note_box(const LayoutMetrics& m, float content_height, float scroll);
 
+// The loading sentence, centred in the client area.
+gfx::RectF loading_box(ClientSize client, float scale);
+// The toast's face for a text `text_width` wide, and the box its text is centred in.
+gfx::RectF toast_box(ClientSize client, float scale, float text_width);
+gfx::RectF toast_text_box(const gfx::RectF& toast, float scale);
+
 // Inside a card whose top on screen is `top` (y − scroll).
 gfx::RectF icon_box(const CardBox& card, float top, float scale);
 gfx::RectF heading_box(const CardBox& card, float top, float scale);

@@ -13,4 +13,9 @@ static_assert(WM_APP_UPDATE_RESULT == 0x8002);
 constexpr UINT WM_APP_DOWNLOAD_DONE = WM_APP + 3;
 static_assert(WM_APP_DOWNLOAD_DONE == 0x8003);
 
+// UI Automation's threads asked for something (invoke, focus, a fresh tree); the window takes
+// the requests from its accessibility hub. Far from the workers' messages.
+constexpr UINT WM_APP_ACCESS_ACTION = WM_APP + 0x40;
+static_assert(WM_APP_ACCESS_ACTION == 0x8040);
+
 }  // namespace kestro::app

@@ -25,10 +25,20 @@ void paint_loading(const AppState& state, gfx::Canvas& canvas, ClientSize client
       state.loading_since ? now - *state.loading_since : Clock::duration::zero();
   std::string text(translate(texts::kLoading));
   text.append(static_cast<std::size_t>(loading_dots(elapsed)), '.');
-  const float wc = static_cast<float>(client.width);
-  const float hc = static_cast<float>(client.height);
-  canvas.draw_text(text, RectF{0, hc * 0.5f - 20 * s, wc, 40 * s}, pal.text_muted,
-                   TextStyle::Title, true);
+  canvas.draw_text(text, loading_box(client, s), pal.text_muted, TextStyle::Title, true);
+}
+
+// The keyboard focus: 2 px in the accent colour, inside a row's hover box and around a button.
+bool shows_focus(const AppState& state, const HitTarget& target) {
+  return state.focus_visible && state.focus == target;
+}
+
+void paint_focus_ring(gfx::Canvas& canvas, RectF box, float radius, float inset,
+                      const Palette& pal) {
+  // The stroke is centred on its path, so a path 1 px inside `inset` covers 2 px from there.
+  const float d = inset + 1;
+  canvas.stroke_round(RectF{box.x + d, box.y + d, box.width - 2 * d, box.height - 2 * d},
+                      std::max(radius - d, 0.0f), 2, pal.accent);
 }
 
 void paint_row(const AppState& state, gfx::Canvas& canvas, const Palette& pal,
@@ -39,11 +49,18 @@ void paint_row(const AppState& state, gfx::Canvas& canvas, const Palette& pal,
   const RectF on_screen{box.x, box.y - scroll, box.width, box.height};
 
   if (state.hover == HitTarget::value(section_index, k)) {
-    canvas.fill_round(on_screen, 6 * s, with_alpha(pal.text_muted, kHoverRowAlpha));
+    if (pal.high_contrast) {
+      canvas.stroke_round(RectF{on_screen.x + 0.5f, on_screen.y + 0.5f, on_screen.width - 1,
+                                on_screen.height - 1},
+                          6 * s, 1, pal.hot);
+    } else {
+      canvas.fill_round(on_screen, 6 * s, with_alpha(pal.text_muted, kHoverRowAlpha));
+    }
   }
   if (k >= 1) {
     canvas.fill_box(on_screen.x + 6 * s, on_screen.y, on_screen.x + on_screen.width - 6 * s,
-                    on_screen.y + 1, with_alpha(pal.border, kSeparatorAlpha));
+                    on_screen.y + 1,
+                    pal.high_contrast ? pal.line : with_alpha(pal.border, kSeparatorAlpha));
   }
 
   const RowContent parts = row_content_layout(on_screen, card.width, s, row, &canvas);
@@ -51,22 +68,34 @@ void paint_row(const AppState& state, gfx::Canvas& canvas, const Palette& pal,
 
   if (parts.bar && row.gauge) {
     const RectF bar = *parts.bar;
-    canvas.fill_round(bar, 3 * s, with_alpha(pal.text_muted, kGaugeTrackAlpha));
+    canvas.fill_round(bar, 3 * s,
+                      pal.high_contrast ? pal.line : with_alpha(pal.text_muted, kGaugeTrackAlpha));
     const float product = *row.gauge * bar.width;
     // Never an empty track: at least 6 s, also when the product is not a number.
     const float fill = std::isnan(product) ? 6 * s : std::max(product, 6 * s);
     Colour colour;
-    if (row.badge) colour = tone_colour_f(row.tone);
+    if (pal.high_contrast) colour = pal.accent;  // the value text says how full it is
+    else if (row.badge) colour = tone_colour_f(row.tone);
     else colour = *row.gauge > 0.9f ? kGaugeRed : pal.accent;
     canvas.fill_round(RectF{bar.x, bar.y, fill, bar.height}, 3 * s, colour);
   }
   if (parts.pill && row.badge) {
     const RectF pill = *parts.pill;
-    const Colour tone = tone_colour_f(row.tone);
-    canvas.fill_round(pill, pill.height * 0.5f, with_alpha(tone, kPillAlpha));
-    canvas.draw_text(*row.badge, pill, tone, TextStyle::Caption, true);
+    if (pal.high_contrast) {
+      // The badge's word carries the meaning; an outline keeps the pill's shape.
+      canvas.stroke_round(RectF{pill.x + 0.5f, pill.y + 0.5f, pill.width - 1, pill.height - 1},
+                          pill.height * 0.5f, 1, pal.text);
+      canvas.draw_text(*row.badge, pill, pal.text, TextStyle::Caption, true);
+    } else {
+      const Colour tone = tone_colour_f(row.tone);
+      canvas.fill_round(pill, pill.height * 0.5f, with_alpha(tone, kPillAlpha));
+      canvas.draw_text(*row.badge, pill, tone, TextStyle::Caption, true);
+    }
   }
   canvas.draw_text(row.value, parts.value, pal.text, TextStyle::Body, false);
+  if (shows_focus(state, HitTarget::value(section_index, k))) {
+    paint_focus_ring(canvas, on_screen, 6 * s, 0, pal);
+  }
 }
 
 void paint_report(const AppState& state, const Report& report, gfx::Canvas& canvas,
@@ -121,34 +150,48 @@ void paint_toolbar(const AppState& state, gfx::Canvas& canvas, ClientSize client
   const Report* report = state.report ? &*state.report : nullptr;
   for (const ToolbarButton& button : layout_toolbar(client, s, report, &canvas)) {
     const bool hovered = state.hover.kind == button.kind;
-    if (button.kind == HitKind::CopyAll) {
-      canvas.fill_round(button.rect, 8 * s,
-                        hovered ? with_alpha(pal.accent, kPrimaryHoverAlpha) : pal.accent);
-      canvas.draw_text(button.caption, button.rect, kWhite, TextStyle::Body, true);
-      continue;
-    }
     const bool icon = is_icon_caption(button.caption);
-    if (hovered) {
+    const bool primary = button.kind == HitKind::CopyAll;
+    if (primary) {
+      const bool tint = hovered && !pal.high_contrast;
+      canvas.fill_round(button.rect, 8 * s,
+                        tint ? with_alpha(pal.accent, kPrimaryHoverAlpha) : pal.accent);
+    } else if (pal.high_contrast) {
+      if (!icon && !hovered) {
+        const RectF r = button.rect;
+        canvas.stroke_round(RectF{r.x + 0.5f, r.y + 0.5f, r.width - 1, r.height - 1}, 8 * s, 1,
+                            pal.text);
+      }
+    } else if (hovered) {
       canvas.fill_round(button.rect, 8 * s, with_alpha(pal.text_muted, kButtonHoverAlpha));
     } else if (!icon) {
       canvas.fill_round(button.rect, 8 * s, with_alpha(pal.text_muted, kTextButtonRestAlpha));
     }
-    if (icon) canvas.draw_icon(button.caption, button.rect, pal.text);
-    else canvas.draw_text(button.caption, button.rect, pal.text, TextStyle::Body, true);
+    if (hovered && pal.high_contrast) {
+      const RectF r = button.rect;
+      canvas.stroke_round(RectF{r.x + 0.5f, r.y + 0.5f, r.width - 1, r.height - 1}, 8 * s, 1,
+                          pal.hot);
+    }
+    if (primary) {
+      canvas.draw_text(button.caption, button.rect, pal.on_accent, TextStyle::Body, true);
+    } else if (icon) {
+      canvas.draw_icon(button.caption, button.rect, pal.text);
+    } else {
+      canvas.draw_text(button.caption, button.rect, pal.text, TextStyle::Body, true);
+    }
+    if (shows_focus(state, HitTarget{button.kind, 0, 0})) {
+      paint_focus_ring(canvas, button.rect, 8 * s, -3, pal);
+    }
   }
 }
 
-void paint_toast(const AppState& state, gfx::Canvas& canvas, ClientSize client) {
+void paint_toast(const AppState& state, gfx::Canvas& canvas, ClientSize client,
+                 const Palette& pal) {
   const float s = state.scale();
-  const float wc = static_cast<float>(client.width);
-  const float hc = static_cast<float>(client.height);
   const auto metrics = canvas.measure(*state.toast, TextStyle::Body);
-  const float tw = metrics ? metrics->width : 0.0f;
-  const float w = std::min(tw + 32 * s, wc - 32 * s);
-  const RectF box{std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
-  canvas.fill_round(box, 8 * s, kToastFace);
-  canvas.draw_text(*state.toast, RectF{box.x + 16 * s, box.y, w - 32 * s, 38 * s}, kWhite,
-                   TextStyle::Body, true);
+  const RectF box = toast_box(client, s, metrics ? metrics->width : 0.0f);
+  canvas.fill_round(box, 8 * s, pal.toast_face);
+  canvas.draw_text(*state.toast, toast_text_box(box, s), pal.toast_text, TextStyle::Body, true);
 }
 
 }  // namespace
@@ -168,15 +211,19 @@ bool is_icon_caption(std::string_view caption) {
   return first.valid && first.code >= 0xE000 && first.code <= 0xF8FF;
 }
 
+Palette active_palette(const AppState& state) {
+  return state.high_contrast ? high_contrast_palette(*state.high_contrast) : palette(state.dark);
+}
+
 void paint(const AppState& state, gfx::Canvas& canvas, ClientSize client, Clock::time_point now) {
   client.width = std::max(client.width, 0);
   client.height = std::max(client.height, 0);
-  const Palette& pal = palette(state.dark);
+  const Palette pal = active_palette(state);
   canvas.clear(pal.background);
   if (state.report) paint_report(state, *state.report, canvas, client, pal);
   else paint_loading(state, canvas, client, now, pal);
   paint_toolbar(state, canvas, client, pal);
-  if (state.toast) paint_toast(state, canvas, client);
+  if (state.toast) paint_toast(state, canvas, client, pal);
 }
 
 }  // namespace kestro::app

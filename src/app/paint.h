@@ -5,9 +5,14 @@
 
 #include "app/app_state.h"
 #include "app/layout.h"
+#include "app/palette.h"
 #include "gfx/canvas.h"
 
 namespace kestro::app {
+
+// The colours of a frame: the high-contrast palette while high contrast is on, otherwise the
+// light or the dark one.
+Palette active_palette(const AppState& state);
 
 // Draws everything from the state; the canvas also measures the texts. The host wraps this
 // in its frame begin and end.

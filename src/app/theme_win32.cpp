@@ -28,4 +28,23 @@ void apply_dark_title_bar(HWND hwnd, bool dark) {
   (void)DwmSetWindowAttribute(hwnd, kImmersiveDarkMode, &value, sizeof(value));
 }
 
+SystemColours system_colours() {
+  const auto colour = [](int index) {
+    return colour_from_colorref(static_cast<std::uint32_t>(GetSysColor(index)));
+  };
+  return SystemColours{colour(COLOR_WINDOW),     colour(COLOR_WINDOWTEXT), colour(COLOR_HIGHLIGHT),
+                       colour(COLOR_HIGHLIGHTTEXT), colour(COLOR_BTNFACE),  colour(COLOR_GRAYTEXT),
+                       colour(COLOR_HOTLIGHT)};
+}
+
+std::optional<SystemColours> high_contrast_colours() {
+  HIGHCONTRASTW high_contrast{};
+  high_contrast.cbSize = sizeof(high_contrast);
+  if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(high_contrast), &high_contrast, 0) ||
+      (high_contrast.dwFlags & HCF_HIGHCONTRASTON) == 0) {
+    return std::nullopt;
+  }
+  return system_colours();
+}
+
 }  // namespace kestro::app

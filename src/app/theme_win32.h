@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "app/palette.h"
+
 namespace kestro::app {
 
 // Dark exactly when AppsUseLightTheme reads as a DWORD 0; missing, another type or any other
@@ -11,5 +15,11 @@ bool is_dark_theme();
 
 // Asks the frame for dark (or light) colours; the call's outcome is ignored.
 void apply_dark_title_bar(HWND hwnd, bool dark);
+
+// The seven system colours the high-contrast palette is made of (GetSysColor).
+SystemColours system_colours();
+// Those colours while a high-contrast theme is on (SPI_GETHIGHCONTRAST); nothing otherwise,
+// also when the question fails.
+std::optional<SystemColours> high_contrast_colours();
 
 }  // namespace kestro::app

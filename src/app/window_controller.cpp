@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "app/keyboard_focus.h"
 #include "app/text_report.h"
 #include "app/window_texts.h"
 #include "i18n/translate.h"
@@ -75,6 +76,7 @@ void start_probe(AppState& state, WindowHost& host) {
 
 void refresh(AppState& state, WindowHost& host) {
   if (state.loading_since) return;
+  remember_focused_row(state);
   state.report.reset();  // the loading screen shows at once
   start_probe(state, host);
 }
@@ -82,6 +84,7 @@ void refresh(AppState& state, WindowHost& host) {
 void on_probe_done(AppState& state, WindowHost& host, std::optional<probe::ProbeOutcome> outcome) {
   if (!outcome) return;  // nothing was handed over: keep loading
   if (outcome->report) state.report = std::move(outcome->report);
+  restore_focused_row(state, host);
   state.loading_since.reset();
   host.kill_timer(kTimerLoading);
   clamp_scroll(state, host.client_size());
@@ -224,6 +227,7 @@ void WindowController::on_left_button_up(int x, int y) {
     auto state = slot_.claim();
     if (!state) return;
     action = app::on_left_button_up(*state, host_, x, y);
+    on_click_focus(*state, host_, action.target);
   }  // released: the action claims the state itself or runs a modal loop
   run_click_action(action);
 }
@@ -243,8 +247,42 @@ void WindowController::on_wheel(int delta) {
   if (auto state = slot_.claim()) app::on_wheel(*state, host_, delta);
 }
 
-void WindowController::on_key(std::uint32_t virtual_key, bool ctrl_down) {
-  if (auto state = slot_.claim()) app::on_key(*state, host_, virtual_key, ctrl_down);
+void WindowController::on_key(std::uint32_t virtual_key, bool ctrl_down, bool shift_down) {
+  std::optional<ClickAction> action;
+  {
+    auto state = slot_.claim();
+    if (!state) return;
+    FocusKeyOutcome focus_key = on_focus_key(*state, host_, virtual_key, shift_down);
+    if (!focus_key.handled) app::on_key(*state, host_, virtual_key, ctrl_down);
+    action = focus_key.action;
+  }  // released: the action claims the state itself or runs a modal loop
+  if (action) run_click_action(*action);
+}
+
+void WindowController::press(const HitTarget& target) {
+  std::optional<ClickAction> action;
+  {
+    auto state = slot_.claim();
+    if (!state) return;
+    action = press_action(*state, host_.client_size(), host_.measurer(), target);
+  }
+  if (action) run_click_action(*action);
+}
+
+void WindowController::focus(const HitTarget& target) {
+  if (auto state = slot_.claim()) {
+    if (press_action(*state, host_.client_size(), host_.measurer(), target)) {
+      set_focus(*state, host_, target, true);
+    }
+  }
+}
+
+bool WindowController::on_high_contrast(std::optional<SystemColours> colours) {
+  auto state = slot_.claim();
+  if (!state || state->high_contrast == colours) return false;
+  state->high_contrast = colours;
+  host_.invalidate();
+  return true;
 }
 
 bool WindowController::on_timer(std::uintptr_t id) {

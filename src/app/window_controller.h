@@ -104,7 +104,9 @@ class WindowController {
   // Hit test at the release point with the slot held, then the action with it released.
   void on_left_button_up(int x, int y);
   void on_wheel(int delta);
-  void on_key(std::uint32_t virtual_key, bool ctrl_down);
+  // Tab, Shift+Tab, Enter and Space act on the keyboard focus (keyboard_focus.h); Enter and
+  // Space then run the focused element's click action with the slot released.
+  void on_key(std::uint32_t virtual_key, bool ctrl_down, bool shift_down = false);
   // False for a timer id the window does not own (pass it on to DefWindowProcW).
   bool on_timer(std::uintptr_t id);
   // True when the theme changed: the host then updates the title bar.
@@ -136,6 +138,15 @@ class WindowController {
   // WM_APP_DOWNLOAD_DONE: takes the download slot; a failure becomes a toast, a verified
   // installer is started and the window destroyed without saving its placement.
   void on_download_done();
+
+  // Presses a button or row as Enter does when it has the focus, leaving the focus where it is
+  // (UI Automation's Invoke). Nothing for an element the window does not show.
+  void press(const HitTarget& target);
+  // Gives a button or row the focus with its rectangle showing (UI Automation's SetFocus).
+  void focus(const HitTarget& target);
+  // The system colours while a high-contrast theme is on, nothing otherwise. True (and a
+  // repaint) when that changed.
+  bool on_high_contrast(std::optional<SystemColours> colours);
 
  private:
   Slot& slot_;

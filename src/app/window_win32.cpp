@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/accessibility_win32.h"
 #include "app/app_state.h"
 #include "app/messages_win32.h"
 #include "app/paint.h"
@@ -30,11 +31,15 @@ constexpr wchar_t kWindowTitle[] = L"Kestro";
 // Everything the window thread keeps for its one window. The state slot starts empty: messages
 // that arrive while the window is being created and placed take the paths for a missing state.
 struct MainWindow {
-  explicit MainWindow(HWND window) : host(window), controller(slot, host, probe::probe_slot()) {}
+  explicit MainWindow(HWND window)
+      : host(window),
+        controller(slot, host, probe::probe_slot()),
+        access(window, WM_APP_ACCESS_ACTION) {}
 
   StateSlot<AppState> slot;
   Win32WindowHost host;
   WindowController controller;
+  WindowAccessibility access;
   bool device_lost = false;  // the device was lost and no new one could be made yet
 };
 
@@ -62,14 +67,18 @@ LRESULT on_paint(MainWindow& window, HWND hwnd) {
   gfx::Gfx* device = window.host.gfx();
   if (state && device != nullptr) {
     const ClientSize client = window.host.client_size();
-    if (gfx::begin_frame(*device, palette(state->dark).background)) {
+    if (gfx::begin_frame(*device, active_palette(*state).background)) {
       paint(*state, *window.host.canvas(), client, window.host.now());
       if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
         replace_lost_device(window, hwnd, state->dpi);
       }
     }
   }
+  // Every change of the state ends in a frame: the accessibility tree follows it here.
+  if (state) window.access.update(*state, window.host.client_size(), window.host.measurer());
+  state.release();
   ValidateRect(hwnd, nullptr);
+  window.access.raise_pending_events();  // may dispatch messages: after the frame is done
   return 0;
 }
 
@@ -109,12 +118,24 @@ LRESULT on_setting_change(MainWindow* window, HWND hwnd, UINT message, WPARAM wp
   if (window != nullptr) {
     const bool dark = is_dark_theme();
     if (window->controller.on_theme(dark)) apply_dark_title_bar(hwnd, dark);
+    (void)window->controller.on_high_contrast(high_contrast_colours());
   }
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
+LRESULT on_get_object(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (window != nullptr && window->access.answers(lparam)) {
+    if (auto state = window->slot.claim()) {  // busy (a modal loop): the last tree serves
+      window->access.refresh(*state, window->host.client_size(), window->host.measurer());
+    }
+    return window->access.answer(wparam, lparam);
+  }
+  return DefWindowProcW(hwnd, WM_GETOBJECT, wparam, lparam);
+}
+
 LRESULT on_destroy(MainWindow* window) {
   if (window != nullptr) {
+    window->access.close();  // providers held by clients answer "not available" from now on
     // Report, toast and the drawing device go with the window.
     std::unique_ptr<AppState> state = window->slot.take();
     state.reset();
@@ -143,6 +164,12 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       return 1;  // every frame paints the whole client area itself
     case WM_SETTINGCHANGE:
       return on_setting_change(window, hwnd, message, wparam, lparam);
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      if (window != nullptr) (void)window->controller.on_high_contrast(high_contrast_colours());
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_GETOBJECT:
+      return on_get_object(window, hwnd, wparam, lparam);
     case WM_GETMINMAXINFO: {
       const Size32 minimum = min_track_size(GetDpiForWindow(hwnd));
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
@@ -153,7 +180,8 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_KEYDOWN:
       if (window != nullptr) {
         const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-        window->controller.on_key(static_cast<std::uint32_t>(wparam), ctrl);
+        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        window->controller.on_key(static_cast<std::uint32_t>(wparam), ctrl, shift);
       }
       return 0;
     case WM_TIMER:
@@ -188,6 +216,12 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_APP_PROBE_DONE:
       // The outcome stays in the probe slot while the state is busy, so none is lost.
       if (window != nullptr) window->controller.on_probe_done();
+      return 0;
+    case WM_APP_ACCESS_ACTION:
+      // Invocations and focus changes a UI Automation client asked for, or a fresh tree.
+      if (window != nullptr) {
+        window->access.serve_requests(window->slot, window->host, window->controller);
+      }
       return 0;
     case WM_APP_UPDATE_RESULT:
       if (window != nullptr) window->controller.on_update_check_done();
@@ -253,6 +287,7 @@ void run_window_app(HINSTANCE instance) {
   auto state = std::make_unique<AppState>();
   state->dpi = dpi;
   state->dark = dark;
+  state->high_contrast = high_contrast_colours();
   state->scroll = 0;
   // From here on window messages see the state.
   window.slot.put(std::move(state));

@@ -13,6 +13,7 @@
 #include "app/paint.h"
 #include "app/window_controller.h"
 #include "bench/alloc_counter.h"
+#include "bench/sixty_rows.h"
 #include "gfx/canvas.h"
 
 namespace {
@@ -37,35 +38,9 @@ class CountingCanvas : public gfx::Canvas {
   void draw_icon(std::string_view, gfx::RectF, gfx::Colour) override { ++calls; }
 };
 
-// Nine cards, 60 rows in all, with the row kinds of a real report.
-Report sixty_rows() {
-  Report report{"Lumwerk Z15 Gen 3", "Windows 11 Pro 24H2 · build 26100.2314", {}, true};
-  const SectionKind kinds[] = {SectionKind::Summary,  SectionKind::Processor, SectionKind::Memory,
-                               SectionKind::Graphics, SectionKind::Storage,   SectionKind::Displays,
-                               SectionKind::Battery,  SectionKind::Windows,   SectionKind::System};
-  int made = 0;
-  for (std::size_t i = 0; i < 9; ++i) {
-    Section section{"Section " + std::to_string(i), {}, kinds[i]};
-    const int rows = i < 6 ? 7 : 6;
-    for (int k = 0; k < rows; ++k, ++made) {
-      const std::string label = "Label " + std::to_string(made);
-      switch (made % 4) {
-        case 0: section.rows.push_back(Row::plain(label, "A fairly long value text · 16 GB")); break;
-        case 1: section.rows.push_back(Row::gauge_row(label, "412 GB of 953 GB used", 0.43f)); break;
-        case 2: section.rows.push_back(Row::status(label, "Healthy", Tone::Good)); break;
-        default:
-          section.rows.push_back(Row::toned_gauge(label, "87%", Tone::Warning, 0.87f));
-          break;
-      }
-    }
-    report.sections.push_back(std::move(section));
-  }
-  return report;
-}
-
 AppState loaded_state() {
   AppState state;
-  state.report = sixty_rows();
+  state.report = bench::sixty_rows();
   state.dpi = 144;
   state.hover = HitTarget::value(1, 2);
   state.toast = "Copied: Label 3: 87%";

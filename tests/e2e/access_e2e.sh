@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# End-to-end checks of keyboard and screen-reader access under Wine, in a fresh copy of the test
+# prefix: another process walks the window's UI Automation tree (names and control types
+# against the --report text), Tab moves a visible focus to the third row of the Summary card,
+# Enter copies that row and shows the toast, which the tree then carries as its live region;
+# a mouse click hides the focus rectangle, Shift+Tab and Space use it again.
+# Every check prints PASS or FAIL; the script exits non-zero when any check failed.
+#
+# usage: access_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <source-dir> <build-dir>
+set -uo pipefail
+
+if (( $# != 5 )); then
+  echo "usage: $0 <Kestro.exe> <window_poke.exe> <uia_walk.exe> <source-dir> <build-dir>" >&2
+  exit 2
+fi
+exe=$(realpath "$1")
+poke_exe=$(realpath "$2")
+walk_exe=$(realpath "$3")
+repo=$(realpath "$4")
+build=$(realpath "$5")
+
+# shellcheck source=../wine/harness.sh
+source "$repo/tests/wine/harness.sh"
+trap kh_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+work="$build/tests/e2e/access_e2e"
+rm -rf "$work"
+mkdir -p "$work/shots"
+template=$(kh_template_for "$build/wineprefix")
+prefix="$work/prefix"
+
+# shellcheck source=checks.sh
+source "$repo/tests/e2e/checks.sh"
+
+kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
+kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+
+# With no window manager the client area starts (4, 23) pixels into the X window at 96 DPI.
+CX=4
+CY=23
+ACCENT=2563EB  # the light palette's accent: the focus rectangle and the Copy all button
+
+app_pid=""
+wid=""
+poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
+
+find_window() {
+  wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
+  [[ -n $wid ]]
+}
+app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
+
+shot() { timeout 20 import -window "$wid" "$1" 2>/dev/null; }
+pixel() {  # <png> <client-x> <client-y>: RRGGBB
+  convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null
+}
+live_pixel() { local f="$work/shots/live.png"; shot "$f" && pixel "$f" "$1" "$2"; }
+pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
+pixel_is_not() { local p; p=$(live_pixel "$1" "$2") && [[ -n $p && $p != "$3" ]]; }
+client_size() {
+  local X=0 Y=0 WIDTH=0 HEIGHT=0
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  echo "$(( WIDTH - 2 * CX )) $(( HEIGHT - CY - CX ))"
+}
+toast_face_shown() {
+  local w h p
+  read -r w h < <(client_size)
+  p=$(live_pixel $(( w / 2 )) $(( h - 61 ))) || return 1
+  (( 16#${p:0:2} < 0x50 && 16#${p:2:2} < 0x50 && 16#${p:4:2} < 0x50 ))
+}
+copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
+loaded() { pixel_is "$(copy_all_x)" 26 "$ACCENT"; }
+pointer_away() { xdotool mousemove 0 0; }
+click_client() { xdotool mousemove --window "$wid" $(( $1 + CX )) $(( $2 + CY )) click 1; }
+key() { xdotool key --window "$wid" "$@"; }
+
+clipboard_is_win() { [[ "$(poke clipboard; echo x)" == "$1x" ]]; }
+normalise() { sed -E 's/^(Up for: ).*/\1…/'; }
+
+# The tree as uia_walk prints it: depth, control type, focusable, name (tab-separated).
+walk() { kh_wine 60 "$walk_exe" </dev/null >"$1" 2>/dev/null; }
+# The plain-text report rebuilt from a walk: the first text under the window is the title,
+# each group a card ("[heading]") and each button inside a group a row.
+as_report() {
+  awk -F'\t' '
+    $1 == 1 && $2 == 50020 && !title { print $4; title = 1; next }
+    $1 == 1 && $2 == 50026 { printf "\n[%s]\n", $4; next }
+    $1 == 2 && $2 == 50000 { print $4 }' "$1"
+}
+
+# --- The report the window must show -------------------------------------------------------
+expected="$work/report.txt"
+kh_wine 180 "$exe" --report </dev/null >"$expected" 2>/dev/null
+check "--report gave a report to compare with" test -s "$expected"
+# The report without its footer (an empty line and the product line).
+head -n -2 "$expected" >"$work/report-body.txt"
+summary_row() {  # <n>: the n-th row of the first card (Summary)
+  awk '/^\[/ { cards++; next } cards == 1 && NF { print }' "$expected" | sed -n "$1p"
+}
+third_row=$(summary_row 3)
+second_row=$(summary_row 2)
+check "the Summary card has three rows or more ('$third_row')" test -n "$third_row"
+
+kh_wine 300 "$exe" </dev/null >/dev/null 2>&1 &
+app_pid=$!
+if ! kh_wait_for 30 find_window; then
+  fail "window titled Kestro did not appear"
+  echo "access_e2e: $failures failed"
+  exit 1
+fi
+pointer_away
+check "report arrives (Copy all button drawn)" kh_wait_for 120 loaded
+
+# --- Screen reader: the whole tree from another process ---------------------------------------
+tree="$work/tree.txt"
+rc=0
+walk "$tree" || rc=$?
+check "uia_walk walked the whole tree (exit code $rc)" test "$rc" -eq 0
+check "the root is the Kestro window" test "$(head -n1 "$tree")" == $'0\t50032\t0\tKestro'
+buttons=$(awk -F'\t' '$1 == 1 && $2 == 50000 { printf "%s|", $4 }' "$tree")
+check "toolbar buttons left to right: Copy all, Refresh, Menu (got $buttons)" \
+  test "$buttons" == "Copy all|Refresh|Menu|"
+as_report "$tree" >"$work/tree-as-report.txt"
+check "cards (groups) and rows (buttons named as copied) equal the --report text" \
+  test "$(normalise <"$work/tree-as-report.txt")" == "$(normalise <"$work/report-body.txt")"
+check "buttons and rows take the keyboard focus, nothing else" \
+  test "$(awk -F'\t' '($2 == 50000) != ($3 == 1)' "$tree" | wc -l)" -eq 0
+gauges_named_by_row() {
+  awk -F'\t' '
+    $1 == 2 { row = $4 }
+    $1 == 3 && $2 == 50012 { gauges++; if (index(row, $4 ": ") != 1) bad++ }
+    END { exit !(gauges > 0 && bad == 0) }' "$tree"
+}
+check "every gauge is a progress bar inside its row, named by the row's label" gauges_named_by_row
+check "the subtitle is a text under the title" \
+  test "$(awk -F'\t' '$1 == 1 && $2 == 50020' "$tree" | wc -l)" -ge 2
+
+# --- Keyboard: Tab to the third Summary row, Enter ------------------------------------------
+# Summary's rows start at y = 212, 34 px apart, from x = 32 (96 DPI); the focus rectangle's left
+# edge lies on the first two pixels inside the row box.
+ring_x=33
+row3_mid=$(( 212 + 2 * 34 + 17 ))
+row2_mid=$(( 212 + 34 + 17 ))
+click_client 60 26  # the program's name in the toolbar: gives the window the focus, no target
+pointer_away
+check "no focus rectangle before a key was pressed" pixel_is_not "$ring_x" "$row3_mid" "$ACCENT"
+button_count=$(awk -F'\t' '$1 == 1 && $2 == 50000' "$tree" | wc -l)
+for (( i = 0; i < button_count + 3; i++ )); do key Tab; done
+check "Tab ×$(( button_count + 3 )) draws the focus rectangle on the third Summary row" \
+  kh_wait_for 5 pixel_is "$ring_x" "$row3_mid" "$ACCENT"
+cp -f "$work/shots/live.png" "$work/focus-third-row.png" 2>/dev/null
+check "only that row has it" pixel_is_not "$ring_x" "$row2_mid" "$ACCENT"
+toast_in_tree() {
+  kh_wine 60 "$walk_exe" --last </dev/null >"$work/tree-last.txt" 2>/dev/null &&
+    [[ $(cat "$work/tree-last.txt") == $'1\t50020\t0\tCopied: '"$third_row" ]]
+}
+key Return
+# The toast lives 2.5 s: the two checks that need it come first.
+check "toast shown after Enter" kh_wait_for 2 toast_face_shown
+check "the toast is the tree's last element, 'Copied: $third_row'" kh_wait_for 2 toast_in_tree
+check "Enter copied '$third_row'" kh_wait_for 5 clipboard_is_win "$third_row"
+
+click_client 60 26
+pointer_away
+check "a mouse click removes the focus rectangle" \
+  kh_wait_for 5 pixel_is "$ring_x" "$row3_mid" FFFFFF
+cp -f "$work/shots/live.png" "$work/focus-after-click.png" 2>/dev/null
+key shift+Tab
+check "Shift+Tab shows it again, one row up" kh_wait_for 5 pixel_is "$ring_x" "$row2_mid" "$ACCENT"
+key space
+check "Space copies '$second_row'" kh_wait_for 5 clipboard_is_win "$second_row"
+
+# --- Closing ------------------------------------------------------------------------------
+poke close
+rc=0
+if kh_wait_for 20 app_gone; then
+  wait "$app_pid" || rc=$?
+  check "Kestro.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
+else
+  fail "Kestro.exe did not end"
+  kill "$app_pid" 2>/dev/null
+fi
+
+echo "access_e2e: screenshots in $work"
+echo "access_e2e: $failures failed"
+(( failures == 0 ))
