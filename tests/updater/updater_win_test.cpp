@@ -66,6 +66,10 @@ class UpdaterWin : public ::testing::Test {
     root = from_wide(temp) + "kestro-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
     CreateDirectoryW(to_wide(root).c_str(), nullptr);
+    // The prefix outlives the run and process ids come round again: start from empty logs.
+    for (const char* log : {"\\curl-calls.log", "\\curl-exits.log", "\\installer-runs.log"}) {
+      DeleteFileW(to_wide(root + log).c_str());
+    }
     CreateDirectoryW(to_wide(root + "\\www").c_str(), nullptr);
     CreateDirectoryW(to_wide(root + "\\www\\lumwerk.example").c_str(), nullptr);
     SetEnvironmentVariableW(L"KESTRO_CURL_STANDIN", to_wide(root).c_str());
