@@ -193,8 +193,11 @@ ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
 
 // ---- WindowController ---------------------------------------------------------------------
 
-WindowController::WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes)
-    : slot_(slot), host_(host), probes_(probes) {
+WindowController::WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes,
+                                   updater::UpdateCheckSlot& update_checks,
+                                   updater::DownloadSlot& downloads)
+    : slot_(slot), host_(host), probes_(probes), update_checks_(update_checks),
+      downloads_(downloads) {
   slot_.set_release_hook([this] {
     if (probe_waiting_) on_probe_done();
   });

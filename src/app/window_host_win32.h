@@ -36,6 +36,11 @@ class Win32WindowHost final : public WindowHost {
   void show_context_menu(int x, int y) override;
   void relaunch_elevated() override;
   gfx::TextMeasurer* measurer() override;
+  bool start_update_check_worker(bool manual) override;
+  bool start_download_worker(updater::UpdateInfo info) override;
+  bool ask_update(std::string_view text) override;
+  bool start_installer(std::string_view path, std::string_view command_line) override;
+  void destroy_window() override;
 
  private:
   HWND hwnd_;

@@ -11,7 +11,10 @@
 #include "app/messages_win32.h"
 #include "app/paint.h"
 #include "app/palette.h"
+#include "app/settings_registry_win32.h"
 #include "app/theme_win32.h"
+#include "app/update_flow.h"
+#include "app/updater/platform_win32.h"
 #include "app/window_controller.h"
 #include "app/window_geometry.h"
 #include "app/window_host_win32.h"
@@ -220,8 +223,13 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         window->access.serve_requests(window->slot, window->host, window->controller);
       }
       return 0;
-    // WM_APP + 2 and + 3 (update check and download results) are handled once the updater
-    // exists; until then they fall through to the default procedure.
+    case WM_APP_UPDATE_RESULT:
+      if (window != nullptr) window->controller.on_update_check_done();
+      return 0;
+    case WM_APP_DOWNLOAD_DONE:
+      // A started installer destroys the window from in here, without WM_CLOSE.
+      if (window != nullptr) window->controller.on_download_done();
+      return 0;
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);
   }
@@ -288,7 +296,9 @@ void run_window_app(HINSTANCE instance) {
 
   ShowWindow(hwnd, show_command);
 
-  // The automatic update check (at most once a day) is started here once the updater exists.
+  // The automatic update check, at most once a day; the only place one starts by itself.
+  RegistrySettings settings;
+  (void)run_startup_update_check(settings, updater::unix_now(), window.controller);
 
   run_message_loop();
 

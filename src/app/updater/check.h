@@ -1,0 +1,44 @@
+#pragma once
+// One update check: fetch the manifest, judge it, compare versions. Runs on a worker thread.
+
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "app/updater/manifest.h"
+#include "app/updater/platform.h"
+#include "base/hand_over_slot.h"
+
+namespace kestro::updater {
+
+struct UpToDate {
+  friend bool operator==(const UpToDate&, const UpToDate&) = default;
+};
+struct Available {
+  UpdateInfo info;
+  friend bool operator==(const Available&, const Available&) = default;
+};
+struct CheckFailed {
+  std::string text;  // for the user
+  friend bool operator==(const CheckFailed&, const CheckFailed&) = default;
+};
+using CheckResult = std::variant<UpToDate, Available, CheckFailed>;
+
+// What the check thread hands to the window: the result and whether the user asked for it.
+struct CheckDelivery {
+  CheckResult result;
+  bool manual = false;
+};
+
+using UpdateCheckSlot = HandOverSlot<CheckDelivery>;
+// The process's slot; never destroyed, so a check still running at exit touches no dead lock.
+UpdateCheckSlot& update_check_slot();
+
+// The check itself: the manifest at `address` is fetched into "update.json" in the working
+// directory, read (left in place when it cannot be read or is not UTF-8), deleted, parsed and
+// compared with `current_version`. Checks of the whole process run one after the other: a
+// second one waits until the first is done, so neither reads nor deletes the other's file.
+CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
+                             std::string_view current_version);
+
+}  // namespace kestro::updater

@@ -1,0 +1,80 @@
+#include "app/updater/launch.h"
+
+namespace kestro::updater {
+
+std::string join_path(std::string_view directory, std::string_view name) {
+  std::string path(directory);
+  if (!path.empty() && path.back() != '\\' && path.back() != '/') path += '\\';
+  path += name;
+  return path;
+}
+
+std::string installer_file_name(std::string_view version) {
+  std::string name = "Kestro-Setup-";
+  name += version;
+  name += ".exe";
+  return name;
+}
+
+std::string curl_path(std::optional<std::string_view> system_root) {
+  return join_path(system_root.value_or("C:\\Windows"), "System32\\curl.exe");
+}
+
+std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination) {
+  return {"-fsSL", "--proto", "=https", "--max-time", "600", "-o",
+          std::string(destination), std::string(url)};
+}
+
+std::string quote_argument(std::string_view argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos) {
+    return std::string(argument);
+  }
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') {
+      quoted.append(2 * backslashes + 1, '\\');
+    } else {
+      quoted.append(backslashes, '\\');
+    }
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(2 * backslashes, '\\');  // they stand before the closing quote
+  quoted += '"';
+  return quoted;
+}
+
+std::optional<std::string> command_line(std::string_view program,
+                                        const std::vector<std::string>& arguments) {
+  if (program.find('\0') != std::string_view::npos) return std::nullopt;
+  // The program name is read by simpler rules (up to the next quote), so it is always quoted
+  // and never escaped; a Windows path cannot hold a double quote.
+  if (program.find('"') != std::string_view::npos) return std::nullopt;
+  std::string line = "\"";
+  line += program;
+  line += '"';
+  for (const std::string& argument : arguments) {
+    if (argument.find('\0') != std::string::npos) return std::nullopt;
+    line += ' ';
+    line += quote_argument(argument);
+  }
+  return line;
+}
+
+std::string installer_command_line(std::string_view installer_path) {
+  std::string line = "\"";
+  line += installer_path;
+  line += '"';
+  for (const std::string_view option : kInstallerSwitches) {
+    line += ' ';
+    line += option;
+  }
+  return line;
+}
+
+}  // namespace kestro::updater

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Lays out what the updater's Windows tests need in one folder:
+#   SystemRoot/System32/curl.exe   the curl stand-in, found through %SystemRoot%
+#   installer_standin.exe          the unsigned installer stand-in
+#   installers/*.exe               signed, unsigned and altered copies (make_signed_installers.sh)
+#
+# usage: prepare_fixtures.sh <curl-standin.exe> <installer_standin.exe> <output-dir>
+set -euo pipefail
+(( $# == 3 )) || { echo "usage: $0 <curl-standin.exe> <installer_standin.exe> <output-dir>" >&2; exit 2; }
+here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+out=$3
+rm -rf "$out"
+mkdir -p "$out/SystemRoot/System32"
+cp "$1" "$out/SystemRoot/System32/curl.exe"
+cp "$2" "$out/installer_standin.exe"
+bash "$here/make_signed_installers.sh" "$2" "$out/installers"
+echo "PASS: updater fixtures in $out"
