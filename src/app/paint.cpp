@@ -144,10 +144,13 @@ void paint_toast(const AppState& state, gfx::Canvas& canvas, ClientSize client) 
   const float hc = static_cast<float>(client.height);
   const auto metrics = canvas.measure(*state.toast, TextStyle::Body);
   const float tw = metrics ? metrics->width : 0.0f;
-  const float w = std::min(tw + 32 * s, wc - 32 * s);
+  // The text box gets the measured width itself: (tw + 32 s) − 32 s can come out a hair
+  // narrower than tw in floating point, and the text would then be cut with an ellipsis.
+  const float text_width = std::min(tw, wc - 64 * s);
+  const float w = text_width + 32 * s;
   const RectF box{std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
   canvas.fill_round(box, 8 * s, kToastFace);
-  canvas.draw_text(*state.toast, RectF{box.x + 16 * s, box.y, w - 32 * s, 38 * s}, kWhite,
+  canvas.draw_text(*state.toast, RectF{box.x + 16 * s, box.y, text_width, 38 * s}, kWhite,
                    TextStyle::Body, true);
 }
 
