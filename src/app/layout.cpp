@@ -143,8 +143,11 @@ gfx::RectF toast_box(ClientSize client, float scale, float text_width) {
   return {std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
 }
 
-gfx::RectF toast_text_box(const gfx::RectF& toast, float scale) {
-  return {toast.x + 16 * scale, toast.y, toast.width - 32 * scale, 38 * scale};
+gfx::RectF toast_text_box(const gfx::RectF& toast, float scale, float text_width) {
+  // The measured width itself where it fits: (width + 32 s) − 32 s can come out a hair
+  // narrower than the width in floating point, and the text would then be cut with an ellipsis.
+  const float room = toast.width - 32 * scale;
+  return {toast.x + 16 * scale, toast.y, std::min(text_width, room), 38 * scale};
 }
 
 gfx::RectF icon_box(const CardBox& card, float top, float scale) {

@@ -32,8 +32,6 @@ constexpr std::array<std::string_view, 8> kCatalogCodes{"ja", "zh-Hans", "zh-Han
 const std::array<std::string_view, 81> kKeys{
     "Copy all",
     "View as administrator",
-    "Menu",
-    "Refresh",
     "Reading this PC's details",
     "Disk life and temperature need administrator rights. Click 'View as administrator' above.",
     "Copied everything. Paste it anywhere.",
@@ -111,6 +109,9 @@ const std::array<std::string_view, 81> kKeys{
     "Downloaded size mismatch",
     "Downloaded file is corrupt (hash mismatch)",
     "The installer's digital signature could not be verified",
+    // Names of the two icon buttons for screen readers.
+    "Menu",
+    "Refresh",
 };
 
 struct Telling {

@@ -1,0 +1,235 @@
+// Every text the window draws, in each of the ten languages, at the default window size at
+// 96 and 144 DPI: the loading screen and the reports of two machines that between them carry
+// every label, heading and value text of the report are painted by the window's own painting
+// code, and each text is measured with the real DirectWrite formats against the box it is
+// drawn in. A text that does not fit is cut with "…" on screen.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/paint.h"
+#include "app/text_report.h"
+#include "app/window_texts.h"
+#include "gfx/gfx_win32.h"
+#include "i18n/language.h"
+#include "i18n/translate.h"
+#include "probe/sections.h"
+#include "probe/storage_section.h"
+#include "win/test_window_win32.h"
+
+namespace kestro::app {
+namespace {
+
+// Under Wine "Segoe UI" is stood in for by "Noto Sans CJK KR". Its Latin and Cyrillic letters
+// set about as wide as Segoe UI's and its CJK characters take a full em, as on Windows, but the
+// fonts are not the same: a text must fit with this share of its width to spare.
+constexpr float kMargin = 0.05f;
+
+using Record = std::map<std::string, std::string, std::less<>>;
+using Classes = std::map<std::string, std::vector<Record>, std::less<>>;
+
+// The class a WQL text reads: after " FROM ", or the result class of an ASSOCIATORS query.
+std::string_view class_of(std::string_view wql) {
+  for (const std::string_view marker : {" FROM ", "ResultClass = "}) {
+    if (const std::size_t at = wql.find(marker); at != std::string_view::npos) {
+      const std::string_view rest = wql.substr(at + marker.size());
+      return rest.substr(0, rest.find(' '));
+    }
+  }
+  return {};
+}
+
+// Answers every query with the records of its class, each property by name.
+class ClassSession final : public wmi::WmiSession {
+ public:
+  explicit ClassSession(const Classes& classes) : classes_(classes) {}
+  wmi::WmiResult query_text(std::string_view wql, wmi::PropertyList properties) override {
+    const auto found = classes_.find(class_of(wql));
+    if (found == classes_.end()) return std::nullopt;
+    wmi::WmiRows rows;
+    for (const Record& record : found->second) {
+      wmi::WmiRow& row = rows.emplace_back();
+      for (const std::string_view property : properties) {
+        const auto value = record.find(property);
+        row.push_back(value == record.end() ? wmi::WmiValue{} : wmi::WmiValue{value->second});
+      }
+    }
+    return rows;
+  }
+
+ private:
+  const Classes& classes_;
+};
+
+// A laptop on which every source answers, with no memory slot names (so the modules are
+// numbered) and an unnamed monitor. Elevated it is activated, on mains power, names its maker
+// and board and reads its disks' wear, temperature and hours; otherwise it is not activated, on
+// battery, nameless ("This PC") and asks for administrator rights. Between them their disks show
+// the four health states.
+class Machine final : public probe::ProbePlatform {
+ public:
+  explicit Machine(bool elevated) : elevated_(elevated) {
+    const Record module{{"Capacity", "17179869184"}, {"Speed", "6400"}, {"SMBIOSMemoryType", "35"}};
+    cimv2_ = {
+        {"Win32_ComputerSystem", {{{"TotalPhysicalMemory", "33554432000"}}}},
+        {"Win32_BIOS", {{{"SMBIOSBIOSVersion", "1.21.0"}, {"ReleaseDate", "20240412000000.0"}}}},
+        {"Win32_OperatingSystem", {{{"Caption", "Microsoft Windows 11 Pro"},
+                                    {"BuildNumber", "26100"}, {"OSArchitecture", "64-bit"},
+                                    {"InstallDate", "20241102093012.0"}}}},
+        {"SoftwareLicensingProduct", {{{"LicenseStatus", elevated ? "1" : "5"}}}},
+        {"Win32_Processor", {{{"Name", "Acme R7 8840U"}, {"NumberOfCores", "8"},
+                              {"NumberOfLogicalProcessors", "16"}, {"MaxClockSpeed", "3301"},
+                              {"L3CacheSize", "16384"}}}},
+        {"Win32_PhysicalMemory", {module, module}},
+        {"Win32_PhysicalMemoryArray", {{{"MemoryDevices", "2"}}}},
+        {"Win32_VideoController", {{{"Name", kAdapter}, {"DriverVersion", "31.0.24027.1012"},
+                                    {"DriverDate", "20240304000000.0"}}}},
+    };
+    for (const char* health : elevated ? std::array{"0", "1"} : std::array{"2", "5"}) {
+      storage_["MSFT_PhysicalDisk"].push_back(
+          {{"DeviceId", health}, {"FriendlyName", "Acme NV2 1TB"}, {"BusType", "17"},
+           {"Size", "1000204886016"}, {"HealthStatus", health}, {"__PATH", health}});
+    }
+    if (elevated) {
+      cimv2_["Win32_ComputerSystem"][0].insert({{"Manufacturer", "Acme"}, {"Model", "Book 14"}});
+      cimv2_["Win32_BaseBoard"] = {{{"Manufacturer", "Acme"}, {"Product", "B14X"}}};
+      storage_["MSFT_StorageReliabilityCounter"] = {
+          {{"Temperature", "38"}, {"Wear", "3"}, {"PowerOnHours", "12345"}}};
+    }
+  }
+
+  bool is_admin() override { return elevated_; }
+  std::uint64_t milliseconds_since_boot() override { return 1'234'567'890; }
+  std::unique_ptr<wmi::WmiSession> connect(std::string_view name) override {
+    if (name == "ROOT\\CIMV2") return std::make_unique<ClassSession>(cimv2_);
+    if (name == probe::kStorageNamespace) return std::make_unique<ClassSession>(storage_);
+    return nullptr;
+  }
+  probe::VersionValues windows_version_values() override { return {"24H2", 2605}; }
+  std::vector<probe::GraphicsAdapter> graphics_adapters() override {
+    return {{kAdapter, 536870912, 0}};
+  }
+  std::optional<probe::DisplayConfig> display_config() override {
+    return probe::DisplayConfig{{{0, 60000, 1000, ""}}, {{1, 2880, 1800}}};  // unnamed
+  }
+  std::uint32_t logical_drive_mask() override { return 0b1100; }  // C: and D:
+  bool is_fixed_drive(char) override { return true; }
+  std::optional<probe::DriveSpace> drive_space(char) override {
+    return probe::DriveSpace{1'000'204'886'016, 312'345'678'912};
+  }
+  std::vector<probe::BatteryInfo> batteries() override {
+    return {{"Acme Cell 57Wh", 0, 57000, 51300, 312}};
+  }
+  std::optional<probe::PowerStatus> power_status() override {
+    return probe::PowerStatus{static_cast<std::uint8_t>(elevated_ ? 1 : 0), 87};
+  }
+
+ private:
+  static constexpr const char* kAdapter = "Acme Graphics 780M";
+  bool elevated_;
+  Classes cimv2_, storage_;
+};
+
+struct DrawnText {
+  std::string text;
+  gfx::RectF box;
+  gfx::TextStyle style;
+};
+
+// Measures with the real formats and keeps every text drawn; shapes are of no interest here.
+class RecordingCanvas final : public gfx::Canvas {
+ public:
+  explicit RecordingCanvas(gfx::Gfx& gfx) : real_(gfx) {}
+  std::optional<gfx::TextMetrics> measure(std::string_view text, gfx::TextStyle style) override {
+    return real_.measure(text, style);
+  }
+  void clear(gfx::Colour) override {}
+  void fill_box(float, float, float, float, gfx::Colour) override {}
+  void fill_round(gfx::RectF, float, gfx::Colour) override {}
+  void stroke_round(gfx::RectF, float, float, gfx::Colour) override {}
+  void draw_text(std::string_view text, gfx::RectF box, gfx::Colour, gfx::TextStyle style,
+                 bool) override {
+    drawn.push_back({std::string(text), box, style});
+  }
+  void draw_icon(std::string_view, gfx::RectF, gfx::Colour) override {}
+
+  std::vector<DrawnText> drawn;
+
+ private:
+  gfx::D2dCanvas real_;
+};
+
+class LabelsFit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gfx::GfxCreated created = gfx::create_gfx(window_.get(), 96);
+    ASSERT_TRUE(created.gfx) << std::hex << created.error;
+    gfx_ = std::move(created.gfx);
+  }
+
+  test::TestWindow window_{640, 480, false};
+  std::unique_ptr<gfx::Gfx> gfx_;
+};
+
+TEST_F(LabelsFit, EveryTextFitsAtTheDefaultWindowSize) {
+  for (const std::uint32_t dpi : {96u, 144u}) {
+    const float s = static_cast<float>(dpi) / 96.0f;
+    ASSERT_TRUE(gfx::rebuild_text_formats(*gfx_, s));
+    // The default window is 1080 design pixels wide; the frame of a sizable Windows 10/11
+    // window takes 8 of them on each side. Tall enough that no card is left out.
+    const ClientSize client{static_cast<std::int32_t>(1064 * s), 100000};
+    RecordingCanvas canvas(*gfx_);
+
+    for (const LanguageRow& language : language_table()) {
+      ScopedLanguageOverride in_language(language.code);
+      Machine elevated(true), plain(false);
+      std::vector<AppState> frames(3);
+      frames[0].report = probe::run_probe(elevated);
+      frames[0].toast = std::string(translate(texts::kCopiedAll));
+      frames[1].report = probe::run_probe(plain);  // with the note and "View as administrator"
+      ASSERT_TRUE(frames[1].report->needs_admin);
+      frames[1].toast = std::string(translate(texts::kCopied)) + " " +
+                        value_line(frames[1].report->sections[0].rows[0]);
+      frames[2].loading_since = Clock::time_point{};  // three dots at 0.7 s
+      const Clock::time_point now = Clock::time_point{} + std::chrono::milliseconds(700);
+
+      for (AppState& state : frames) {
+        state.dpi = dpi;
+        canvas.drawn.clear();
+        paint(state, canvas, client, now);
+        for (const DrawnText& drawn : canvas.drawn) {
+          const auto metrics = canvas.measure(drawn.text, drawn.style);
+          ASSERT_TRUE(metrics) << drawn.text;
+          const auto where = [&] {
+            return std::string(language.code) + " at " + std::to_string(dpi) + " DPI: \"" +
+                   drawn.text + "\" is " + std::to_string(metrics->width) + " px wide";
+          };
+          // The toast's box is sized to its text, up to 32 s short of either client edge: the
+          // text must fit that box exactly and find room to grow.
+          float room = drawn.box.width;
+          if (state.toast && drawn.text == *state.toast) {
+            EXPECT_LE(metrics->width, drawn.box.width) << where();
+            room = static_cast<float>(client.width) - 64 * s;
+          }
+          EXPECT_LE(metrics->width * (1 + kMargin), room) << where() << ", room " << room;
+        }
+      }
+
+      // The leftmost toolbar button stays clear of the program name.
+      const auto buttons = layout_toolbar(client, s, &*frames[1].report, &canvas);
+      const auto name = canvas.measure("Kestro", gfx::TextStyle::BodyStrong);
+      ASSERT_TRUE(name);
+      EXPECT_GE(buttons.back().rect.x, 18 * s + name->width * (1 + kMargin)) << language.code;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestro::app
