@@ -198,7 +198,7 @@ AccessTree build_access_tree(const AppState& state, ClientSize client,
       }
     }
     AccessNode toast = make(AccessPart::Toast, 0, 0, 0, AccessRole::Text, *state.toast,
-                            toast_box(client, s, width));
+                            toast_boxes(client, s, width).face);
     toast.live = true;
     builder.add(0, std::move(toast));
     tree.toast_stamp = state.toast_shown_at.time_since_epoch().count();

@@ -135,19 +135,16 @@ gfx::RectF loading_box(ClientSize client, float scale) {
   return {0, hc * 0.5f - 20 * scale, wc, 40 * scale};
 }
 
-gfx::RectF toast_box(ClientSize client, float scale, float text_width) {
+ToastBoxes toast_boxes(ClientSize client, float scale, float text_width) {
   const float s = scale;
   const float wc = static_cast<float>(client.width);
   const float hc = static_cast<float>(client.height);
-  const float w = std::min(text_width + 32 * s, wc - 32 * s);
-  return {std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
-}
-
-gfx::RectF toast_text_box(const gfx::RectF& toast, float scale, float text_width) {
-  // The measured width itself where it fits: (width + 32 s) − 32 s can come out a hair
-  // narrower than the width in floating point, and the text would then be cut with an ellipsis.
-  const float room = toast.width - 32 * scale;
-  return {toast.x + 16 * scale, toast.y, std::min(text_width, room), 38 * scale};
+  // The text keeps its measured width: deriving it back from the face, (w + 32 s) − 32 s, can
+  // come out a hair narrower in floating point and cut the text with an ellipsis.
+  const float text = std::min(text_width, wc - 64 * s);
+  const float w = text + 32 * s;
+  const gfx::RectF face{std::round((wc - w) * 0.5f), hc - 64 * s, w, 38 * s};
+  return {face, {face.x + 16 * s, face.y, text, 38 * s}};
 }
 
 gfx::RectF icon_box(const CardBox& card, float top, float scale) {

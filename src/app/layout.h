@@ -73,9 +73,13 @@ gfx::RectF note_box(const LayoutMetrics& m, float content_height, float scroll);
 
 // The loading sentence, centred in the client area.
 gfx::RectF loading_box(ClientSize client, float scale);
-// The toast's face for a text `text_width` wide, and the box its text is centred in.
-gfx::RectF toast_box(ClientSize client, float scale, float text_width);
-gfx::RectF toast_text_box(const gfx::RectF& toast, float scale, float text_width);
+// The toast for a text `text_width` wide: its face, and the box its text is centred in. The
+// text box is the measured width itself wherever the window is wide enough.
+struct ToastBoxes {
+  gfx::RectF face;
+  gfx::RectF text;
+};
+ToastBoxes toast_boxes(ClientSize client, float scale, float text_width);
 
 // Inside a card whose top on screen is `top` (y − scroll).
 gfx::RectF icon_box(const CardBox& card, float top, float scale);

@@ -189,11 +189,9 @@ void paint_toast(const AppState& state, gfx::Canvas& canvas, ClientSize client,
                  const Palette& pal) {
   const float s = state.scale();
   const auto metrics = canvas.measure(*state.toast, TextStyle::Body);
-  const float text_width = metrics ? metrics->width : 0.0f;
-  const RectF box = toast_box(client, s, text_width);
-  canvas.fill_round(box, 8 * s, pal.toast_face);
-  canvas.draw_text(*state.toast, toast_text_box(box, s, text_width), pal.toast_text,
-                   TextStyle::Body, true);
+  const ToastBoxes boxes = toast_boxes(client, s, metrics ? metrics->width : 0.0f);
+  canvas.fill_round(boxes.face, 8 * s, pal.toast_face);
+  canvas.draw_text(*state.toast, boxes.text, pal.toast_text, TextStyle::Body, true);
 }
 
 }  // namespace
