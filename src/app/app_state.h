@@ -41,6 +41,8 @@ struct AppState {
   float scroll = 0;                          // kept within [0, max_scroll]
   bool dark = false;
   bool mouse_tracked = false;                // a leave notification has been requested
+  // Where the left button went down in the client area; a release acts only after a press.
+  std::optional<HitTarget> pressed;
 
   // Keyboard access (see keyboard_focus.h).
   HitTarget focus;                           // None: nothing has the keyboard focus

@@ -106,10 +106,9 @@ std::optional<ClickAction> press_action(const AppState& state, ClientSize client
   const std::optional<gfx::RectF> r = focus_rect(state, client, measurer, target);
   if (!r) return std::nullopt;
   if (target.kind == HitKind::Value) {
-    return ClickAction{target, static_cast<int>(r->x + r->width * 0.5f),
-                       static_cast<int>(r->y + r->height * 0.5f)};
+    return ClickAction{target, r->x + r->width * 0.5f, r->y + r->height * 0.5f};
   }
-  return ClickAction{target, static_cast<int>(r->x), static_cast<int>(r->y + r->height)};
+  return ClickAction{target, r->x, r->y + r->height};
 }
 
 FocusKeyOutcome on_focus_key(AppState& state, WindowHost& host, std::uint32_t virtual_key,

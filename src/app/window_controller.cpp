@@ -4,9 +4,13 @@
 #include <chrono>
 #include <utility>
 
+#include "app/context_menu.h"
 #include "app/keyboard_focus.h"
+#include "app/settings.h"
 #include "app/text_report.h"
+#include "app/window_geometry.h"
 #include "app/window_texts.h"
+#include "i18n/product.h"
 #include "i18n/translate.h"
 
 namespace kestro::app {
@@ -185,10 +189,22 @@ void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::u
   show_toast(state, host, std::move(toast));
 }
 
+void on_left_button_down(AppState& state, WindowHost& host, int x, int y) {
+  state.pressed = hit_test(state, host.client_size(), host.measurer(), static_cast<float>(x),
+                           static_cast<float>(y));
+  host.capture_mouse();
+}
+
 ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
-  return ClickAction{hit_test(state, host.client_size(), host.measurer(),
-                              static_cast<float>(x), static_cast<float>(y)),
-                     x, y};
+  const std::optional<HitTarget> pressed = std::exchange(state.pressed, std::nullopt);
+  if (!pressed) return ClickAction{};
+  host.release_mouse();
+  const float fx = static_cast<float>(x);
+  const float fy = static_cast<float>(y);
+  const HitTarget released = hit_test(state, host.client_size(), host.measurer(), fx, fy);
+  const bool is_button = released.kind != HitKind::Value && released.kind != HitKind::None;
+  if (is_button && released != *pressed) return ClickAction{};
+  return ClickAction{released, fx, fy};
 }
 
 // ---- WindowController ---------------------------------------------------------------------
@@ -221,6 +237,14 @@ void WindowController::on_mouse_leave() {
   if (auto state = slot_.claim()) app::on_mouse_leave(*state, host_);
 }
 
+void WindowController::on_left_button_down(int x, int y) {
+  if (auto state = slot_.claim()) app::on_left_button_down(*state, host_, x, y);
+}
+
+void WindowController::on_capture_lost() {
+  if (auto state = slot_.claim()) state->pressed.reset();
+}
+
 void WindowController::on_left_button_up(int x, int y) {
   ClickAction action;
   {
@@ -237,9 +261,36 @@ void WindowController::run_click_action(const ClickAction& action) {
     case HitKind::CopyAll: copy_all(); break;
     case HitKind::ViewAsAdmin: host_.relaunch_elevated(); break;
     case HitKind::Refresh: refresh(); break;
-    case HitKind::Menu: host_.show_context_menu(action.x, action.y); break;
+    case HitKind::Menu: open_context_menu(action.x, action.y); break;
     case HitKind::Value: copy_value(action.target.section, action.target.row); break;
     case HitKind::None: break;
+  }
+}
+
+void WindowController::open_context_menu(float x, float y) {
+  // Two registry reads and no write: the check marks show what is stored right now.
+  SettingsStore& settings = host_.settings();
+  const std::vector<MenuItem> menu =
+      build_context_menu(settings.read_text(kLanguageValue), settings.read_flag());
+  run_menu_command(host_.track_menu(menu, truncate_to_int32(x), truncate_to_int32(y)));
+}
+
+void WindowController::run_menu_command(std::uint32_t id) {
+  SettingsStore& settings = host_.settings();
+  if (const std::optional<std::string> language = language_for_command(id)) {
+    // Stored even when unchanged; the language in force stays until the next start.
+    settings.write_text(kLanguageValue, *language);
+    show_toast(std::string(translate(texts::kTakesEffectNextStart)));
+    return;
+  }
+  switch (id) {
+    case kCommandAutomaticUpdates:
+      settings.write_number(kAutoUpdateValue, toggled_auto_update(settings.read_flag()));
+      break;
+    case kCommandCheckForUpdates: start_update_check(true); break;
+    case kCommandMoreApps: host_.open_address(translate(website_link())); break;
+    case kCommandAbout: host_.show_information(about_caption(), about_text()); break;
+    default: break;  // dismissed, or an id this menu never had
   }
 }
 

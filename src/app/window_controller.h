@@ -75,8 +75,13 @@ void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::u
 // What a released click asks for; it runs after the state slot is released.
 struct ClickAction {
   HitTarget target;
-  int x = 0, y = 0;
+  float x = 0, y = 0;  // the release point, client pixels
 };
+// The left button went down: remembers what it went down on and keeps the release coming.
+void on_left_button_down(AppState& state, WindowHost& host, int x, int y);
+// The release acts only after a press in the client area, and on a button only when the
+// press went down on that same button (as Windows buttons do): so the release that ends a
+// double-click on the title bar, or a press dragged off a button, does nothing.
 ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y);
 
 // ---- Message level -----------------------------------------------------------------------
@@ -101,8 +106,11 @@ class WindowController {
   void on_size();
   void on_mouse_move(int x, int y);
   void on_mouse_leave();
+  void on_left_button_down(int x, int y);
   // Hit test at the release point with the slot held, then the action with it released.
   void on_left_button_up(int x, int y);
+  // The mouse capture went elsewhere (another window, a modal loop): the press is forgotten.
+  void on_capture_lost();
   void on_wheel(int delta);
   // Tab, Shift+Tab, Enter and Space act on the keyboard focus (keyboard_focus.h); Enter and
   // Space then run the focused element's click action with the slot released.
@@ -118,6 +126,11 @@ class WindowController {
   // Claims the state first, then takes the outcome; a busy state leaves it waiting in the
   // probe slot until the state is released.
   void on_probe_done();
+
+  // The pop-up menu at the client point (x, y): built from the stored settings, tracked with
+  // the state released, then the chosen command runs.
+  void open_context_menu(float x, float y);
+  void run_menu_command(std::uint32_t id);
 
   // Entry points for the other parts of the window (menu commands, updater).
   void refresh();

@@ -5,9 +5,12 @@
 #include <chrono>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "app/context_menu.h"
 #include "app/layout.h"
 #include "app/updater/manifest.h"
+#include "app/settings.h"
 #include "gfx/canvas.h"
 
 namespace kestro::app {
@@ -38,9 +41,22 @@ class WindowHost {
   // Starts the detached probe thread that fills the probe slot and posts WM_APP_PROBE_DONE.
   // False when no thread could be started.
   virtual bool start_probe_worker() = 0;
-  // Opens the context menu at the client point (x, y). Runs with the state slot released.
-  virtual void show_context_menu(int x, int y) = 0;
-  // Restarts the program with administrator rights. Runs with the state slot released.
+  // Keeps the mouse's button release coming to the window while a press is held, wherever the
+  // pointer goes; the release gives it back.
+  virtual void capture_mouse() = 0;
+  virtual void release_mouse() = 0;
+  // The per-user settings, read and written at the moment they are needed.
+  virtual SettingsStore& settings() = 0;
+  // Shows the pop-up menu with its top-left corner at the client point (x, y) and waits for the
+  // choice: the chosen command id, or kCommandDismissed. Runs a modal loop, so it is called with
+  // the state slot released.
+  virtual std::uint32_t track_menu(const std::vector<MenuItem>& menu, int x, int y) = 0;
+  // Hands a web address to the user's browser; failures are not reported.
+  virtual void open_address(std::string_view address) = 0;
+  // A modal information box with an OK button, owned by the window (state slot released).
+  virtual void show_information(std::string_view caption, std::string_view text) = 0;
+  // Restarts the program with administrator rights; on success the window is destroyed without
+  // saving its placement. Runs with the state slot released (the elevation prompt is modal).
   virtual void relaunch_elevated() = 0;
   // Text measuring of the drawing device; null when there is none (then no toolbar exists).
   virtual gfx::TextMeasurer* measurer() = 0;

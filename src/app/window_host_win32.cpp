@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include <shellapi.h>
+
 #include "app/clipboard_win32.h"
 #include "app/messages_win32.h"
 #include "app/updater/platform_win32.h"
 #include "app/updater/texts.h"
 #include "app/updater/threads_win32.h"
+#include "app/popup_menu_win32.h"
+#include "app/relaunch_win32.h"
 #include "base/utf16_win32.h"
 #include "probe/probe_thread_win32.h"
 
@@ -53,10 +57,33 @@ bool Win32WindowHost::start_probe_worker() {
   return probe::start_probe_thread(hwnd_, WM_APP_PROBE_DONE);
 }
 
-// The context menu and the elevated relaunch arrive in a later step; until then these two are
-// intentionally inert, so the toolbar's Menu and "View as administrator" clicks do nothing.
-void Win32WindowHost::show_context_menu(int, int) {}
-void Win32WindowHost::relaunch_elevated() {}
+void Win32WindowHost::capture_mouse() { SetCapture(hwnd_); }
+
+void Win32WindowHost::release_mouse() {
+  if (GetCapture() == hwnd_) ReleaseCapture();
+}
+
+std::uint32_t Win32WindowHost::track_menu(const std::vector<MenuItem>& menu, int x, int y) {
+  return track_popup_menu(hwnd_, menu, x, y);
+}
+
+void Win32WindowHost::open_address(std::string_view address) {
+  // No owner window: the browser is a program of its own. The result is not examined.
+  const std::wstring wide = to_wide(address);
+  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32WindowHost::show_information(std::string_view caption, std::string_view text) {
+  const std::wstring wide_caption = to_wide(caption);
+  const std::wstring wide_text = to_wide(text);
+  MessageBoxW(hwnd_, wide_text.c_str(), wide_caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void Win32WindowHost::relaunch_elevated() {
+  if (const std::optional<std::wstring> program = own_executable_path()) {
+    (void)app::relaunch_elevated(hwnd_, *program);
+  }
+}
 
 gfx::TextMeasurer* Win32WindowHost::measurer() { return canvas(); }
 

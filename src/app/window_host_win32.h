@@ -1,12 +1,13 @@
 #pragma once
 // The real window behind the portable window core: timers, invalidation, client size, the
-// clipboard, the probe thread and the drawing device of one HWND.
+// clipboard, the probe thread, the menu, message boxes and the drawing device of one HWND.
 
 #include <windows.h>
 
 #include <memory>
 #include <optional>
 
+#include "app/settings_registry_win32.h"
 #include "app/window_host.h"
 #include "gfx/gfx_win32.h"
 
@@ -33,7 +34,12 @@ class Win32WindowHost final : public WindowHost {
   void track_mouse_leave() override;
   bool set_clipboard_text(std::string_view text) override;
   bool start_probe_worker() override;
-  void show_context_menu(int x, int y) override;
+  void capture_mouse() override;
+  void release_mouse() override;
+  SettingsStore& settings() override { return settings_; }
+  std::uint32_t track_menu(const std::vector<MenuItem>& menu, int x, int y) override;
+  void open_address(std::string_view address) override;
+  void show_information(std::string_view caption, std::string_view text) override;
   void relaunch_elevated() override;
   gfx::TextMeasurer* measurer() override;
   bool start_update_check_worker(bool manual) override;
@@ -44,6 +50,7 @@ class Win32WindowHost final : public WindowHost {
 
  private:
   HWND hwnd_;
+  RegistrySettings settings_;
   std::unique_ptr<gfx::Gfx> gfx_;
   std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_, present exactly when gfx_ is
 };

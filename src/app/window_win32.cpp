@@ -200,6 +200,14 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
       }
       return 0;
+    case WM_LBUTTONDOWN:
+      if (window != nullptr) {
+        window->controller.on_left_button_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (window != nullptr) window->controller.on_capture_lost();
+      return 0;
     case WM_LBUTTONUP:
       if (window != nullptr) {
         window->controller.on_left_button_up(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));

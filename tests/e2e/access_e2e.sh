@@ -27,7 +27,6 @@ trap 'exit 143' TERM
 
 work="$build/tests/e2e/access_e2e"
 rm -rf "$work"
-mkdir -p "$work/shots"
 template=$(kh_template_for "$build/wineprefix")
 prefix="$work/prefix"
 
@@ -37,47 +36,10 @@ source "$repo/tests/e2e/checks.sh"
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
 
-# With no window manager the client area starts (4, 23) pixels into the X window at 96 DPI.
-CX=4
-CY=23
 ACCENT=2563EB  # the light palette's accent: the focus rectangle and the Copy all button
-
-app_pid=""
-wid=""
-poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
-
-find_window() {
-  wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
-  [[ -n $wid ]]
-}
-app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
-
-shot() { timeout 20 import -window "$wid" "$1" 2>/dev/null; }
-pixel() {  # <png> <client-x> <client-y>: RRGGBB
-  convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null
-}
-live_pixel() { local f="$work/shots/live.png"; shot "$f" && pixel "$f" "$1" "$2"; }
-pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
+# shellcheck source=kestro_window.sh
+source "$repo/tests/e2e/kestro_window.sh"
 pixel_is_not() { local p; p=$(live_pixel "$1" "$2") && [[ -n $p && $p != "$3" ]]; }
-client_size() {
-  local X=0 Y=0 WIDTH=0 HEIGHT=0
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  echo "$(( WIDTH - 2 * CX )) $(( HEIGHT - CY - CX ))"
-}
-toast_face_shown() {
-  local w h p
-  read -r w h < <(client_size)
-  p=$(live_pixel $(( w / 2 )) $(( h - 61 ))) || return 1
-  (( 16#${p:0:2} < 0x50 && 16#${p:2:2} < 0x50 && 16#${p:4:2} < 0x50 ))
-}
-copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
-loaded() { pixel_is "$(copy_all_x)" 26 "$ACCENT"; }
-pointer_away() { xdotool mousemove 0 0; }
-click_client() { xdotool mousemove --window "$wid" $(( $1 + CX )) $(( $2 + CY )) click 1; }
-key() { xdotool key --window "$wid" "$@"; }
-
-clipboard_is_win() { [[ "$(poke clipboard; echo x)" == "$1x" ]]; }
-normalise() { sed -E 's/^(Up for: ).*/\1…/'; }
 
 # The tree as uia_walk prints it: depth, control type, focusable, name (tab-separated).
 walk() { kh_wine 60 "$walk_exe" </dev/null >"$1" 2>/dev/null; }
@@ -103,9 +65,7 @@ third_row=$(summary_row 3)
 second_row=$(summary_row 2)
 check "the Summary card has three rows or more ('$third_row')" test -n "$third_row"
 
-kh_wine 300 "$exe" </dev/null >/dev/null 2>&1 &
-app_pid=$!
-if ! kh_wait_for 30 find_window; then
+if ! start_app; then
   fail "window titled Kestro did not appear"
   echo "access_e2e: $failures failed"
   exit 1
@@ -158,7 +118,7 @@ toast_in_tree() {
 }
 key Return
 # The toast lives 2.5 s: the two checks that need it come first.
-check "toast shown after Enter" kh_wait_for 2 toast_face_shown
+check "toast shown after Enter" kh_wait_for 2 toast_shown
 check "the toast is the tree's last element, 'Copied: $third_row'" kh_wait_for 2 toast_in_tree
 check "Enter copied '$third_row'" kh_wait_for 5 clipboard_is_win "$third_row"
 

@@ -9,12 +9,12 @@
 # placement left as it was, every verification failure, and a responsive window while a slow
 # check or download runs. Every check prints PASS or FAIL; exits non-zero when any failed.
 #
-# usage: update_e2e.sh <Kestro.exe> <update_poke.exe> <curl.exe> <installer_standin.exe>
+# usage: update_e2e.sh <Kestro.exe> <window_poke.exe> <curl.exe> <installer_standin.exe>
 #                      <make_update_manifest.exe> <source-dir> <build-dir>
 set -uo pipefail
 
 if (( $# != 7 )); then
-  echo "usage: $0 <Kestro.exe> <update_poke.exe> <curl.exe> <installer_standin.exe> <make_update_manifest.exe> <source-dir> <build-dir>" >&2
+  echo "usage: $0 <Kestro.exe> <window_poke.exe> <curl.exe> <installer_standin.exe> <make_update_manifest.exe> <source-dir> <build-dir>" >&2
   exit 2
 fi
 exe=$(realpath "$1")
@@ -41,7 +41,6 @@ prefix="$work/prefix"
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
 
-settings_key='HKCU\Software\Kestro'
 drive_c="$prefix/drive_c"
 cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
 root="$drive_c/kestro-test"
@@ -64,12 +63,8 @@ if ! bash "$repo/tests/updater/make_signed_installers.sh" "$installer_exe" "$wor
 fi
 
 # --- Helpers --------------------------------------------------------------------------------
-CX=4
-CY=23
-app_pid=""
-wid=""
-
-poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
+# shellcheck source=kestro_window.sh
+source "$repo/tests/e2e/kestro_window.sh"
 lines() { if [[ -f $1 ]]; then wc -l <"$1"; else echo 0; fi; }
 curl_calls() { lines "$root/curl-calls.log"; }
 curl_exits() { lines "$root/curl-exits.log"; }
@@ -82,22 +77,9 @@ curl_idle() { (( $(curl_exits) >= $(curl_calls) )); }
 # The release tool under Wine: <installer> <version> <address> <output>
 make_manifest() { kh_wine 60 "$tool_exe" "Z:$1" "$2" "$3" "Z:$4" </dev/null >/dev/null 2>"$work/tool.err"; }
 
-find_window() {
-  wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
-  [[ -n $wid ]]
-}
 dialog_wid() { xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | grep -vx "$wid" | head -n1; }
 dialog_open() { [[ -n $(dialog_wid) ]]; }
 dialog_closed() { ! dialog_open; }
-app_running() { [[ -n $app_pid ]] && kill -0 "$app_pid" 2>/dev/null; }
-app_gone() { ! app_running; }
-
-start_app() {
-  kh_wine 300 "$exe" </dev/null >/dev/null 2>&1 &
-  app_pid=$!
-  kh_wait_for 30 find_window
-}
-
 # Ends the run (closing it if it still runs) and the stand-in's transfers, whatever they do.
 finish_app() {
   if app_running; then
@@ -113,18 +95,7 @@ finish_app() {
   wid=""
 }
 
-client_size() {
-  local X Y WIDTH HEIGHT
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  echo "$(( WIDTH - 2 * CX )) $(( HEIGHT - CY - CX ))"
-}
-shot() { import -window "$wid" "$1" 2>/dev/null; }
-pixel() { convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null; }
-live_pixel() { local f="$work/shots/live.png"; shot "$f" && pixel "$f" "$1" "$2"; }
-copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
-loaded() { [[ $(live_pixel "$(copy_all_x)" 26) == 2563EB ]]; }
 not_loaded() { ! loaded; }
-pointer_away() { xdotool mousemove 0 0; }
 
 # Width of the toast's dark face just inside its top edge, as the longest run of dark pixels
 # in that row (0: no toast; text of the report under it makes only short runs). The face is
@@ -152,19 +123,6 @@ loading_seen() {
 toast_shown() { (( $(toast_width) > 0 )); }
 toast_gone() { ! toast_shown; }
 something_visible() { dialog_open || toast_shown; }
-
-same_as() {
-  local f="$work/shots/now.png"
-  shot "$f" || return 1
-  [[ $(compare -metric AE "$1" "$f" null: 2>&1) == 0 ]]
-}
-differs_from() { ! same_as "$1"; }
-
-reg_value() {
-  kh_wine 60 reg query "$settings_key" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
-    awk -v name="$1" '$1 == name {print $3}'
-}
-reg_delete() { kh_wine 60 reg delete "$settings_key" /v "$1" /f </dev/null >/dev/null 2>&1; }
 
 expected_call() {  # <language>
   printf 'noconsole\t-fsSL\t--proto\t=https\t--max-time\t600\t-o\t%s\\update.json\t%s?v=0.1.0&lang=%s' \

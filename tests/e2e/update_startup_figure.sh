@@ -57,7 +57,7 @@ one_run() {  # <due|none>: prints seconds to the report
   kh_wait_for 30 find_window && kh_wait_for 120 loaded
   local end=$EPOCHREALTIME
   local called=$(( $(lines "$root/curl-calls.log") - calls ))
-  kh_wine 30 "$build/tests/e2e/update_poke.exe" close </dev/null >/dev/null 2>&1
+  kh_wine 30 "$build/tests/e2e/window_poke.exe" close </dev/null >/dev/null 2>&1
   wait "$pid" 2>/dev/null
   kh_wait_for 10 curl_idle
   echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }') $called"

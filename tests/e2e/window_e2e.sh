@@ -26,7 +26,6 @@ trap 'exit 143' TERM
 
 work="$build/tests/e2e/window_e2e"
 rm -rf "$work/shots"
-mkdir -p "$work/shots"
 template=$(kh_template_for "$build/wineprefix")
 prefix="$work/prefix"
 
@@ -36,90 +35,10 @@ source "$repo/tests/e2e/checks.sh"
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
 
-settings_key='HKCU\Software\Kestro'
 theme_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
-
-# With no window manager the X window is the whole Win32 window; the client area starts
-# (4, 23) pixels into it at 96 DPI.
-CX=4
-CY=23
+# shellcheck source=kestro_window.sh
+source "$repo/tests/e2e/kestro_window.sh"
 read -r screen_w screen_h < <(xdotool getdisplaygeometry)
-
-app_pid=""   # the `wine Kestro.exe` run in progress (a child of this shell)
-wid=""       # its X window
-
-poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
-
-find_window() {
-  wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
-  [[ -n $wid ]]
-}
-no_window() { ! xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
-
-start_app() {
-  kh_wine 300 "$exe" </dev/null >/dev/null 2>&1 &
-  app_pid=$!
-  kh_wait_for 30 find_window
-}
-
-app_gone() { ! kill -0 "$app_pid" 2>/dev/null; }
-
-# Waits for the run to end and checks its exit code.
-expect_exit() {  # <what>
-  local rc=0
-  if kh_wait_for 20 app_gone; then
-    wait "$app_pid" || rc=$?
-    check "$1: Kestro.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
-  else
-    fail "$1: Kestro.exe did not end"
-    kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
-  fi
-  app_pid=""
-  kh_wait_for 10 no_window || true
-}
-
-geometry() {  # prints "x y width height" of the X window
-  local X=0 Y=0 WIDTH=0 HEIGHT=0
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  echo "$X $Y $WIDTH $HEIGHT"
-}
-client_size() {
-  local x y w h
-  read -r x y w h < <(geometry)
-  echo "$(( w - 2 * CX )) $(( h - CY - CX ))"
-}
-geometry_is() { [[ $(geometry) == "$1" ]]; }
-
-# import can stall on a busy X server; a stalled picture is retried by the polling callers.
-shot() { timeout 20 import -window "$wid" "$1" 2>/dev/null; }
-pixel() {  # <png> <client-x> <client-y>: RRGGBB
-  convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null
-}
-live_pixel() {  # <client-x> <client-y>
-  local f="$work/shots/live.png"
-  shot "$f" && pixel "$f" "$1" "$2"
-}
-pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
-# The toast's face (nearly black at alpha 0.92) just inside its top edge, above its text.
-toast_face_shown() {
-  local w h p
-  read -r w h < <(client_size)
-  p=$(live_pixel $(( w / 2 )) $(( h - 61 ))) || return 1
-  (( 16#${p:0:2} < 0x50 && 16#${p:2:2} < 0x50 && 16#${p:4:2} < 0x50 ))
-}
-toast_shown() { toast_face_shown; }
-toast_gone() { ! toast_face_shown; }
-
-# Pointer out of the window: no hover highlight in screenshots.
-pointer_away() { xdotool mousemove 0 0; }
-click_client() {  # <x> <y>
-  xdotool mousemove --window "$wid" $(( $1 + CX )) $(( $2 + CY )) click 1
-}
-
-# Loaded: the "Copy all" button (accent blue) sits left of the Menu and Refresh buttons.
-copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
-loaded() { pixel_is "$(copy_all_x)" 26 "$1"; }
 
 # The loading screen in a picture: no "Copy all" button, and the sentence (more than one
 # colour) in the band around the client's middle.
@@ -145,25 +64,7 @@ loading_screen_captured() {  # <seconds>
   return 1
 }
 
-same_as() {  # <png>: the window now looks exactly like it
-  local f="$work/shots/now.png"
-  shot "$f" || return 1
-  [[ $(compare -metric AE "$1" "$f" null: 2>&1) == 0 ]]
-}
-differs_from() { ! same_as "$1"; }
-
-# Clipboard as another Windows program reads it (exact CR LF), and as X hands it out (LF).
-clipboard_win() { poke clipboard; }
-clipboard_is_win() { [[ "$(clipboard_win; echo x)" == "$1x" ]]; }
-clipboard_x() { xclip -o -selection clipboard 2>/dev/null; }
-
-# The uptime line changes from minute to minute; everything else must match exactly.
-normalise() { sed -E 's/^(Up for: ).*/\1…/'; }
-
-placement_hex() {
-  kh_wine 60 reg query "$settings_key" /v Placement </dev/null 2>/dev/null | tr -d '\r' |
-    awk '$1 == "Placement" {print $3}'
-}
+placement_hex() { reg_value Placement; }
 le32() {  # <hex> <byte-offset>: signed little-endian 32-bit field
   local h=${1:$(( $2 * 2 )):8}
   local v=$(( 16#${h:6:2}${h:4:2}${h:2:2}${h:0:2} ))
@@ -284,7 +185,6 @@ check "F5 drops the report: loading screen with its sentence, no Copy all" \
 check "F5 brings the report back" kh_wait_for 120 loaded 2563EB
 
 # --- Minimized: a zero-sized client area, then back ------------------------------------------
-app_running() { kill -0 "$app_pid" 2>/dev/null; }
 poke minimize
 check "minimised window keeps running" app_running
 poke restore
@@ -361,7 +261,7 @@ copy_all_in_top_band() {  # <png> <band-height>
 }
 
 # --- 150 % DPI: the default width scales, the height stays 0.85 of the work area -----------
-kh_wine 60 reg delete "$settings_key" /v Placement /f </dev/null >/dev/null 2>&1
+reg_delete Placement
 kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
 hi_w=$(( 1620 < screen_w ? 1620 : screen_w ))
 hi_geometry="$(( (screen_w - hi_w) / 2 )) $(( (screen_h - def_h) / 2 )) $hi_w $def_h"
@@ -382,7 +282,7 @@ else
 fi
 
 # --- 72 DPI counts as 96: default size, text and boxes at the 96-DPI scale ------------------
-kh_wine 60 reg delete "$settings_key" /v Placement /f </dev/null >/dev/null 2>&1
+reg_delete Placement
 kh_reg_add 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 72
 if start_app; then
   check "default window at 72 DPI is $default_geometry (got $(geometry))" \

@@ -9,6 +9,13 @@
 //   window_poke move X Y W H       SetWindowPos to that rectangle
 //   window_poke clipboard          the clipboard's Unicode text as UTF-8 on standard output,
 //                                  byte for byte (CR LF kept)
+//   window_poke menu               the open pop-up menu of Kestro, as menu_hook.dll (next to
+//                                  this program) writes it from inside Kestro's process
+//   window_poke dialog             the caption, a line feed, then the text of the message box
+//                                  the Kestro window owns (UTF-8)
+//   window_poke dialog-ok          presses OK in that message box
+//   window_poke ping               sends WM_NULL to the window and prints how many milliseconds
+//                                  the answer took; exit 1 on no answer within 5 s
 // Exit code 0 on success, 1 when the window or the clipboard text is missing, 2 for usage.
 
 #include <windows.h>
@@ -19,6 +26,112 @@
 namespace {
 
 HWND find_kestro() { return FindWindowW(L"Kestro.Main", L"Kestro"); }
+
+void write_stdout(const std::string& bytes) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+            &written, nullptr);
+}
+
+void write_stdout(const std::wstring& text) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
+                      nullptr, nullptr);
+  write_stdout(utf8);
+}
+
+// The visible message box ("#32770") that `owner` owns, or null.
+HWND owned_dialog(HWND owner) {
+  struct Search {
+    HWND owner;
+    HWND found;
+  } search{owner, nullptr};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wcscmp(name, L"#32770") == 0 && GetWindow(window, GW_OWNER) == s->owner &&
+            IsWindowVisible(window)) {
+          s->found = window;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int print_dialog(HWND owner) {
+  const HWND dialog = owned_dialog(owner);
+  if (dialog == nullptr) return 1;
+  wchar_t caption[256] = {};
+  GetWindowTextW(dialog, caption, 256);
+  wchar_t text[4096] = {};
+  GetDlgItemTextW(dialog, 0xFFFF, text, 4096);
+  write_stdout(std::wstring(caption) + L"\n" + text);
+  return 0;
+}
+
+int press_dialog_ok(HWND owner) {
+  const HWND dialog = owned_dialog(owner);
+  const HWND ok = dialog != nullptr ? GetDlgItem(dialog, IDOK) : nullptr;
+  if (ok == nullptr) return 1;
+  SendMessageW(ok, BM_CLICK, 0, 0);
+  return 0;
+}
+
+int print_answer_time(HWND window) {
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return 1;
+  QueryPerformanceCounter(&end);
+  write_stdout(std::to_string((end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart) + "\n");
+  return 0;
+}
+
+// Another process cannot read a menu here, so the hook library reads it inside Kestro: the
+// hook is set on the menu's thread, the request message makes Kestro's process load and run
+// it, and the answer comes back through a file.
+int print_open_menu() {
+  const HWND menu = FindWindowW(L"#32768", nullptr);
+  if (menu == nullptr || !IsWindowVisible(menu)) return 1;
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring library = path;
+  library = library.substr(0, library.find_last_of(L"\\/") + 1) + L"menu_hook.dll";
+  const HMODULE module = LoadLibraryW(library.c_str());
+  if (module == nullptr) return 1;
+  const auto hook_procedure =
+      reinterpret_cast<HOOKPROC>(GetProcAddress(module, "kestro_menu_hook"));
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring answer = std::wstring(temp) + L"kestro-menu.txt";
+  DeleteFileW(answer.c_str());
+  const HHOOK hook = hook_procedure == nullptr
+                         ? nullptr
+                         : SetWindowsHookExW(WH_CALLWNDPROC, hook_procedure, module,
+                                             GetWindowThreadProcessId(menu, nullptr));
+  if (hook == nullptr) return 1;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(menu, RegisterWindowMessageW(L"KestroTestDescribeMenu"), 0, 0,
+                      SMTO_ABORTIFHUNG, 5000, &result);
+  UnhookWindowsHookEx(hook);
+  const HANDLE file = CreateFileW(answer.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  std::string bytes(65536, '\0');
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  bytes.resize(read);
+  write_stdout(bytes);
+  return 0;
+}
 
 int print_clipboard() {
   if (!OpenClipboard(nullptr)) return 1;
@@ -33,14 +146,7 @@ int print_clipboard() {
   }
   CloseClipboard();
   if (!found) return 1;
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
-                      nullptr, nullptr);
-  DWORD written = 0;
-  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
-            &written, nullptr);
+  write_stdout(text);
   return 0;
 }
 
@@ -50,6 +156,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   const std::wstring command = argv[1];
   if (command == L"clipboard") return print_clipboard();
+  if (command == L"menu") return print_open_menu();
   if (command == L"settingchange") {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
@@ -60,6 +167,9 @@ int wmain(int argc, wchar_t** argv) {
   HWND window = find_kestro();
   if (window == nullptr) return 1;
   if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == L"dialog") return print_dialog(window);
+  if (command == L"dialog-ok") return press_dialog_ok(window);
+  if (command == L"ping") return print_answer_time(window);
   if (command == L"maximize") {
     ShowWindow(window, SW_MAXIMIZE);
     return 0;

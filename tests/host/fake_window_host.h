@@ -14,6 +14,7 @@
 
 #include "app/updater/manifest.h"
 #include "app/window_host.h"
+#include "fake_settings.h"
 #include "recording_canvas.h"
 
 namespace kestro::test {
@@ -36,9 +37,16 @@ class FakeWindowHost : public app::WindowHost {
   int leave_requests = 0;
   std::vector<std::string> clipboard_writes;  // successful writes only
   int clipboard_attempts = 0;
-  std::vector<std::pair<int, int>> menus;
+  FakeSettings stored;
+  std::uint32_t menu_choice = app::kCommandDismissed;  // what the user picks in the menu
+  std::vector<std::pair<int, int>> menus;               // where each menu opened
+  std::vector<std::vector<app::MenuItem>> menu_items;   // what each menu showed
+  std::vector<std::string> addresses;                   // opened in the browser
+  std::vector<std::pair<std::string, std::string>> information;  // caption, text
   int relaunches = 0;
-  // Called from inside show_context_menu / relaunch_elevated, to act as re-entrant dispatch.
+  bool mouse_captured = false;
+  // Called from inside every modal call (menu, message box, relaunch), to act as re-entrant
+  // dispatch of the modal loop.
   std::function<void()> during_modal;
 
   // Updater input.
@@ -75,8 +83,18 @@ class FakeWindowHost : public app::WindowHost {
     ++probes_started;
     return true;
   }
-  void show_context_menu(int x, int y) override {
+  void capture_mouse() override { mouse_captured = true; }
+  void release_mouse() override { mouse_captured = false; }
+  app::SettingsStore& settings() override { return stored; }
+  std::uint32_t track_menu(const std::vector<app::MenuItem>& menu, int x, int y) override {
     menus.emplace_back(x, y);
+    menu_items.push_back(menu);
+    if (during_modal) during_modal();
+    return menu_choice;
+  }
+  void open_address(std::string_view address) override { addresses.emplace_back(address); }
+  void show_information(std::string_view caption, std::string_view text) override {
+    information.emplace_back(caption, text);
     if (during_modal) during_modal();
   }
   void relaunch_elevated() override {

@@ -295,16 +295,19 @@ TEST_F(FocusKeysTest, TabScrollsTheFocusedRowIntoView) {
 TEST_F(FocusKeysTest, ClicksMoveTheFocusAndHideItsRectangle) {
   tabs(2);
   ASSERT_EQ(state().focus, kCopy);
+  controller.on_left_button_down(100, 330);
   controller.on_left_button_up(100, 330);  // on Storage's first row
   EXPECT_EQ(state().focus, row(1, 0));
   EXPECT_FALSE(state().focus_visible);
   key(kVkTab);
   EXPECT_EQ(state().focus, row(1, 1));  // Tab goes on from the clicked row
   EXPECT_TRUE(state().focus_visible);
+  controller.on_left_button_down(100, 290);
   controller.on_left_button_up(100, 290);  // a card heading takes no focus
   EXPECT_EQ(state().focus, row(1, 1));
   EXPECT_FALSE(state().focus_visible);
   host.invalidations = 0;
+  controller.on_left_button_down(100, 290);
   controller.on_left_button_up(100, 290);
   EXPECT_EQ(host.invalidations, 0);  // nothing changed
   key(kVkSpace);                     // Space after a click acts and shows the focus again
@@ -354,6 +357,7 @@ TEST_F(FocusKeysTest, TabWhileLoadingForgetsTheRow) {
   tabs(6);
   controller.refresh();
   ASSERT_TRUE(state().focus_memory.has_value());
+  controller.on_left_button_down(100, 300);
   controller.on_left_button_up(100, 300);  // a click on nothing keeps it
   EXPECT_TRUE(state().focus_memory.has_value());
   key(kVkTab);

@@ -35,6 +35,10 @@ class WindowControllerTest : public ::testing::Test {
     auto claim = slot.claim();
     return *claim;  // the state outlives the claim; tests only read it between messages
   }
+  void click(int x, int y) {
+    controller.on_left_button_down(x, y);
+    controller.on_left_button_up(x, y);
+  }
   void loaded() {
     controller.start();
     probes.put({storage_report()});
@@ -171,9 +175,8 @@ TEST_F(WindowControllerTest, ReleasedClicksAct) {
   };
   for (const Case& c : cases) {
     loaded();
-    // Pressed on a row elsewhere: only the release point matters.
     controller.on_mouse_move(100, 220);
-    controller.on_left_button_up(c.x, c.y);
+    click(c.x, c.y);
     EXPECT_EQ(host.clipboard_writes.empty() ? "" : host.clipboard_writes[0], c.clipboard) << c.name;
     EXPECT_EQ(state().toast, c.toast) << c.name;
     EXPECT_EQ(static_cast<int>(host.menus.size()), c.menus) << c.name;
@@ -195,8 +198,8 @@ TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
     controller.show_toast("Takes effect the next time Kestro opens");
     ++dispatched;
   };
-  controller.on_left_button_up(1050, 20);
-  controller.on_left_button_up(800, 20);
+  click(1050, 20);
+  click(800, 20);
   EXPECT_EQ(dispatched, 2);
   EXPECT_EQ(state().hover, HitTarget::value(0, 0));
   EXPECT_EQ(state().toast, "Takes effect the next time Kestro opens");
@@ -204,7 +207,7 @@ TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
 
 TEST_F(WindowControllerTest, CopyButtonClaimsTheStateAgain) {
   loaded();
-  controller.on_left_button_up(950, 20);
+  click(950, 20);
   ASSERT_EQ(host.clipboard_writes.size(), 1u);
   EXPECT_EQ(state().toast, "Copied everything. Paste it anywhere.");
 }
@@ -212,7 +215,7 @@ TEST_F(WindowControllerTest, CopyButtonClaimsTheStateAgain) {
 TEST_F(WindowControllerTest, FailedClipboardShowsNoToast) {
   loaded();
   host.clipboard_works = false;
-  controller.on_left_button_up(100, 360);
+  click(100, 360);
   controller.copy_all();
   EXPECT_EQ(host.clipboard_attempts, 2);
   EXPECT_FALSE(state().toast.has_value());

@@ -1,0 +1,203 @@
+#!/usr/bin/env bash
+# End-to-end checks of the toolbar's pop-up menu under Wine, in a fresh copy of the test prefix:
+# the menu as it opens (read from inside Kestro's process through menu_hook.dll), items chosen
+# with the keyboard (languages, automatic updates, About, the maker's website in English and
+# Japanese, Check for updates with the curl stand-in), Escape changing nothing, and a press on
+# the title bar released over a row copying nothing. Also times click-to-menu.
+# Every check prints PASS or FAIL; the script exits non-zero when any check failed.
+#
+# usage: menu_e2e.sh <Kestro.exe> <window_poke.exe> <curl.exe> <source-dir> <build-dir>
+set -uo pipefail
+
+if (( $# != 5 )); then
+  echo "usage: $0 <Kestro.exe> <window_poke.exe> <curl.exe> <source-dir> <build-dir>" >&2
+  exit 2
+fi
+exe=$(realpath "$1")
+poke_exe=$(realpath "$2")
+curl_exe=$(realpath "$3")
+repo=$(realpath "$4")
+build=$(realpath "$5")
+
+# shellcheck source=../wine/harness.sh
+source "$repo/tests/wine/harness.sh"
+trap kh_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+# shellcheck source=checks.sh
+source "$repo/tests/e2e/checks.sh"
+
+work="$build/tests/e2e/menu_e2e"
+rm -rf "$work"
+mkdir -p "$work"
+template=$(kh_template_for "$build/wineprefix")
+prefix="$work/prefix"
+kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
+kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+# shellcheck source=kestro_window.sh
+source "$repo/tests/e2e/kestro_window.sh"
+
+# The browser Wine hands web addresses to: a script that writes down what it was given.
+opened="$work/opened.txt"
+cat >"$work/browser.sh" <<EOF
+#!/bin/sh
+printf '%s\n' "\$1" >>"$opened"
+EOF
+chmod +x "$work/browser.sh"
+kh_reg_add 'HKCU\Software\Wine\WineBrowser' Browsers REG_SZ "$work/browser.sh"
+# The curl stand-in serves an up-to-date manifest, slowly enough to see the first toast.
+drive_c="$prefix/drive_c"
+cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
+www="$drive_c/kestro-test/www/lumwerk.example/Kestro"
+mkdir -p "$www"
+printf '{"version": "0.1.0", "url": "https://lumwerk.example/dl/Kestro-Setup.exe", "sha256": "00"}' \
+  >"$www/update.json"
+echo 1500 >"$www/update.json.delay-ms"
+curl_log="$drive_c/kestro-test/curl-calls.log"
+curl_calls() { if [[ -f $curl_log ]]; then wc -l <"$curl_log"; else echo 0; fi; }
+
+menu_x() { local w h; read -r w h < <(client_size); echo $(( w - 28 )); }
+menu_text() { poke menu | tr -d '\r'; }
+menu_open() { poke menu >/dev/null; }
+menu_closed() { ! menu_open; }
+open_menu() {
+  click_client "$(menu_x)" 26
+  pointer_away
+  kh_wait_for 10 menu_open
+}
+choose() {  # <number of Down presses> [Right <Down presses in the submenu>]
+  local i
+  for (( i = 0; i < $1; ++i )); do key Down; done
+  if (( $# == 3 )); then
+    key Right
+    for (( i = 0; i < $3; ++i )); do key Down; done
+  fi
+  key Return
+  kh_wait_for 10 menu_closed
+}
+has_value() { kh_wine 60 reg query "$settings_key" /v "$1" </dev/null >/dev/null 2>&1; }
+# The text of a REG_SZ value, also when it is empty.
+text_value() {
+  kh_wine 60 reg query "$settings_key" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+    awk -v name="$1" '$1 == name { sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; found = 1 }
+                      END { exit !found }'
+}
+dialog_text() { poke dialog | tr -d '\r'; }
+dialog_open() { poke dialog >/dev/null; }
+dialog_closed() { ! dialog_open; }
+no_value() { ! has_value "$1"; }
+text_is() { has_value "$1" && [[ $(text_value "$1") == "$2" ]]; }
+reg_is() { [[ $(reg_value "$1") == "$2" ]]; }
+reports_in_english() { clipboard_win | tr -d '\r' | grep -q '^\[Summary\]$'; }
+only_checked() {  # <line of the one checked language item>
+  local m
+  m=$(menu_text)
+  grep -qxF "$1" <<<"$m" && (( $(grep -c $'\t1\t' <<<"$m") == 2 ))  # that item and Automatic updates
+}
+curl_called_for() {  # <calls before> <query>
+  (( $(curl_calls) > $1 )) && tail -n1 "$curl_log" | grep -qF "$2"
+}
+opened_is() { [[ -f $opened && $(tail -n1 "$opened") == "$1" ]]; }
+
+# No automatic update check at these starts: the last one was just now.
+kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"
+
+if ! start_app; then fail "window titled Kestro did not appear"; echo "menu_e2e: $failures failed"; exit 1; fi
+pointer_away
+check "report arrives" kh_wait_for 120 loaded
+
+# --- The menu as it opens, and how fast -------------------------------------------------------
+menu_windows() { xdotool search --onlyvisible --class kestro 2>/dev/null | grep -cvx "$wid"; }
+before=$(menu_windows)
+start=$(kh__now_us)
+click_client "$(menu_x)" 26
+while (( $(menu_windows) <= before && $(kh__now_us) - start < 5000000 )); do :; done
+echo "INFO: click to menu window on screen: $(( ($(kh__now_us) - start) / 1000 )) ms (xdotool polling)"
+pointer_away
+check "menu opens" kh_wait_for 10 menu_open
+expected_menu=$(printf '%s\n' \
+  $'0\t0\tLanguage' $'\t100\t1\tFollow Windows' $'\t-' $'\t101\t0\tEnglish' $'\t102\t0\t한국어' \
+  $'\t103\t0\t日本語' $'\t104\t0\t简体中文' $'\t105\t0\t繁體中文' $'\t106\t0\tEspañol' \
+  $'\t107\t0\tFrançais' $'\t108\t0\tDeutsch' $'\t109\t0\tPortuguês' $'\t110\t0\tРусский' \
+  $'1\t1\tAutomatic updates' $'2\t0\tCheck for updates' $'3\t0\tMore apps from Lumwerk' \
+  $'4\t0\tAbout Kestro')
+got_menu=$(menu_text)
+check "menu items, ids and check marks with nothing stored" test "$got_menu" == "$expected_menu"
+[[ $got_menu == "$expected_menu" ]] || printf 'INFO: menu was\n%s\n' "$got_menu"
+key Escape
+check "Escape closes the menu" kh_wait_for 10 menu_closed
+check "Escape stores no language" no_value Language
+check "Escape stores no automatic-update setting" no_value AutoUpdate
+
+# --- Deutsch: stored, told, the interface stays English, the next menu marks it ---------------
+open_menu && choose 1 Right 8
+check "the language toast shows" kh_wait_for 5 toast_shown
+check "choosing Deutsch stores Language de" kh_wait_for 10 text_is Language de
+key ctrl+c
+check "the interface stays English until the next start" kh_wait_for 15 reports_in_english
+open_menu
+check "the next menu checks Deutsch and no other language" only_checked $'\t108\t1\tDeutsch'
+key Escape
+kh_wait_for 10 menu_closed
+open_menu && choose 1 Right 0
+check "Follow Windows stores an empty text, not a deleted value" kh_wait_for 10 text_is Language ""
+
+# --- Automatic updates toggles ----------------------------------------------------------------
+open_menu && choose 2
+check "Automatic updates from absent stores 0" kh_wait_for 10 reg_is AutoUpdate 0x0
+open_menu
+check "the menu then shows it unchecked" bash -c 'grep -qxF "$1" <<<"$2"' _ $'1\t0\tAutomatic updates' "$(menu_text)"
+choose 2
+check "choosing it again stores 1" kh_wait_for 10 reg_is AutoUpdate 0x1
+
+# --- About ---------------------------------------------------------------------------------
+open_menu && choose 5
+check "About opens a message box" kh_wait_for 10 dialog_open
+expected_about=$'About Kestro\nKestro 0.1.0\n\nA free app that shows your PC\'s specs and health on one screen\n\nhttps://lumwerk.example/Kestro/\n© 2026 Lumwerk'
+about=$(dialog_text)
+check "About caption and text" test "$about" == "$expected_about"
+[[ $about == "$expected_about" ]] || printf 'INFO: About was %q\n' "$about"
+poke dialog-ok
+check "OK closes the About box" kh_wait_for 10 dialog_closed
+
+# --- The maker's website ----------------------------------------------------------------------
+open_menu && choose 4
+check "More apps opens https://lumwerk.example/" kh_wait_for 15 opened_is "https://lumwerk.example/"
+
+# --- Check for updates ------------------------------------------------------------------------
+calls=$(curl_calls)
+open_menu && choose 3
+check "Check for updates shows a toast at once" kh_wait_for 3 toast_shown
+shot "$work/checking-toast.png"
+toast_replaced() { differs_from "$work/checking-toast.png" && toast_shown; }
+check "the check calls curl for lang=en" kh_wait_for 15 curl_called_for "$calls" "update.json?v=0.1.0&lang=en"
+check "the up-to-date toast follows (another picture, still a toast)" \
+  kh_wait_for 15 toast_replaced
+# --- A press on the title bar released over a row copies nothing ---------------------------
+kh_wait_for 6 toast_gone || true
+click_client 60 229   # copies the first Summary row: the marker
+first=$(clipboard_win)
+kh_wait_for 6 toast_gone || true
+xdotool mousemove --window "$wid" 300 10 mousedown 1 mousemove --window "$wid" $(( 60 + CX )) $(( 262 + CY )) mouseup 1
+pointer_away
+if kh_wait_for 3 toast_shown; then fail "title-bar press, row release: a toast"; else pass "title-bar press, row release: no toast"; fi
+check "title-bar press, row release: clipboard unchanged" test "$(clipboard_win)" == "$first"
+
+poke close
+expect_exit "close after the menu checks"
+
+# --- Japanese: the Japanese page of the website ----------------------------------------------
+kh_reg_add "$settings_key" Language REG_SZ ja
+if start_app; then
+  check "Japanese start: report arrives" kh_wait_for 120 loaded
+  open_menu && choose 4
+  check "More apps in Japanese opens https://lumwerk.example/ja/" \
+    kh_wait_for 15 opened_is "https://lumwerk.example/ja/"
+  poke close
+  expect_exit "close after the Japanese start"
+else
+  fail "Japanese start: no window"
+fi
+
+echo "menu_e2e: $failures failed"
+(( failures == 0 ))

@@ -1,0 +1,151 @@
+// Clicks that need a press, and the pop-up menu's commands as the window runs them.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/window_controller.h"
+#include "fake_window_host.h"
+#include "i18n/translate.h"
+
+namespace kestro::app {
+namespace {
+
+using test::FakeWindowHost;
+
+// One row at y = 212 (x 24 to 1056); Menu at 1050, Refresh at 1000, Copy all at 950 (y 20).
+Report one_row_report() {
+  return Report{"This PC", "", {Section{"Summary", {Row::plain("Model", "X1"), Row::plain("CPU", "Y")},
+                                        SectionKind::Summary}},
+                false};
+}
+
+class MenuCommandsTest : public ::testing::Test {
+ protected:
+  MenuCommandsTest() {
+    slot.put(std::make_unique<AppState>());
+    controller.start();
+    probes.put({one_row_report()});
+    controller.on_probe_done();
+  }
+  AppState& state() { return *slot.claim(); }
+
+  ScopedLanguageOverride english{"en"};
+  StateSlot<AppState> slot;
+  FakeWindowHost host;
+  probe::ProbeSlot probes;
+  WindowController controller{slot, host, probes};
+};
+
+TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
+  struct Point {
+    int x, y;
+  };
+  const Point row{100, 220}, other_row{100, 250}, menu{1050, 20}, refresh{1000, 20}, copy_all{950, 20};
+  const struct {
+    const char* name;
+    std::optional<Point> press;  // none: the press went down outside the client area
+    Point release;
+    int copies, menus, probes;
+  } cases[] = {
+      {"row to row", row, other_row, 1, 0, 0},
+      {"button to a row", copy_all, row, 1, 0, 0},
+      {"same button", menu, menu, 0, 1, 0},
+      {"row to a button", row, menu, 0, 0, 0},
+      {"button to another button", menu, refresh, 0, 0, 0},
+      {"title bar double-click, release on a row", std::nullopt, row, 0, 0, 0},
+      {"title bar double-click, release on a button", std::nullopt, copy_all, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    host = FakeWindowHost{};
+    if (c.press) controller.on_left_button_down(c.press->x, c.press->y);
+    EXPECT_EQ(host.mouse_captured, c.press.has_value()) << c.name;
+    controller.on_left_button_up(c.release.x, c.release.y);
+    EXPECT_FALSE(host.mouse_captured) << c.name;
+    EXPECT_EQ(static_cast<int>(host.clipboard_writes.size()), c.copies) << c.name;
+    EXPECT_EQ(static_cast<int>(host.menus.size()), c.menus) << c.name;
+    EXPECT_EQ(host.probes_started, c.probes) << c.name;
+  }
+  // A press whose capture was taken away (a modal loop, another window) is forgotten.
+  controller.on_left_button_down(row.x, row.y);
+  controller.on_capture_lost();
+  controller.on_left_button_up(row.x, row.y);
+  EXPECT_TRUE(host.clipboard_writes.empty());
+}
+
+TEST_F(MenuCommandsTest, MenuShowsTheStoredSettingsAndRunsTheChoice) {
+  host.stored.texts["Language"] = "de";
+  host.stored.auto_update = 0;
+  host.menu_choice = kCommandFirstLanguage + 6;  // Français
+  controller.on_left_button_down(1050, 20);
+  controller.on_left_button_up(1050, 20);
+  ASSERT_EQ(host.menu_items.size(), 1u);
+  EXPECT_EQ(host.menus[0], std::make_pair(1050, 20));
+  EXPECT_TRUE(host.menu_items[0][0].items[9].checked);   // Deutsch
+  EXPECT_FALSE(host.menu_items[0][1].checked);           // automatic updates off
+  EXPECT_EQ(host.stored.texts["Language"], "fr");
+  EXPECT_EQ(state().toast, "Takes effect the next time Kestro opens");
+  // Opening read the two values and wrote only the chosen one.
+  EXPECT_EQ(host.stored.reads, 2);
+  EXPECT_EQ(host.stored.writes, 1);
+}
+
+TEST_F(MenuCommandsTest, CommandEffects) {
+  const struct {
+    const char* name;
+    std::uint32_t id;
+    std::optional<std::uint32_t> auto_update_before;
+    std::optional<std::uint32_t> auto_update_after;
+    std::optional<std::string> language_after;
+    std::optional<std::string> toast;
+    std::vector<std::string> addresses;
+    std::size_t information;
+  } cases[] = {
+      {"dismissed", kCommandDismissed, std::nullopt, std::nullopt, std::nullopt, std::nullopt, {}, 0},
+      {"unknown id", 55, 5u, 5u, std::nullopt, std::nullopt, {}, 0},
+      {"toggle from absent", kCommandAutomaticUpdates, std::nullopt, 0u, std::nullopt, std::nullopt, {}, 0},
+      {"toggle from 0", kCommandAutomaticUpdates, 0u, 1u, std::nullopt, std::nullopt, {}, 0},
+      {"toggle from 5", kCommandAutomaticUpdates, 5u, 0u, std::nullopt, std::nullopt, {}, 0},
+      {"follow Windows stores an empty text", kCommandFollowWindows, std::nullopt, std::nullopt, "",
+       "Takes effect the next time Kestro opens", {}, 0},
+      {"English, unchanged, still tells", kCommandFirstLanguage, std::nullopt, std::nullopt, "en",
+       "Takes effect the next time Kestro opens", {}, 0},
+      {"website", kCommandMoreApps, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
+       {"https://lumwerk.example/"}, 0},
+      {"about", kCommandAbout, std::nullopt, std::nullopt, std::nullopt, std::nullopt, {}, 1},
+  };
+  for (const auto& c : cases) {
+    host = FakeWindowHost{};
+    host.stored.auto_update = c.auto_update_before;
+    state().toast.reset();
+    controller.run_menu_command(c.id);
+    EXPECT_EQ(host.stored.auto_update, c.auto_update_after) << c.name;
+    const auto language = host.stored.texts.find("Language");
+    EXPECT_EQ(language == host.stored.texts.end() ? std::nullopt : std::optional(language->second),
+              c.language_after)
+        << c.name;
+    EXPECT_EQ(state().toast, c.toast) << c.name;
+    EXPECT_EQ(host.addresses, c.addresses) << c.name;
+    ASSERT_EQ(host.information.size(), c.information) << c.name;
+    if (c.information == 1) EXPECT_EQ(host.information[0].first, "About Kestro");
+  }
+}
+
+TEST_F(MenuCommandsTest, LanguageIsStoredButTheToastWaitsForAFreeState) {
+  {
+    auto borrowed = slot.claim();
+    controller.run_menu_command(kCommandFirstLanguage + 2);  // 日本語
+    EXPECT_FALSE(borrowed->toast.has_value());
+  }
+  EXPECT_EQ(host.stored.texts["Language"], "ja");
+  EXPECT_FALSE(state().toast.has_value());
+}
+
+TEST_F(MenuCommandsTest, WebsiteFollowsTheInterfaceLanguage) {
+  const ScopedLanguageOverride japanese("ja");
+  controller.run_menu_command(kCommandMoreApps);
+  EXPECT_EQ(host.addresses, std::vector<std::string>{"https://lumwerk.example/ja/"});
+}
+
+}  // namespace
+}  // namespace kestro::app
