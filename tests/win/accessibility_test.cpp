@@ -25,6 +25,7 @@
 #include "gfx/gfx_win32.h"
 #include "i18n/translate.h"
 #include "probe/probe_slot.h"
+#include "win/clipboard_reader.h"
 #include "win/test_window_win32.h"
 
 namespace kestro::app {
@@ -44,19 +45,6 @@ Report recorded_report() {
                           Row::status("Health", "Healthy", Tone::Good)},
                          SectionKind::Storage}},
                 false};
-}
-
-std::wstring clipboard_text(HWND owner) {
-  std::wstring text;
-  if (!OpenClipboard(owner)) return L"<not opened>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = units;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
 }
 
 std::string name_of(IRawElementProviderSimple* element) {
@@ -186,9 +174,9 @@ TEST_F(AccessibilityWin, InvokingARowCopiesItAndAButtonPressesIt) {
     HRESULT invoked = E_FAIL;
     on_other_thread([&] { invoked = invoke->Invoke(); });
     EXPECT_EQ(invoked, S_OK) << c.element;
-    EXPECT_EQ(clipboard_text(window_.get()), L"") << "acted before the window thread";
+    EXPECT_EQ(test::clipboard_unicode(window_.get()), L"") << "acted before the window thread";
     EXPECT_TRUE(serve()) << c.element;
-    EXPECT_EQ(clipboard_text(window_.get()), c.clipboard) << c.element;
+    EXPECT_EQ(test::clipboard_unicode(window_.get()), c.clipboard) << c.element;
     EXPECT_EQ(state().toast, c.toast) << c.element;
     state().toast.reset();
     EXPECT_EQ(state().focus, HitTarget{}) << "invoking does not move the focus";

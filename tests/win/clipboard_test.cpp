@@ -6,24 +6,11 @@
 #include <thread>
 
 #include "app/clipboard_win32.h"
+#include "win/clipboard_reader.h"
 #include "win/test_window_win32.h"
 
 namespace kestro::app {
 namespace {
-
-// The exact UTF-16 text on the clipboard, up to its terminating zero.
-std::wstring clipboard_unicode(HWND owner) {
-  std::wstring text;
-  if (!OpenClipboard(owner)) return L"<not opened>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = units;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
 
 TEST(Clipboard, RoundTripTurnsLineFeedsIntoCrLf) {
   test::TestWindow window(200, 100, false);
@@ -42,7 +29,7 @@ TEST(Clipboard, RoundTripTurnsLineFeedsIntoCrLf) {
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(set_clipboard_text(window.get(), c.utf8)) << c.utf8;
-    EXPECT_EQ(clipboard_unicode(window.get()), c.expected) << c.utf8;
+    EXPECT_EQ(test::clipboard_unicode(window.get()), c.expected) << c.utf8;
   }
 }
 
@@ -78,10 +65,10 @@ TEST(Clipboard, HeldOpenByAnotherThreadFailsAndLeavesItsContent) {
   holder.join();
   CloseHandle(opened);
   CloseHandle(release);
-  EXPECT_EQ(clipboard_unicode(window.get()), L"before");
+  EXPECT_EQ(test::clipboard_unicode(window.get()), L"before");
   // Free again once the other holder has closed it.
   EXPECT_TRUE(set_clipboard_text(window.get(), "after"));
-  EXPECT_EQ(clipboard_unicode(window.get()), L"after");
+  EXPECT_EQ(test::clipboard_unicode(window.get()), L"after");
 }
 
 }  // namespace
