@@ -99,15 +99,23 @@ not_loaded() { ! loaded; }
 
 # Width of the toast's dark face just inside its top edge, as the longest run of dark pixels
 # in that row (0: no toast; text of the report under it makes only short runs). The face is
-# as wide as its text plus margins, so different texts give different widths.
+# as wide as its text plus margins, so different texts give different widths. Only a centred
+# run counts: the picture also holds what lies on top of the window, and Wine centres message
+# boxes on the screen, where one reaches into this row at the window's right edge.
 toast_width() {
   local w h f="$work/shots/toast.png"
   read -r w h < <(client_size)
   shot "$f" || { echo 0; return; }
   convert "$f" -crop "${w}x1+${CX}+$(( CY + h - 61 ))" +repage -colorspace gray -depth 8 gray:- 2>/dev/null |
     od -An -v -tu1 -w1 |
-    awk -v most=$(( w - 32 )) '{ if ($1 < 64) { run++; if (run > best) best = run } else run = 0 }
-         END { print (best >= 24 && best <= most ? best : 0) }'
+    awk -v w="$w" '
+      function ended(last,  off) {  # a run of dark pixels ended at pixel <last> (0-based)
+        off = (last + 1 - run) + run / 2 - w / 2
+        if (run >= 24 && run <= w - 32 && off >= -2 && off <= 2 && run > best) best = run
+        run = 0
+      }
+      { if ($1 < 64) run++; else ended(NR - 2) }
+      END { ended(NR - 1); print best + 0 }'
 }
 # Whether the loading screen (no "Copy all" button) shows in pictures taken back to back for a
 # few seconds: a probe under Wine can take well under a second.
@@ -302,9 +310,10 @@ if kh_wait_for 20 dialog_open; then
   xdotool key --window "$(dialog_wid)" Return
   steady_toast() {
     local again
+    dialog_closed || return 1
     downloading_width=$(toast_width)
     again=$(toast_width)
-    (( downloading_width > 0 && downloading_width == again ))
+    dialog_closed && (( downloading_width > 0 && downloading_width == again ))
   }
   kh_wait_for 3 steady_toast || downloading_width=0
   check "Yes shows a toast (Downloading update…, width $downloading_width)" test "$downloading_width" -gt 0
@@ -326,13 +335,14 @@ rejected() {  # <case> <manifest> <served file>
   if ! start_app; then fail "$case: no window"; return; fi
   if ! kh_wait_for 20 dialog_open; then fail "$case: no question"; finish_app; return; fi
   xdotool key --window "$(dialog_wid)" Return
-  # Two looks in a row that agree, so a frame caught while the message box goes away is not
-  # taken for the toast.
+  # Two looks in a row that agree, both taken once the message box is gone: X hands back what
+  # lies on top of the window, so a box still being taken down hides part of the toast.
   failure_toast() {
     local again
+    dialog_closed || return 1
     width=$(toast_width)
     again=$(toast_width)
-    (( width > 0 && width == again && width != downloading_width ))
+    dialog_closed && (( width > 0 && width == again && width != downloading_width ))
   }
   if kh_wait_for 5 failure_toast; then pass "$case: failure toast (width $width)"; else fail "$case: no failure toast"; fi
   widths[$case]=$width
