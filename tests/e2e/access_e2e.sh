@@ -134,14 +134,7 @@ check "Space copies '$second_row'" kh_wait_for 5 clipboard_is_win "$second_row"
 
 # --- Closing ------------------------------------------------------------------------------
 poke close
-rc=0
-if kh_wait_for 20 app_gone; then
-  wait "$app_pid" || rc=$?
-  check "Kestro.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
-else
-  fail "Kestro.exe did not end"
-  kill "$app_pid" 2>/dev/null
-fi
+expect_exit "close"
 
 echo "access_e2e: screenshots in $work"
 echo "access_e2e: $failures failed"
