@@ -1,6 +1,7 @@
 #include "app/accessibility_win32.h"
 
 #include <utility>
+#include <vector>
 
 #include "app/uia_provider_win32.h"
 
@@ -40,7 +41,14 @@ void WindowAccessibility::update(const AppState& state, ClientSize client,
 
 void WindowAccessibility::serve_requests(StateSlot<AppState>& slot, WindowHost& host,
                                          WindowController& controller) {
-  serve_access_requests(hub_->take_requests(), publisher_, *this, slot, host, controller);
+  std::vector<AccessRequest> requests = hub_->take_requests();
+  // A disabled window (a message box owns it) takes no input, from UI Automation neither: a
+  // press could open a second modal loop inside the box's. Requests made before it was
+  // disabled are dropped too.
+  if (!IsWindowEnabled(hwnd_)) {
+    std::erase_if(requests, [](const AccessRequest& r) { return r.kind != AccessRequest::Kind::Refresh; });
+  }
+  serve_access_requests(requests, publisher_, *this, slot, host, controller);
   raise_pending_events();
 }
 

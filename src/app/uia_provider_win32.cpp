@@ -163,7 +163,7 @@ class ElementProvider final : public IRawElementProviderSimple,
         case uia::kAutomationId: return set_string(out, automation_id(key_));
         case uia::kIsKeyboardFocusable: set_bool(out, node.focusable); return S_OK;
         case uia::kHasKeyboardFocus: set_bool(out, found->tree->focus == found->index); return S_OK;
-        case uia::kIsEnabled: set_bool(out, true); return S_OK;
+        case uia::kIsEnabled: set_bool(out, enabled()); return S_OK;
         case uia::kIsControlElement:
         case uia::kIsContentElement: set_bool(out, true); return S_OK;
         case uia::kIsOffscreen: set_bool(out, node.offscreen); return S_OK;
@@ -274,6 +274,7 @@ class ElementProvider final : public IRawElementProviderSimple,
       const auto found = find();
       if (!found) return uia::kElementNotAvailable;
       if (!found->node().focusable) return uia::kInvalidOperation;
+      if (!enabled()) return uia::kElementNotEnabled;
       return hub_->request({AccessRequest::Kind::Focus, key_}) ? S_OK : uia::kElementNotAvailable;
     });
   }
@@ -322,7 +323,7 @@ class ElementProvider final : public IRawElementProviderSimple,
     return guarded([&]() -> HRESULT {
       const auto found = find();
       if (!found) return uia::kElementNotAvailable;
-      if (found->node().action.kind == HitKind::None) return uia::kElementNotEnabled;
+      if (found->node().action.kind == HitKind::None || !enabled()) return uia::kElementNotEnabled;
       // The action runs later on the window thread (it may open a menu), so the event goes
       // out now, as for any invocation that cannot be waited for.
       if (const uia::Functions* api = uia::functions()) {
@@ -356,6 +357,8 @@ class ElementProvider final : public IRawElementProviderSimple,
   ~ElementProvider() = default;
 
   bool is_root() const { return key_.part == AccessPart::Root; }
+  // While a modal box owns the window it is disabled, and so is everything in it.
+  bool enabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
   bool invokable() const { return key_.part == AccessPart::Button || key_.part == AccessPart::Row; }
 
   // The element in the latest tree; nothing when the window is gone or the element is no

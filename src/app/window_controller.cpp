@@ -209,11 +209,8 @@ ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
 
 // ---- WindowController ---------------------------------------------------------------------
 
-WindowController::WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes,
-                                   updater::UpdateCheckSlot& update_checks,
-                                   updater::DownloadSlot& downloads)
-    : slot_(slot), host_(host), probes_(probes), update_checks_(update_checks),
-      downloads_(downloads) {
+WindowController::WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes)
+    : slot_(slot), host_(host), probes_(probes) {
   slot_.set_release_hook([this] {
     if (probe_waiting_) on_probe_done();
   });
@@ -287,7 +284,7 @@ void WindowController::run_menu_command(std::uint32_t id) {
     case kCommandAutomaticUpdates:
       settings.write_number(kAutoUpdateValue, toggled_auto_update(settings.read_flag()));
       break;
-    case kCommandCheckForUpdates: start_update_check(true); break;
+    case kCommandCheckForUpdates: host_.check_for_updates(); break;
     case kCommandMoreApps: host_.open_address(translate(website_link())); break;
     case kCommandAbout: host_.show_information(about_caption(), about_text()); break;
     default: break;  // dismissed, or an id this menu never had

@@ -15,8 +15,6 @@
 #include "app/app_state.h"
 #include "app/hit_target.h"
 #include "app/layout.h"
-#include "app/updater/check.h"
-#include "app/updater/download.h"
 #include "app/window_host.h"
 #include "probe/probe_slot.h"
 #include "probe/report.h"
@@ -92,9 +90,7 @@ class WindowController {
 
   // Installs itself as the state slot's release hook, so a probe outcome that arrived while
   // the state was lent out is taken as soon as it is given back.
-  WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes,
-                   updater::UpdateCheckSlot& update_checks = updater::update_check_slot(),
-                   updater::DownloadSlot& downloads = updater::download_slot());
+  WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes);
   ~WindowController();
   WindowController(const WindowController&) = delete;
   WindowController& operator=(const WindowController&) = delete;
@@ -132,7 +128,7 @@ class WindowController {
   void open_context_menu(float x, float y);
   void run_menu_command(std::uint32_t id);
 
-  // Entry points for the other parts of the window (menu commands, updater).
+  // Entry points for the other parts of the window (menu commands, updates).
   void refresh();
   void copy_all();
   void copy_value(std::uint64_t section, std::uint64_t row);
@@ -140,17 +136,6 @@ class WindowController {
 
   // Runs a click's action with the slot released (public for the tests).
   void run_click_action(const ClickAction& action);
-
-  // ---- Updater (update_flow.cpp) -----------------------------------------------------------
-  // A manual check ("Check for updates") first shows "Checking for updates…" when the state is
-  // available; then the check thread starts. The automatic check at start-up passes false.
-  void start_update_check(bool manual);
-  // WM_APP_UPDATE_RESULT: takes the check slot and acts on it (toast, or the Yes/No question
-  // with the state slot free, then the download).
-  void on_update_check_done();
-  // WM_APP_DOWNLOAD_DONE: takes the download slot; a failure becomes a toast, a verified
-  // installer is started and the window destroyed without saving its placement.
-  void on_download_done();
 
   // Presses a button or row as Enter does when it has the focus, leaving the focus where it is
   // (UI Automation's Invoke). Nothing for an element the window does not show.
@@ -165,10 +150,7 @@ class WindowController {
   Slot& slot_;
   WindowHost& host_;
   probe::ProbeSlot& probes_;
-  updater::UpdateCheckSlot& update_checks_;
-  updater::DownloadSlot& downloads_;
   bool probe_waiting_ = false;  // a done message found the state in use
-  bool asking_update_ = false;  // the update question is open
 };
 
 }  // namespace kestro::app

@@ -9,7 +9,6 @@
 
 #include "app/context_menu.h"
 #include "app/layout.h"
-#include "app/updater/manifest.h"
 #include "app/settings.h"
 #include "gfx/canvas.h"
 
@@ -61,21 +60,8 @@ class WindowHost {
   // Text measuring of the drawing device; null when there is none (then no toolbar exists).
   virtual gfx::TextMeasurer* measurer() = 0;
 
-  // ---- Updater -----------------------------------------------------------------------------
-  // Starts the detached update-check thread that fills the check slot and posts
-  // WM_APP_UPDATE_RESULT. False when no thread could be started.
-  virtual bool start_update_check_worker(bool manual) = 0;
-  // Starts the detached download thread that fills the download slot and posts
-  // WM_APP_DOWNLOAD_DONE. False when no thread could be started.
-  virtual bool start_download_worker(updater::UpdateInfo info) = 0;
-  // The modal Yes/No update question (MessageBoxW owned by the window, caption "Kestro").
-  // Runs with the state slot released. True for Yes.
-  virtual bool ask_update(std::string_view text) = 0;
-  // Starts the installer (CreateProcessW, not through the shell) and closes its process and
-  // thread handles at once. True when it started.
-  virtual bool start_installer(std::string_view path, std::string_view command_line) = 0;
-  // DestroyWindow without the close handling, so the placement is not saved.
-  virtual void destroy_window() = 0;
+  // "Check for updates": a manual update check, which tells the user what it finds.
+  virtual void check_for_updates() = 0;
 };
 
 }  // namespace kestro::app

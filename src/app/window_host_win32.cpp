@@ -6,9 +6,6 @@
 
 #include "app/clipboard_win32.h"
 #include "app/messages_win32.h"
-#include "app/updater/platform_win32.h"
-#include "app/updater/texts.h"
-#include "app/updater/threads_win32.h"
 #include "app/popup_menu_win32.h"
 #include "app/relaunch_win32.h"
 #include "base/utf16_win32.h"
@@ -86,24 +83,5 @@ void Win32WindowHost::relaunch_elevated() {
 }
 
 gfx::TextMeasurer* Win32WindowHost::measurer() { return canvas(); }
-
-bool Win32WindowHost::start_update_check_worker(bool manual) {
-  return updater::start_update_check_thread(hwnd_, WM_APP_UPDATE_RESULT, manual);
-}
-
-bool Win32WindowHost::start_download_worker(updater::UpdateInfo info) {
-  return updater::start_download_thread(hwnd_, WM_APP_DOWNLOAD_DONE, std::move(info));
-}
-
-bool Win32WindowHost::ask_update(std::string_view text) {
-  return MessageBoxW(hwnd_, to_wide(text).c_str(), to_wide(updater::kPromptCaption).c_str(),
-                     MB_YESNO | MB_ICONINFORMATION) == IDYES;
-}
-
-bool Win32WindowHost::start_installer(std::string_view path, std::string_view command_line) {
-  return updater::start_installer(path, command_line);
-}
-
-void Win32WindowHost::destroy_window() { (void)DestroyWindow(hwnd_); }
 
 }  // namespace kestro::app

@@ -1,11 +1,13 @@
 #pragma once
 // The real window behind the portable window core: timers, invalidation, client size, the
-// clipboard, the probe thread, the menu, message boxes and the drawing device of one HWND.
+// clipboard, the probe thread, the menu, message boxes and the drawing device of one HWND;
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/settings_registry_win32.h"
 #include "app/window_host.h"
@@ -15,7 +17,9 @@ namespace kestro::app {
 
 class Win32WindowHost final : public WindowHost {
  public:
-  explicit Win32WindowHost(HWND hwnd) : hwnd_(hwnd) {}
+  // `check_for_updates` starts a manual update check (the window's update reactions own it).
+  explicit Win32WindowHost(HWND hwnd, std::function<void()> check_for_updates = {})
+      : hwnd_(hwnd), check_for_updates_(std::move(check_for_updates)) {}
 
   HWND hwnd() const { return hwnd_; }
 
@@ -42,14 +46,13 @@ class Win32WindowHost final : public WindowHost {
   void show_information(std::string_view caption, std::string_view text) override;
   void relaunch_elevated() override;
   gfx::TextMeasurer* measurer() override;
-  bool start_update_check_worker(bool manual) override;
-  bool start_download_worker(updater::UpdateInfo info) override;
-  bool ask_update(std::string_view text) override;
-  bool start_installer(std::string_view path, std::string_view command_line) override;
-  void destroy_window() override;
+  void check_for_updates() override {
+    if (check_for_updates_) check_for_updates_();
+  }
 
  private:
   HWND hwnd_;
+  std::function<void()> check_for_updates_;
   RegistrySettings settings_;
   std::unique_ptr<gfx::Gfx> gfx_;
   std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_, present exactly when gfx_ is

@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "app/accessibility_win32.h"
 #include "app/app_state.h"
@@ -15,10 +17,12 @@
 #include "app/theme_win32.h"
 #include "app/update_flow.h"
 #include "app/updater/platform_win32.h"
+#include "app/updater/update_ui_win32.h"
 #include "app/window_controller.h"
 #include "app/window_geometry.h"
 #include "app/window_host_win32.h"
 #include "app/window_placement_win32.h"
+#include "base/version.h"
 #include "gfx/gfx_win32.h"
 #include "probe/probe_slot.h"
 
@@ -32,11 +36,17 @@ constexpr wchar_t kWindowTitle[] = L"Kestro";
 // that arrive while the window is being created and placed take the paths for a missing state.
 struct MainWindow {
   explicit MainWindow(HWND window)
-      : host(window),
+      : update_ui(window, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE,
+                  [this](std::string text) { controller.show_toast(std::move(text)); }),
+        updates(update_ui, kVersion),
+        host(window, [this] { updates.start_check(true); }),
         controller(slot, host, probe::probe_slot()),
         access(window, WM_APP_ACCESS_ACTION) {}
 
   StateSlot<AppState> slot;
+  // Toasts go through the controller, which is made after it but before any toast can come.
+  updater::Win32UpdateUi update_ui;
+  updater::UpdateReactions updates;
   Win32WindowHost host;
   WindowController controller;
   WindowAccessibility access;
@@ -232,11 +242,11 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       }
       return 0;
     case WM_APP_UPDATE_RESULT:
-      if (window != nullptr) window->controller.on_update_check_done();
+      if (window != nullptr) window->updates.on_check_done();
       return 0;
     case WM_APP_DOWNLOAD_DONE:
       // A started installer destroys the window from in here, without WM_CLOSE.
-      if (window != nullptr) window->controller.on_download_done();
+      if (window != nullptr) window->updates.on_download_done();
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);
@@ -306,7 +316,7 @@ void run_window_app(HINSTANCE instance) {
 
   // The automatic update check, at most once a day; the only place one starts by itself.
   RegistrySettings settings;
-  (void)run_startup_update_check(settings, updater::unix_now(), window.controller);
+  (void)run_startup_update_check(settings, updater::unix_now(), window.updates);
 
   run_message_loop();
 

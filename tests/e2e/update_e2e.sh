@@ -3,11 +3,13 @@
 # start-up, in a fresh copy of the test prefix. A stand-in curl.exe in C:\windows\system32
 # serves C:\kestro-test\www and logs its calls; installers are the installer stand-in, signed
 # here with certificates made for the run; manifests come from the release tool.
-# Covers: the curl call and its address (lang=en, lang=de), LastUpdateCheck written before the
-# check, update.json gone afterwards, the schedule (recent, switched off, "abc"), rejected
-# manifests, the update question (No, Yes), the installer start with its switches and the
-# placement left as it was, every verification failure, and a responsive window while a slow
-# check or download runs. Every check prints PASS or FAIL; exits non-zero when any failed.
+# Covers: the curl call (no user configuration, no URL patterns, at most 64 KiB) and its address
+# (lang=en, lang=de), LastUpdateCheck written before the check, nothing left behind afterwards,
+# the schedule (recent, switched off, "abc"), rejected manifests, the update question (No,
+# Yes), the installer start with its switches and the placement left as it was, every
+# verification failure (an older installer of the maker's included), a responsive window
+# while a slow check or download runs, and no curl.exe outliving a Kestro closed during a
+# download. Every check prints PASS or FAIL; exits non-zero when any failed.
 #
 # usage: update_e2e.sh <Kestro.exe> <window_poke.exe> <curl.exe> <installer_standin.exe>
 #                      <make_update_manifest.exe> <source-dir> <build-dir>
@@ -51,8 +53,6 @@ if [[ -z $temp_host ]]; then echo "FAIL: no temporary folder in the prefix"; exi
 user=$(basename "$(dirname "$temp_host")")
 kestro_dir="$temp_host/Kestro"
 win_kestro_dir="C:\\users\\$user\\Temp\\Kestro"
-installer_host="$kestro_dir/Kestro-Setup-1.2.0.exe"
-installer_win="$win_kestro_dir\\Kestro-Setup-1.2.0.exe"
 manifest_url='https://lumwerk.example/Kestro/update.json'
 installer_url='https://lumwerk.example/dl/Kestro-Setup.exe'
 served_installer="$www/dl/Kestro-Setup.exe"
@@ -132,11 +132,27 @@ toast_shown() { (( $(toast_width) > 0 )); }
 toast_gone() { ! toast_shown; }
 something_visible() { dialog_open || toast_shown; }
 
-expected_call() {  # <language>
-  printf 'noconsole\t-fsSL\t--proto\t=https\t--max-time\t600\t-o\t%s\\update.json\t%s?v=0.1.0&lang=%s' \
-    "$win_kestro_dir" "$manifest_url" "$1"
-}
 last_call() { tail -n1 "$root/curl-calls.log" 2>/dev/null | tr -d '\n'; }
+# Whether a Windows path is <file> in the folder of one check or download: the working folder
+# itself, or in a copy with administrator rights (every process under this Wine) a new one with
+# a random name inside it.
+in_run_folder() {  # <windows path> <file name>
+  local rest=${1#"$win_kestro_dir\\"}
+  [[ $rest != "$1" ]] || return 1
+  [[ $rest == "$2" ]] && return 0
+  [[ $rest =~ ^[0-9a-f]{32}\\(.*)$ && ${BASH_REMATCH[1]} == "$2" ]]
+}
+last_call_is_check() {  # <language>
+  local fields
+  IFS=$'\t' read -r -a fields <<<"$(last_call)"
+  [[ ${fields[*]:0:11} == "noconsole -q --globoff --max-filesize 65536 -fsSL --proto =https --max-time 600 -o" ]] &&
+    in_run_folder "${fields[11]}" update.json &&
+    [[ ${fields[12]} == "$manifest_url?v=0.1.0&lang=$1" && ${#fields[@]} -eq 13 ]]
+}
+# Nothing left of any check or download: no file, no folder.
+nothing_left() { [[ -z $(find "$kestro_dir" -mindepth 1 2>/dev/null) ]]; }
+clear_left() { rm -rf "${kestro_dir:?}"/*; }
+installer_left() { find "$kestro_dir" -name Kestro-Setup-1.2.0.exe 2>/dev/null | head -n1; }
 
 # --- Manifests ------------------------------------------------------------------------------
 m="$work/manifests"
@@ -148,6 +164,8 @@ check "release tool writes a manifest for 1.2.0" test -s "$m/norvale.json"
 for name in unsigned other case space altered; do
   make_manifest "$inst/$name.exe" 1.2.0 "$installer_url" "$m/$name.json"
 done
+# The maker's own signature, but the installer says 1.2.0 where the manifest offers 1.3.0.
+make_manifest "$inst/norvale.exe" 1.3.0 "$installer_url" "$m/rollback.json"
 check "release tool: size and lower-case digest of the installer" \
   grep -q "\"sha256\": \"$(sha256sum "$inst/norvale.exe" | cut -c1-64)\"" "$m/norvale.json"
 check "release tool: size" grep -q "\"size\": $(stat -c %s "$inst/norvale.exe")" "$m/norvale.json"
@@ -177,15 +195,16 @@ echo 2000 >"$www/Kestro/update.json.delay-ms"
 t0=$(date +%s)
 if ! start_app; then fail "first start: no window"; echo "update_e2e: $failures failed"; exit 1; fi
 check "first start calls curl" kh_wait_for 20 called_times 1
-check "curl called with the arguments and https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en" \
-  test "$(last_call)" == "$(expected_call en)"
+check "curl called with -q --globoff --max-filesize 65536 ... https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en" \
+  last_call_is_check en
+last_call_is_check en || printf 'INFO: got %q\n' "$(last_call)"
 stored=$(reg_value LastUpdateCheck)
 t1=$(date +%s)
 check "LastUpdateCheck written before the check finished (curl still running: $(( $(curl_exits) == 0 )))" \
   test "$(curl_exits)" -eq 0 -a -n "$stored"
 check "LastUpdateCheck is now ($stored within $t0..$t1)" test "${stored:-0}" -ge "$t0" -a "${stored:-0}" -le "$t1"
 check "curl ends with 0" kh_wait_for 20 exited_times 1
-check "update.json gone after the check" kh_wait_for 10 test ! -e "$kestro_dir/update.json"
+check "update.json and its folder gone after the check" kh_wait_for 10 nothing_left
 check "report arrives" kh_wait_for 120 loaded
 if kh_wait_for 3 something_visible; then fail "up to date: something shown"; else pass "up to date: nothing visible"; fi
 finish_app
@@ -196,7 +215,7 @@ kh_reg_add "$settings_key" Language REG_SZ de
 serve "$m/current.json"
 start_app || fail "German start: no window"
 check "Language de: address ends with lang=de" kh_wait_for 20 called_times 2
-check "curl called with ...&lang=de" test "$(last_call)" == "$(expected_call de)"
+check "curl called with ...&lang=de" last_call_is_check de
 finish_app
 reg_delete Language
 
@@ -233,7 +252,7 @@ for case in http v-version; do
   calls=$(curl_calls)
   start_app || fail "$case: no window"
   check "$case manifest: fetched" kh_wait_for 20 called_times $(( calls + 1 ))
-  check "$case manifest: update.json gone" kh_wait_for 10 test ! -e "$kestro_dir/update.json"
+  check "$case manifest: update.json gone" kh_wait_for 10 nothing_left
   kh_wait_for 120 loaded || true
   if kh_wait_for 3 something_visible; then fail "$case manifest: something shown"; else pass "$case manifest: nothing visible"; fi
   finish_app
@@ -243,7 +262,7 @@ done
 expected_question=$'Kestro\nA new version is available: 1.2.0\n(current 0.1.0)\n\nUpdate now?'
 reg_delete LastUpdateCheck
 serve "$m/norvale.json" "$inst/norvale.exe"
-rm -f "$installer_host"
+clear_left
 calls=$(curl_calls)
 start_app || fail "offer: no window"
 check "newer version: a message box opens" kh_wait_for 20 dialog_open
@@ -253,7 +272,7 @@ check "message box caption and text exact" test "$question" == "$expected_questi
 xdotool key --window "$(dialog_wid)" n
 check "No closes the message box" kh_wait_for 5 dialog_closed
 if kh_wait_for 3 called_times $(( calls + 2 )); then fail "No: something was downloaded"; else pass "No: nothing downloaded"; fi
-check "No: no installer file" test ! -e "$installer_host"
+check "No: no installer file" nothing_left
 check "No: Kestro keeps running" app_running
 finish_app
 
@@ -302,7 +321,7 @@ finish_app
 reg_delete LastUpdateCheck
 serve "$m/norvale.json" "$inst/norvale.exe"
 echo 30000 >"$served_installer.delay-ms"
-rm -f "$installer_host"
+clear_left
 exits=$(curl_exits)
 start_app || fail "slow download: no window"
 downloading_width=0
@@ -324,13 +343,40 @@ fi
 finish_app
 rm -f "$served_installer.delay-ms"
 
+# --- Closing Kestro during a slow download ends its curl.exe too -------------------------------
+# Live curl.exe processes of this machine (a zombie is over; only its parent has not looked).
+curl_processes() { ps -eo stat=,comm= | awk '$2 == "curl.exe" && $1 !~ /^Z/' | wc -l; }
+curl_running() { (( $(curl_processes) > 0 )); }
+no_curl_running() { ! curl_running; }
+reg_delete LastUpdateCheck
+serve "$m/norvale.json" "$inst/norvale.exe"
+echo 30000 >"$served_installer.delay-ms"
+clear_left
+start_app || fail "close while downloading: no window"
+if kh_wait_for 20 dialog_open; then
+  calls=$(curl_calls)
+  xdotool key --window "$(dialog_wid)" Return
+  check "close while downloading: the download runs" kh_wait_for 20 called_times $(( calls + 1 ))
+  check "close while downloading: its curl.exe runs" kh_wait_for 10 curl_running
+  exits=$(curl_exits)
+  poke close >/dev/null
+  expect_exit "close while downloading"
+  check "close while downloading: no curl.exe left running" kh_wait_for 10 no_curl_running
+  check "close while downloading: curl never finished" test "$(curl_exits)" -eq "$exits"
+  check "close while downloading: no installer written" test -z "$(installer_left)"
+else
+  fail "close while downloading: no question"
+fi
+finish_app
+rm -f "$served_installer.delay-ms"
+
 # --- Verification failures: toast, file deleted, installer never runs, Kestro keeps running ---
 declare -A widths=()
 rejected() {  # <case> <manifest> <served file>
   local case=$1 runs width=0
   reg_delete LastUpdateCheck
   serve "$2" "$3"
-  rm -f "$installer_host"
+  clear_left
   runs=$(installer_runs)
   if ! start_app; then fail "$case: no window"; return; fi
   if ! kh_wait_for 20 dialog_open; then fail "$case: no question"; finish_app; return; fi
@@ -346,7 +392,7 @@ rejected() {  # <case> <manifest> <served file>
   }
   if kh_wait_for 5 failure_toast; then pass "$case: failure toast (width $width)"; else fail "$case: no failure toast"; fi
   widths[$case]=$width
-  check "$case: downloaded file deleted" kh_wait_for 10 test ! -e "$installer_host"
+  check "$case: downloaded file deleted, nothing left" kh_wait_for 10 nothing_left
   if kh_wait_for 2 installer_ran_since "$runs"; then
     fail "$case: the installer ran"
   else
@@ -362,11 +408,12 @@ rejected digest63 "$m/digits63.json" "$inst/norvale.exe"
 for name in unsigned other case space altered; do
   rejected "$name" "$m/$name.json" "$inst/$name.exe"
 done
+rejected rollback "$m/rollback.json" "$inst/norvale.exe"
 check "size, digest and signature toasts differ (${widths[size]}, ${widths[digest]}, ${widths[unsigned]})" \
   test "${widths[size]}" != "${widths[digest]}" -a "${widths[digest]}" != "${widths[unsigned]}" \
        -a "${widths[size]}" != "${widths[unsigned]}"
 check "63 digits: the same toast as a wrong digest" test "${widths[digest63]}" == "${widths[digest]}"
-for name in other case space altered; do
+for name in other case space altered rollback; do
   check "$name: the same toast as unsigned" test "${widths[$name]}" == "${widths[unsigned]}"
 done
 
@@ -375,7 +422,7 @@ placement_before=$(reg_value Placement)
 check "a placement was stored by the earlier closes" test -n "$placement_before"
 reg_delete LastUpdateCheck
 serve "$m/norvale.json" "$inst/norvale.exe"
-rm -f "$installer_host"
+clear_left
 runs=$(installer_runs)
 start_app || fail "install: no window"
 poke move 300 120 900 700 >/dev/null
@@ -383,6 +430,8 @@ if kh_wait_for 20 dialog_open; then
   xdotool key --window "$(dialog_wid)" Return
   check "Yes: the installer runs" kh_wait_for 20 installer_ran_since "$runs"
   run=$(tail -n1 "$root/installer-runs.log" 2>/dev/null | tr -d '\n')
+  installer_win="${run%%$'\t'*}"
+  check "installer started from the run's folder" in_run_folder "$installer_win" Kestro-Setup-1.2.0.exe
   expected_run="$installer_win"$'\t'"\"$installer_win\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1"
   check "installer started as \"<path>\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1" test "$run" == "$expected_run"
   [[ $run == "$expected_run" ]] || printf 'INFO: got %q\n' "$run"
@@ -390,7 +439,7 @@ if kh_wait_for 20 dialog_open; then
   rc=0; wait "$app_pid" || rc=$?
   check "Kestro's exit code is 0 (got $rc)" test "$rc" -eq 0
   app_pid=""
-  check "the installer file stays" test -e "$installer_host"
+  check "the installer file stays" test -n "$(installer_left)"
   check "the stored placement is unchanged" test "$(reg_value Placement)" == "$placement_before"
 else
   fail "install: no question"

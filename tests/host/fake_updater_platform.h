@@ -1,9 +1,12 @@
 #pragma once
 // An updater platform with scripted answers that logs every call in order, so tests can see
-// what ran, what was deleted and when the held file was let go.
+// what ran, what was read and deleted, and when the held file was let go.
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,16 +19,24 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
  public:
   // Input.
   std::optional<std::string> directory = "C:\\T\\Kestro";
+  updater::FolderFacts facts{true, true, false};
+  bool is_elevated = false;
+  std::optional<std::string> random = std::string(16, '\xAB');
+  bool private_folder_works = true;
   std::optional<std::string> fetch_failure;    // text fetch() fails with
   std::string served;                          // what a successful fetch "downloaded"
-  std::optional<std::string> read_failure;     // text the read fails with
+  std::optional<std::string> open_failure;     // text opening or reading a file fails with
+  std::optional<std::string> read_failure;     // text a read through the held file fails with
+  bool read_throws = false;                    // a read through the held file throws
   std::optional<std::string> digest;           // nothing: the digest cannot be computed
   updater::SignatureReading signature{0, "Norvale Tech Co., Ltd.", 0};
+  std::optional<std::vector<std::uint32_t>> version = std::vector<std::uint32_t>{1, 2, 0, 0};
 
   // Output.
   std::vector<std::string> calls;
-  std::string hashed;  // the bytes handed to sha256_hex
-  int held_open = 0;   // held files not yet let go
+  std::string hashed;           // the bytes handed to the digest
+  std::size_t largest_read = 0;  // the largest piece asked for at once
+  int held_open = 0;             // held files not yet let go
 
   class Held final : public updater::HeldFile {
    public:
@@ -36,10 +47,38 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
       --owner_.held_open;
       owner_.calls.push_back("release " + path_);
     }
+    std::optional<std::uint64_t> size() override {
+      owner_.calls.push_back("size");
+      return owner_.served.size();
+    }
+    std::optional<std::size_t> read(std::span<char> buffer) override {
+      owner_.largest_read = std::max(owner_.largest_read, buffer.size());
+      if (owner_.read_throws) throw std::bad_alloc();
+      if (owner_.read_failure) return std::nullopt;
+      const std::size_t count = std::min(buffer.size(), owner_.served.size() - offset_);
+      std::memcpy(buffer.data(), owner_.served.data() + offset_, count);
+      offset_ += count;
+      return count;
+    }
+    std::string error() const override { return owner_.read_failure.value_or(""); }
 
    private:
     FakeUpdaterPlatform& owner_;
     std::string path_;
+    std::size_t offset_ = 0;
+  };
+
+  class Digest final : public updater::Sha256 {
+   public:
+    explicit Digest(FakeUpdaterPlatform& owner) : owner_(owner) {}
+    void add(std::string_view bytes) override { owner_.hashed += bytes; }
+    std::optional<std::string> finish() override {
+      owner_.calls.push_back("digest");
+      return owner_.digest;
+    }
+
+   private:
+    FakeUpdaterPlatform& owner_;
   };
 
   updater::TextOrError working_directory() override {
@@ -47,34 +86,43 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
     if (!directory) return {std::nullopt, "no temp (os error 3)"};
     return {*directory, {}};
   }
-  std::optional<std::string> fetch(std::string_view url, std::string_view destination) override {
-    calls.push_back("fetch " + std::string(url) + " -> " + std::string(destination));
+  updater::FolderFacts folder_facts(std::string_view) override { return facts; }
+  bool elevated() override { return is_elevated; }
+  std::optional<std::string> random_bytes(std::size_t count) override {
+    if (random) random->resize(count, '\xAB');
+    return random;
+  }
+  bool create_private_folder(std::string_view path, std::string_view security) override {
+    calls.push_back("private " + std::string(path) + " " + std::string(security));
+    return private_folder_works;
+  }
+  void remove_folder(std::string_view path) override {
+    calls.push_back("remove " + std::string(path));
+  }
+  std::optional<std::string> fetch(std::string_view url, std::string_view destination,
+                                   std::uint64_t max_bytes) override {
+    calls.push_back("fetch " + std::string(url) + " -> " + std::string(destination) + " max " +
+                    std::to_string(max_bytes));
     return fetch_failure;
   }
-  updater::TextOrError read_file(std::string_view path) override {
+  updater::TextOrError read_file(std::string_view path, std::uint64_t max_bytes) override {
     calls.push_back("read " + std::string(path));
-    if (read_failure) return {std::nullopt, *read_failure};
-    return {served, {}};
+    if (open_failure) return {std::nullopt, *open_failure};
+    return {served.substr(0, max_bytes + 1), {}};
   }
-  updater::HeldRead read_held(std::string_view path) override {
+  updater::HeldOpen open_held(std::string_view path) override {
     calls.push_back("hold " + std::string(path));
-    updater::HeldRead read;
-    if (read_failure) {
-      read.error = *read_failure;
-      return read;
-    }
-    read.file = std::make_unique<Held>(*this, std::string(path));
-    read.bytes = served;
-    return read;
+    if (open_failure) return {nullptr, *open_failure};
+    return {std::make_unique<Held>(*this, std::string(path)), {}};
   }
-  std::optional<std::string> sha256_hex(std::string_view bytes) override {
-    calls.push_back("hash");
-    hashed = std::string(bytes);
-    return digest;
-  }
-  updater::SignatureReading read_signature(std::string_view path) override {
+  std::unique_ptr<updater::Sha256> sha256() override { return std::make_unique<Digest>(*this); }
+  updater::SignatureReading read_signature(updater::HeldFile&, std::string_view path) override {
     calls.push_back("signature " + std::string(path));
     return signature;
+  }
+  std::optional<std::vector<std::uint32_t>> file_version(updater::HeldFile&) override {
+    calls.push_back("version");
+    return version;
   }
   void delete_file(std::string_view path) override {
     calls.push_back("delete " + std::string(path));

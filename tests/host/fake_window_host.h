@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/updater/manifest.h"
 #include "app/window_host.h"
 #include "fake_settings.h"
 #include "recording_canvas.h"
@@ -49,17 +48,7 @@ class FakeWindowHost : public app::WindowHost {
   // dispatch of the modal loop.
   std::function<void()> during_modal;
 
-  // Updater input.
-  bool answer_yes = false;       // the update question's answer
-  bool installer_starts = true;  // false: CreateProcessW fails
-  // Called from inside ask_update, to act as re-entrant dispatch during the message box.
-  std::function<void()> during_question;
-  // Updater output.
-  std::vector<bool> update_checks;  // the manual flag of every check thread started
-  std::vector<updater::UpdateInfo> downloads;
-  std::vector<std::string> questions;
-  std::vector<std::pair<std::string, std::string>> installers;  // path, command line
-  int destroyed = 0;
+  int update_checks = 0;  // "Check for updates" chosen
 
   void advance(std::chrono::nanoseconds d) { clock += d; }
 
@@ -103,27 +92,7 @@ class FakeWindowHost : public app::WindowHost {
   }
   gfx::TextMeasurer* measurer() override { return has_device ? &canvas : nullptr; }
 
-  bool start_update_check_worker(bool manual) override {
-    if (!threads_start) return false;
-    update_checks.push_back(manual);
-    return true;
-  }
-  bool start_download_worker(updater::UpdateInfo info) override {
-    if (!threads_start) return false;
-    downloads.push_back(std::move(info));
-    return true;
-  }
-  bool ask_update(std::string_view text) override {
-    questions.emplace_back(text);
-    if (during_question) during_question();
-    return answer_yes;
-  }
-  bool start_installer(std::string_view path, std::string_view command_line) override {
-    if (!installer_starts) return false;
-    installers.emplace_back(path, command_line);
-    return true;
-  }
-  void destroy_window() override { ++destroyed; }
+  void check_for_updates() override { ++update_checks; }
 };
 
 }  // namespace kestro::test

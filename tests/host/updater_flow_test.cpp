@@ -1,12 +1,11 @@
-// The update check and the download as sequences of platform calls, the window's reactions to
-// their outcomes, the controller's message handlers and the start-up schedule.
+// The update check and the download as sequences of platform calls, the run's folder, the
+// window's reactions to their outcomes and the start-up schedule.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -16,6 +15,8 @@
 #include "app/updater/check.h"
 #include "app/updater/download.h"
 #include "app/updater/reactions.h"
+#include "app/updater/work_folder.h"
+#include "app/window_controller.h"
 #include "base/version.h"
 #include "fake_updater_platform.h"
 #include "fake_window_host.h"
@@ -30,6 +31,7 @@ using Calls = std::vector<std::string>;
 constexpr const char* kAddress = "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en";
 constexpr const char* kManifestFile = "C:\\T\\Kestro\\update.json";
 constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+constexpr const char* kPrivate = "C:\\T\\Kestro\\abababababababababababababababab";
 
 std::string manifest(const char* version) {
   return std::string("{\"version\": \"") + version +
@@ -41,53 +43,49 @@ std::string manifest(const char* version) {
 
 TEST(UpdateCheck, Outcomes) {
   ScopedLanguageOverride english("en");
-  const Calls fetched = {"directory", std::string("fetch ") + kAddress + " -> " + kManifestFile};
-  const Calls read = [&] { Calls c = fetched; c.push_back(std::string("read ") + kManifestFile); return c; }();
-  const Calls deleted = [&] { Calls c = read; c.push_back(std::string("delete ") + kManifestFile); return c; }();
+  const std::string fetch = std::string("fetch ") + kAddress + " -> " + kManifestFile + " max 65536";
+  const Calls fetched = {"directory", fetch, std::string("delete ") + kManifestFile};
+  const Calls read = {"directory", fetch, std::string("read ") + kManifestFile,
+                      std::string("delete ") + kManifestFile};
   struct Case {
     const char* name;
-    std::optional<std::string> fetch_failure, read_failure;
+    std::optional<std::string> fetch_failure, open_failure;
     std::string served;
     CheckResult result;
     Calls calls;
   };
   const Case cases[] = {
       {"newer", {}, {}, manifest("0.1.1"),
-       Available{UpdateInfo{"0.1.1", "https://lumwerk.example/K.exe", kDigest, 4}}, deleted},
-      {"same", {}, {}, manifest("0.1.0"), UpToDate{}, deleted},
-      {"longer but equal", {}, {}, manifest("0.1.0.0"), UpToDate{}, deleted},
-      {"older", {}, {}, manifest("0.0.9"), UpToDate{}, deleted},
-      {"curl failed", "Download failed", {}, "", CheckFailed{"Download failed"}, fetched},
-      {"unreadable: file stays", {}, "Access is denied. (os error 5)", "",
+       Available{UpdateInfo{"0.1.1", "https://lumwerk.example/K.exe", kDigest, 4}}, read},
+      {"same", {}, {}, manifest("0.1.0"), UpToDate{}, read},
+      {"longer but equal", {}, {}, manifest("0.1.0.0"), UpToDate{}, read},
+      {"older", {}, {}, manifest("0.0.9"), UpToDate{}, read},
+      {"curl failed: what it left goes", "Download failed", {}, "", CheckFailed{"Download failed"}, fetched},
+      {"unreadable", {}, "Access is denied. (os error 5)", "",
        CheckFailed{"Access is denied. (os error 5)"}, read},
-      {"not UTF-8: file stays", {}, {}, "{\"version\": \"\xC3\x28\"}",
+      {"not UTF-8", {}, {}, "{\"version\": \"\xC3\x28\"}",
        CheckFailed{"stream did not contain valid UTF-8"}, read},
-      {"not JSON", {}, {}, "<html>", CheckFailed{"manifest"}, deleted},
-      {"v prefix", {}, {}, manifest("v1.0"), CheckFailed{"manifest"}, deleted},
+      {"over 64 KiB", {}, {}, manifest("0.1.1") + std::string(65536, ' '), CheckFailed{"manifest"}, read},
+      {"not JSON", {}, {}, "<html>", CheckFailed{"manifest"}, read},
+      {"v prefix", {}, {}, manifest("v1.0"), CheckFailed{"manifest"}, read},
       {"http", {}, {}, "{\"version\": \"2\", \"url\": \"http://a\", \"sha256\": \"x\"}",
-       CheckFailed{"manifest"}, deleted},
+       CheckFailed{"manifest"}, read},
   };
   for (const Case& c : cases) {
     FakeUpdaterPlatform platform;
     platform.fetch_failure = c.fetch_failure;
-    platform.read_failure = c.read_failure;
+    platform.open_failure = c.open_failure;
     platform.served = c.served;
     EXPECT_EQ(run_update_check(platform, kAddress, "0.1.0"), c.result) << c.name;
     EXPECT_EQ(platform.calls, c.calls) << c.name;
   }
 }
 
-TEST(UpdateCheck, NoWorkingDirectoryFailsWithTheSystemText) {
-  FakeUpdaterPlatform platform;
-  platform.directory.reset();
-  EXPECT_EQ(run_update_check(platform, kAddress, "0.1.0"), CheckResult{CheckFailed{"no temp (os error 3)"}});
-  EXPECT_EQ(platform.calls, Calls{"directory"});
-}
-
 // A platform whose fetch waits until it is let go, to see two checks overlap or not.
 class GatedPlatform : public FakeUpdaterPlatform {
  public:
-  std::optional<std::string> fetch(std::string_view url, std::string_view destination) override {
+  std::optional<std::string> fetch(std::string_view url, std::string_view destination,
+                                   std::uint64_t max_bytes) override {
     const int now_inside = ++inside;
     int seen = most_inside.load();
     while (now_inside > seen && !most_inside.compare_exchange_weak(seen, now_inside)) {}
@@ -98,7 +96,7 @@ class GatedPlatform : public FakeUpdaterPlatform {
       changed.wait(lock, [&] { return open; });
     }
     --inside;
-    return FakeUpdaterPlatform::fetch(url, destination);
+    return FakeUpdaterPlatform::fetch(url, destination, max_bytes);
   }
   void let_go() {
     const std::lock_guard lock(mutex);
@@ -140,72 +138,149 @@ TEST(UpdateCheck, OverlappingChecksRunOneAfterTheOther) {
   EXPECT_EQ(second.calls.back(), std::string("delete ") + kManifestFile);
 }
 
+// ---- The run's folder -----------------------------------------------------------------------
+
+TEST(WorkFolder, WhereARunKeepsItsFile) {
+  ScopedLanguageOverride english("en");
+  const std::string private_call = std::string("private ") + kPrivate + " " +
+                                   std::string(kPrivateFolderSecurity);
+  struct Case {
+    const char* name;
+    bool exists, directory, reparse_point, elevated, random, private_works;
+    std::variant<WorkFolder, std::string> expected;
+    Calls calls;
+  };
+  const Case cases[] = {
+      {"the user's own copy: the working folder", true, true, false, false, true, true,
+       WorkFolder{"C:\\T\\Kestro", false}, {"directory"}},
+      {"a junction", true, true, true, false, true, true, "Download failed", {"directory"}},
+      {"a symbolic link to a file", true, false, true, false, true, true, "Download failed", {"directory"}},
+      {"a file", true, false, false, false, true, true, "Download failed", {"directory"}},
+      {"gone", false, false, false, false, true, true, "Download failed", {"directory"}},
+      {"elevated: a private folder", true, true, false, true, true, true,
+       WorkFolder{kPrivate, true}, {"directory", private_call}},
+      {"elevated, a junction", true, true, true, true, true, true, "Download failed", {"directory"}},
+      {"elevated, no random name", true, true, false, true, false, true, "Download failed", {"directory"}},
+      {"elevated, not made (exists, no rights)", true, true, false, true, true, false,
+       "Download failed", {"directory", private_call}},
+  };
+  for (const Case& c : cases) {
+    FakeUpdaterPlatform platform;
+    platform.facts = FolderFacts{c.exists, c.directory, c.reparse_point};
+    platform.is_elevated = c.elevated;
+    if (!c.random) platform.random.reset();
+    platform.private_folder_works = c.private_works;
+    const auto folder = open_work_folder(platform);
+    EXPECT_EQ(folder.index(), c.expected.index()) << c.name;
+    if (folder.index() == 0 && c.expected.index() == 0) {
+      EXPECT_EQ(std::get<0>(folder).path, std::get<0>(c.expected).path) << c.name;
+      EXPECT_EQ(std::get<0>(folder).private_folder, std::get<0>(c.expected).private_folder) << c.name;
+    } else if (folder.index() == 1 && c.expected.index() == 1) {
+      EXPECT_EQ(std::get<1>(folder), std::get<1>(c.expected)) << c.name;
+    }
+    EXPECT_EQ(platform.calls, c.calls) << c.name;
+  }
+}
+
+// Read as Windows reads it: the owner, a protected list, and which groups get what.
+TEST(WorkFolder, PrivateFolderSecurityAdmitsOnlyAdministratorsAndSystem) {
+  const std::string_view sddl = kPrivateFolderSecurity;
+  EXPECT_TRUE(sddl.starts_with("O:BA"));                        // owner Administrators
+  EXPECT_NE(sddl.find("D:P("), std::string_view::npos);         // nothing inherited
+  std::vector<std::string> entries;
+  for (std::size_t at = sddl.find('('); at != std::string_view::npos; at = sddl.find('(', at + 1)) {
+    entries.emplace_back(sddl.substr(at + 1, sddl.find(')', at) - at - 1));
+  }
+  EXPECT_EQ(entries, (std::vector<std::string>{"A;OICI;FA;;;BA", "A;OICI;FA;;;SY"}));
+}
+
 // ---- The download ---------------------------------------------------------------------------
 
 constexpr const char* kInstaller = "C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe";
 
-UpdateInfo offered(std::uint64_t size, std::string sha = kDigest) {
-  return UpdateInfo{"1.2.0", "https://lumwerk.example/K.exe", std::move(sha), size};
+UpdateInfo offered(std::uint64_t size, std::string sha = kDigest, std::string version = "1.2.0") {
+  return UpdateInfo{std::move(version), "https://lumwerk.example/K.exe", std::move(sha), size};
 }
 
 TEST(Download, VerificationSequence) {
   ScopedLanguageOverride english("en");
-  const std::string fetch = std::string("fetch https://lumwerk.example/K.exe -> ") + kInstaller;
+  const auto fetch = [](std::uint64_t max, const std::string& to = kInstaller) {
+    return "fetch https://lumwerk.example/K.exe -> " + to + " max " + std::to_string(max);
+  };
   const std::string hold = std::string("hold ") + kInstaller;
   const std::string release = std::string("release ") + kInstaller;
   const std::string remove = std::string("delete ") + kInstaller;
   const std::string signature = std::string("signature ") + kInstaller;
+  const std::string in_private = std::string(kPrivate) + "\\Kestro-Setup-1.2.0.exe";
+  const std::string sign = "The installer's digital signature could not be verified";
+  const std::string corrupt = "Downloaded file is corrupt (hash mismatch)";
   struct Case {
     const char* name;
     UpdateInfo info;
     std::string served;
-    std::optional<std::string> fetch_failure, read_failure, digest;
+    std::optional<std::string> fetch_failure, open_failure, read_failure, digest;
     SignatureReading reading;
+    std::optional<std::vector<std::uint32_t>> version;
     std::optional<std::string> failure;  // nothing: ready
     Calls calls;
   };
   const SignatureReading good{0, "Norvale Tech Co., Ltd.", 0};
+  const std::vector<std::uint32_t> v120{1, 2, 0, 0};
+  const Calls verified = {"directory", fetch(4), hold, "size", "digest", signature, "version"};
+  const Calls wrong_digest = {"directory", fetch(4), hold, "size", "digest", release, remove};
+  const Calls wrong_signer = {"directory", fetch(4), hold, "size", "digest", signature, release, remove};
+  const Calls wrong_version = {"directory", fetch(4),  hold,    "size",
+                               "digest",    signature, "version", release, remove};
   const Case cases[] = {
-      {"verified", offered(4), "abcd", {}, {}, kDigest, good, {},
-       {"directory", fetch, hold, "hash", signature}},
-      {"size 0 is not checked", offered(0), "abcdef", {}, {}, kDigest, good, {},
-       {"directory", fetch, hold, "hash", signature}},
-      {"close failed still accepted", offered(4), "abcd", {}, {}, kDigest, {0, "Norvale Tech Co., Ltd.", -1}, {},
-       {"directory", fetch, hold, "hash", signature}},
-      {"transfer failed: file left", offered(4), "", "Download failed", {}, kDigest, good,
-       "Download failed", {"directory", fetch}},
+      {"verified", offered(4), "abcd", {}, {}, {}, kDigest, good, v120, {}, verified},
+      {"size 0 is not checked nor limited", offered(0), "abcdef", {}, {}, {}, kDigest, good, v120, {},
+       {"directory", fetch(0), hold, "size", "digest", signature, "version"}},
+      {"close failed still accepted", offered(4), "abcd", {}, {}, {}, kDigest, {0, "Norvale Tech Co., Ltd.", -1},
+       v120, {}, verified},
+      {"transfer failed: what it left goes", offered(4), "", "Download failed", {}, {}, kDigest, good, v120,
+       "Download failed", {"directory", fetch(4), remove}},
       {"curl not started: system text", offered(4), "", "The system cannot find the file specified. (os error 2)",
-       {}, kDigest, good, "The system cannot find the file specified. (os error 2)", {"directory", fetch}},
-      {"unreadable: file left", offered(4), "", {}, "Access is denied. (os error 5)", kDigest, good,
-       "Access is denied. (os error 5)", {"directory", fetch, hold}},
-      {"one byte short: no digest", offered(1000), std::string(999, 'x'), {}, {}, kDigest, good,
-       "Downloaded size mismatch", {"directory", fetch, hold, release, remove}},
-      {"digest differs", offered(4), "abcd", {}, {}, std::string(64, '0'), good,
-       "Downloaded file is corrupt (hash mismatch)", {"directory", fetch, hold, "hash", release, remove}},
-      {"63 digits", offered(4, std::string(kDigest).substr(0, 63)), "abcd", {}, {}, kDigest, good,
-       "Downloaded file is corrupt (hash mismatch)", {"directory", fetch, hold, "hash", release, remove}},
-      {"digest with spaces", offered(4, std::string(" ") + kDigest + " "), "abcd", {}, {}, kDigest, good,
-       "Downloaded file is corrupt (hash mismatch)", {"directory", fetch, hold, "hash", release, remove}},
-      {"digest not computed", offered(4), "abcd", {}, {}, std::nullopt, good,
-       "Downloaded file is corrupt (hash mismatch)", {"directory", fetch, hold, "hash", release, remove}},
-      {"unsigned", offered(4), "abcd", {}, {}, kDigest, {static_cast<std::int32_t>(0x800B0100), {}, 0},
-       "The installer's digital signature could not be verified",
-       {"directory", fetch, hold, "hash", signature, release, remove}},
-      {"untrusted root", offered(4), "abcd", {}, {}, kDigest,
-       {static_cast<std::int32_t>(0x800B0109), "Norvale Tech Co., Ltd.", 0},
-       "The installer's digital signature could not be verified",
-       {"directory", fetch, hold, "hash", signature, release, remove}},
-      {"letter case", offered(4), "abcd", {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0},
-       "The installer's digital signature could not be verified",
-       {"directory", fetch, hold, "hash", signature, release, remove}},
+       {}, {}, kDigest, good, v120, "The system cannot find the file specified. (os error 2)",
+       {"directory", fetch(4), remove}},
+      {"cannot be opened", offered(4), "", {}, "Access is denied. (os error 5)", {}, kDigest, good, v120,
+       "Access is denied. (os error 5)", {"directory", fetch(4), hold, remove}},
+      {"read fails while hashing", offered(4), "abcd", {}, {}, "The device is not ready. (os error 21)", kDigest,
+       good, v120, "The device is not ready. (os error 21)", {"directory", fetch(4), hold, "size", release, remove}},
+      {"one byte short: not a byte read", offered(1000), std::string(999, 'x'), {}, {}, {}, kDigest, good, v120,
+       "Downloaded size mismatch", {"directory", fetch(1000), hold, "size", release, remove}},
+      {"digest differs", offered(4), "abcd", {}, {}, {}, std::string(64, '0'), good, v120, corrupt, wrong_digest},
+      {"63 digits", offered(4, std::string(kDigest).substr(0, 63)), "abcd", {}, {}, {}, kDigest, good, v120,
+       corrupt, wrong_digest},
+      {"digest with spaces", offered(4, std::string(" ") + kDigest + " "), "abcd", {}, {}, {}, kDigest, good,
+       v120, corrupt, wrong_digest},
+      {"digest not computed", offered(4), "abcd", {}, {}, {}, std::nullopt, good, v120, corrupt, wrong_digest},
+      {"unsigned", offered(4), "abcd", {}, {}, {}, kDigest, {static_cast<std::int32_t>(0x800B0100), {}, 0},
+       v120, sign, wrong_signer},
+      {"untrusted root", offered(4), "abcd", {}, {}, {}, kDigest,
+       {static_cast<std::int32_t>(0x800B0109), "Norvale Tech Co., Ltd.", 0}, v120, sign, wrong_signer},
+      {"letter case", offered(4), "abcd", {}, {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0}, v120, sign,
+       wrong_signer},
+      // The version resource must say the manifest's version, missing parts counting as 0.
+      {"older installer", offered(4), "abcd", {}, {}, {}, kDigest, good, std::vector<std::uint32_t>{1, 1, 9, 0},
+       sign, wrong_version},
+      {"newer installer", offered(4), "abcd", {}, {}, {}, kDigest, good, std::vector<std::uint32_t>{1, 2, 0, 1},
+       sign, wrong_version},
+      {"no version resource", offered(4), "abcd", {}, {}, {}, kDigest, good, std::nullopt, sign, wrong_version},
+      {"four parts", offered(4, kDigest, "1.2.0.7"), "abcd", {}, {}, {}, kDigest, good,
+       std::vector<std::uint32_t>{1, 2, 0, 7}, {},
+       {"directory", fetch(4, "C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe"),
+        "hold C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe", "size", "digest",
+        "signature C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe", "version"}},
   };
   for (const Case& c : cases) {
     FakeUpdaterPlatform platform;
     platform.served = c.served;
     platform.fetch_failure = c.fetch_failure;
+    platform.open_failure = c.open_failure;
     platform.read_failure = c.read_failure;
     platform.digest = c.digest;
     platform.signature = c.reading;
+    platform.version = c.version;
     DownloadResult result = run_download(platform, c.info);
     if (c.failure) {
       ASSERT_TRUE(std::holds_alternative<DownloadFailed>(result)) << c.name;
@@ -214,51 +289,101 @@ TEST(Download, VerificationSequence) {
     } else {
       ASSERT_TRUE(std::holds_alternative<InstallerReady>(result)) << c.name;
       const auto& ready = std::get<InstallerReady>(result);
-      EXPECT_EQ(ready.path, kInstaller) << c.name;
       EXPECT_TRUE(ready.held) << c.name;
       EXPECT_EQ(platform.held_open, 1) << c.name;  // still held for the installer start
       EXPECT_EQ(platform.hashed, c.served) << c.name;
     }
+    if (c.info.size != c.served.size() && c.info.size != 0) EXPECT_EQ(platform.largest_read, 0u) << c.name;
     EXPECT_EQ(platform.calls, c.calls) << c.name;
   }
+
+  // A large file goes through the digest in pieces; a throwing read counts as no digest.
+  FakeUpdaterPlatform large;
+  large.served = std::string(2 * kHashPieceBytes + 5, 'z');
+  large.digest = kDigest;
+  EXPECT_TRUE(std::holds_alternative<InstallerReady>(run_download(large, offered(0))));
+  EXPECT_EQ(large.hashed, large.served);
+  EXPECT_EQ(large.largest_read, kHashPieceBytes);
+  FakeUpdaterPlatform throwing;
+  throwing.served = "abcd";
+  throwing.read_throws = true;
+  DownloadResult thrown = run_download(throwing, offered(4));
+  ASSERT_TRUE(std::holds_alternative<DownloadFailed>(thrown));
+  EXPECT_EQ(std::get<DownloadFailed>(thrown).text, corrupt);
+  EXPECT_EQ(throwing.calls.back(), remove);
+
+  // Elevated: the file is in a private folder, which goes with a rejected file.
+  FakeUpdaterPlatform elevated;
+  elevated.is_elevated = true;
+  elevated.served = "abcd";
+  EXPECT_TRUE(std::holds_alternative<DownloadFailed>(run_download(elevated, offered(4))));
+  EXPECT_EQ(elevated.calls.back(), std::string("remove ") + kPrivate);
+  EXPECT_EQ(elevated.calls[elevated.calls.size() - 2], "delete " + in_private);
 }
 
 // ---- The window's reactions -----------------------------------------------------------------
 
+// The window side of updating, recorded; toasts also go to `show_toast` when it is set (the
+// window controller, as in the real window).
 class RecordingUi : public UpdateUi {
  public:
   bool yes = false;
-  bool downloads_start = true;
-  bool installer_starts = true;
+  bool threads_start = true;
+  std::optional<std::string> installer_failure;
   FakeUpdaterPlatform* holder = nullptr;  // whose held file must still be open at the start
+  std::function<void()> during_question;  // re-entrant dispatch of the message box's loop
+  std::function<void(std::string)> show_toast;
   Calls log;
 
-  void toast(std::string text) override { log.push_back("toast " + text); }
+  void toast(std::string text) override {
+    log.push_back("toast " + text);
+    if (show_toast) show_toast(std::move(text));
+  }
   bool ask(std::string_view text) override {
     log.push_back("ask " + std::string(text));
+    if (during_question) during_question();
     return yes;
+  }
+  bool start_check(bool manual) override {
+    log.push_back(manual ? "check manual" : "check automatic");
+    return threads_start;
   }
   bool start_download(UpdateInfo info) override {
     log.push_back("download " + info.version);
-    return downloads_start;
+    return threads_start;
   }
-  bool start_installer(std::string_view path, std::string_view line) override {
+  std::optional<std::string> start_installer(const InstallerReady&, std::string_view line) override {
     log.push_back("installer " + std::string(line) +
                   (holder != nullptr && holder->held_open == 1 ? " (held)" : ""));
-    (void)path;
-    return installer_starts;
+    return installer_failure;
+  }
+  void discard_installer(const InstallerReady& installer) override {
+    log.push_back("discard " + installer.path);
   }
   void close_for_update() override { log.push_back("close"); }
 };
 
-TEST(Reactions, CheckOutcomes) {
-  ScopedLanguageOverride english("en");
+class UpdateReactionsTest : public ::testing::Test {
+ protected:
+  void deliver(CheckResult result, bool manual) {
+    checks.put(CheckDelivery{std::move(result), manual});
+    reactions.on_check_done();
+  }
+
+  ScopedLanguageOverride english{"en"};
+  RecordingUi ui;
+  UpdateCheckSlot checks;
+  DownloadSlot downloads;
+  UpdateReactions reactions{ui, "0.1.0", checks, downloads};
   const UpdateInfo info{"1.2.0", "https://a/b.exe", kDigest, 4};
   const std::string question = "ask A new version is available: 1.2.0\n(current 0.1.0)\n\nUpdate now?";
+};
+
+TEST_F(UpdateReactionsTest, CheckOutcomes) {
   struct Case {
     const char* name;
     CheckResult result;
-    bool manual, yes, downloads_start;
+    bool manual, yes, threads_start;
     Calls log;
   };
   const Case cases[] = {
@@ -275,46 +400,93 @@ TEST(Reactions, CheckOutcomes) {
        {question, "toast Downloading update…", "download 1.2.0", "toast Download failed"}},
   };
   for (const Case& c : cases) {
-    RecordingUi ui;
+    ui.log.clear();
     ui.yes = c.yes;
-    ui.downloads_start = c.downloads_start;
-    on_check_result(CheckDelivery{c.result, c.manual}, ui, "0.1.0");
+    ui.threads_start = c.threads_start;
+    deliver(c.result, c.manual);
     EXPECT_EQ(ui.log, c.log) << c.name;
+    downloads.put(DownloadFailed{"x"});  // ends a download the case started
+    reactions.on_download_done();
   }
+  ui.log.clear();
+  reactions.on_check_done();  // an empty slot: nothing
+  reactions.on_download_done();
+  EXPECT_TRUE(ui.log.empty());
 }
 
-TEST(Reactions, DownloadOutcomes) {
+TEST_F(UpdateReactionsTest, OneQuestionAndOneDownloadAtATime) {
+  // Whatever arrives while the question is open, a later offer opens no second one.
+  ui.during_question = [&] {
+    ui.during_question = nullptr;
+    deliver(Available{UpdateInfo{"2.0", "https://a/c.exe", "cd", 0}}, true);
+    deliver(CheckFailed{"Download failed"}, true);
+    deliver(UpToDate{}, true);
+    deliver(Available{UpdateInfo{"3.0", "https://a/d.exe", "ef", 0}}, false);
+  };
+  ui.yes = true;
+  deliver(Available{info}, false);
+  EXPECT_EQ(ui.log, (Calls{question, "toast Download failed", "toast You're up to date (0.1.0)",
+                           "toast Downloading update…", "download 1.2.0"}));
+  // While it downloads, offers ask nothing; a manual check hears that it is downloading.
+  ui.log.clear();
+  deliver(Available{info}, false);
+  deliver(Available{info}, true);
+  EXPECT_EQ(ui.log, Calls{"toast Downloading update…"});
+  downloads.put(DownloadFailed{"Downloaded size mismatch"});
+  reactions.on_download_done();
+  ui.log.clear();
+  ui.yes = false;
+  deliver(Available{info}, false);  // asked again once the download is over
+  EXPECT_EQ(ui.log, Calls{question});
+}
+
+TEST_F(UpdateReactionsTest, DownloadOutcomes) {
   const std::string line =
       "installer \"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1";
-  for (const bool starts : {true, false}) {
+  const std::string denied = "The requested operation requires elevation. (os error 740)";
+  struct Case {
+    std::optional<std::string> failure;
+    Calls log;
+  };
+  const Case cases[] = {
+      {std::nullopt, {line + " (held)", "close"}},
+      // It does not start: it is let go, deleted, and the user told why; the window stays.
+      {denied, {line + " (held)", std::string("discard ") + kInstaller, "toast " + denied}},
+  };
+  for (const Case& c : cases) {
     FakeUpdaterPlatform platform;
-    RecordingUi ui;
+    ui.log.clear();
     ui.holder = &platform;
-    ui.installer_starts = starts;
-    on_download_result(InstallerReady{kInstaller, std::make_unique<FakeUpdaterPlatform::Held>(platform, kInstaller)}, ui);
-    const Calls expected = starts ? Calls{line + " (held)", "close"} : Calls{line + " (held)"};
-    EXPECT_EQ(ui.log, expected);
+    ui.installer_failure = c.failure;
+    downloads.put(InstallerReady{kInstaller, WorkFolder{"C:\\T\\Kestro", false},
+                                 std::make_unique<FakeUpdaterPlatform::Held>(platform, kInstaller)});
+    reactions.on_download_done();
+    EXPECT_EQ(ui.log, c.log);
     EXPECT_EQ(platform.held_open, 0);  // let go once the installer was started (or not)
-    EXPECT_EQ(platform.calls, Calls{std::string("release ") + kInstaller});
   }
-  RecordingUi ui;
-  on_download_result(DownloadFailed{"Downloaded size mismatch"}, ui);
+  ui.log.clear();
+  downloads.put(DownloadFailed{"Downloaded size mismatch"});
+  reactions.on_download_done();
   EXPECT_EQ(ui.log, Calls{"toast Downloaded size mismatch"});
 }
 
 }  // namespace
 }  // namespace kestro::updater
 
-// ---- The window controller -------------------------------------------------------------------
+// ---- Against the window controller ----------------------------------------------------------
 
 namespace kestro::app {
 namespace {
 
 using test::FakeWindowHost;
 
+// The reactions as the window wires them: toasts through the controller's state slot.
 class UpdateControllerTest : public ::testing::Test {
  protected:
-  UpdateControllerTest() { slot.put(std::make_unique<AppState>()); }
+  UpdateControllerTest() {
+    slot.put(std::make_unique<AppState>());
+    ui.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
+  }
 
   std::optional<std::string> toast() {
     auto claim = slot.claim();
@@ -322,137 +494,65 @@ class UpdateControllerTest : public ::testing::Test {
   }
   void deliver(updater::CheckResult result, bool manual) {
     checks.put(updater::CheckDelivery{std::move(result), manual});
-    controller.on_update_check_done();
+    reactions.on_check_done();
   }
 
   ScopedLanguageOverride english{"en"};
   StateSlot<AppState> slot;
   FakeWindowHost host;
   probe::ProbeSlot probes;
+  WindowController controller{slot, host, probes};
+  updater::RecordingUi ui;
   updater::UpdateCheckSlot checks;
   updater::DownloadSlot downloads;
-  WindowController controller{slot, host, probes, checks, downloads};
+  updater::UpdateReactions reactions{ui, kVersion, checks, downloads};
   const updater::UpdateInfo info{"1.2.0", "https://a/b.exe", "ab", 4};
 };
 
 TEST_F(UpdateControllerTest, ManualCheckTellsTheUserFirst) {
-  controller.start_update_check(true);
+  reactions.start_check(true);
   EXPECT_EQ(toast(), "Checking for updates…");
   EXPECT_EQ(host.timers.at(kTimerToast), 2500u);
-  controller.start_update_check(false);
-  EXPECT_EQ(host.update_checks, (std::vector<bool>{true, false}));
+  reactions.start_check(false);
+  EXPECT_EQ(ui.log, (std::vector<std::string>{"toast Checking for updates…", "check manual",
+                                              "check automatic"}));
 }
 
 TEST_F(UpdateControllerTest, NoToastWhileTheStateIsLentOut) {
   {
     auto borrowed = slot.claim();  // a modal loop holds the state
-    controller.start_update_check(true);
+    reactions.start_check(true);
     deliver(updater::UpToDate{}, true);
   }
   EXPECT_FALSE(toast());
-  EXPECT_EQ(host.update_checks, std::vector<bool>{true});  // the check still starts
-  EXPECT_FALSE(checks.take());                              // and its result was taken
+  EXPECT_EQ(ui.log[1], "check manual");  // the check still starts
+  EXPECT_FALSE(checks.take());           // and its result was taken
 }
 
 TEST_F(UpdateControllerTest, ManualCheckWithoutAThreadSaysItFailed) {
-  host.threads_start = false;
-  controller.start_update_check(true);
+  ui.threads_start = false;
+  reactions.start_check(true);
   EXPECT_EQ(toast(), "Download failed");
-  controller.start_update_check(false);
-  EXPECT_EQ(toast(), "Download failed");  // unchanged: the automatic check says nothing
-}
-
-TEST_F(UpdateControllerTest, EmptySlotDoesNothing) {
-  controller.on_update_check_done();
-  controller.on_download_done();
-  EXPECT_TRUE(host.questions.empty());
-  EXPECT_FALSE(toast());
-  EXPECT_EQ(host.invalidations, 0);
+  slot.claim()->toast.reset();
+  reactions.start_check(false);
+  EXPECT_FALSE(toast());  // the automatic check says nothing
 }
 
 TEST_F(UpdateControllerTest, QuestionRunsWithTheStateFree) {
   bool claimed_inside = false;
-  host.during_question = [&] { claimed_inside = static_cast<bool>(slot.claim()); };
+  ui.during_question = [&] { claimed_inside = static_cast<bool>(slot.claim()); };
+  ui.yes = true;
   deliver(updater::Available{info}, false);
   EXPECT_TRUE(claimed_inside);
-  EXPECT_EQ(host.questions,
-            std::vector<std::string>{"A new version is available: 1.2.0\n(current " +
-                                     std::string(kVersion) + ")\n\nUpdate now?"});
-  EXPECT_TRUE(host.downloads.empty());  // answered No
-  EXPECT_FALSE(toast());
-}
-
-TEST_F(UpdateControllerTest, YesDownloads) {
-  host.answer_yes = true;
-  deliver(updater::Available{info}, false);
   EXPECT_EQ(toast(), "Downloading update…");
-  EXPECT_EQ(host.downloads, std::vector<updater::UpdateInfo>{info});
 }
 
-TEST_F(UpdateControllerTest, OneQuestionAtATime) {
-  int nested = 0;
-  host.during_question = [&] {
-    if (nested++ > 0) return;
-    deliver(updater::Available{updater::UpdateInfo{"2.0", "https://a/c.exe", "cd", 0}}, true);
-    deliver(updater::UpToDate{}, true);  // other outcomes still come through
-  };
-  deliver(updater::Available{info}, false);
-  EXPECT_EQ(host.questions.size(), 1u);
-  EXPECT_EQ(toast(), "You're up to date (" + std::string(kVersion) + ")");
-  host.during_question = nullptr;
-  deliver(updater::Available{info}, false);  // asked again once the first is answered
-  EXPECT_EQ(host.questions.size(), 2u);
-}
-
-TEST_F(UpdateControllerTest, DownloadFailureIsAToast) {
-  downloads.put(updater::DownloadFailed{"Downloaded size mismatch"});
-  controller.on_download_done();
-  EXPECT_EQ(toast(), "Downloaded size mismatch");
-  EXPECT_EQ(host.destroyed, 0);
-}
-
-TEST_F(UpdateControllerTest, StartedInstallerEndsTheWindowWithoutTheCloseHandling) {
-  downloads.put(updater::InstallerReady{"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe", nullptr});
-  controller.on_download_done();
-  ASSERT_EQ(host.installers.size(), 1u);
-  EXPECT_EQ(host.installers[0].second,
-            "\"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1");
-  EXPECT_EQ(host.destroyed, 1);
-  EXPECT_FALSE(toast());
-}
-
-TEST_F(UpdateControllerTest, InstallerThatDoesNotStartChangesNothing) {
-  host.installer_starts = false;
-  downloads.put(updater::InstallerReady{"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe", nullptr});
-  controller.on_download_done();
-  EXPECT_EQ(host.destroyed, 0);
-  EXPECT_FALSE(toast());
-  EXPECT_EQ(host.invalidations, 0);
+TEST_F(UpdateControllerTest, MenuCommandStartsAManualCheck) {
+  controller.run_menu_command(kCommandCheckForUpdates);
+  EXPECT_EQ(host.update_checks, 1);
 }
 
 // ---- Start-up schedule against the settings store ----------------------------------------------
-
-class MemorySettings : public SettingsStore {
- public:
-  std::map<std::string, std::string, std::less<>> texts;
-  std::optional<std::uint32_t> flag;
-  std::vector<std::string> writes;
-
-  std::optional<std::string> read_text(std::string_view name) override {
-    const auto found = texts.find(name);
-    if (found == texts.end()) return std::nullopt;
-    return found->second;
-  }
-  void write_text(std::string_view name, std::string_view text) override {
-    writes.push_back(std::string(name) + "=" + std::string(text));
-    texts[std::string(name)] = text;
-  }
-  std::optional<std::uint32_t> read_flag() override { return flag; }
-  void write_number(std::string_view, std::uint32_t) override {}
-  std::optional<std::vector<std::uint8_t>> read_placement() override { return std::nullopt; }
-  void write_placement(std::span<const std::uint8_t>) override {}
-  void remove_all() override {}
-};
 
 TEST_F(UpdateControllerTest, StartupSchedule) {
   const std::uint64_t now = 1'733'600'000;
@@ -475,15 +575,15 @@ TEST_F(UpdateControllerTest, StartupSchedule) {
       {"empty", {}, "", true},
   };
   for (const Case& c : cases) {
-    MemorySettings settings;
-    settings.flag = c.flag;
+    test::FakeSettings settings;
+    settings.auto_update = c.flag;
     if (c.last) settings.texts["LastUpdateCheck"] = *c.last;
-    host.update_checks.clear();
-    EXPECT_EQ(run_startup_update_check(settings, now, controller), c.starts) << c.name;
-    EXPECT_EQ(host.update_checks, c.starts ? std::vector<bool>{false} : std::vector<bool>{}) << c.name;
-    EXPECT_EQ(settings.writes, c.starts ? std::vector<std::string>{"LastUpdateCheck=1733600000"}
-                                        : std::vector<std::string>{})
+    ui.log.clear();
+    EXPECT_EQ(run_startup_update_check(settings, now, reactions), c.starts) << c.name;
+    EXPECT_EQ(ui.log, c.starts ? std::vector<std::string>{"check automatic"} : std::vector<std::string>{})
         << c.name;
+    EXPECT_EQ(settings.writes, c.starts ? 1 : 0) << c.name;
+    if (c.starts) EXPECT_EQ(settings.texts["LastUpdateCheck"], "1733600000") << c.name;
   }
   EXPECT_FALSE(toast());  // the automatic check says nothing when it starts
 }

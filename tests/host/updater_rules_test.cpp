@@ -255,15 +255,41 @@ TEST(SystemError, OneLineWithTheCode) {
   for (const Case& c : cases) EXPECT_EQ(system_error_text(c.message, c.code), c.text);
 }
 
-TEST(CommandLines, CurlArgumentsInOrder) {
-  EXPECT_EQ(curl_path(std::nullopt), "C:\\Windows\\System32\\curl.exe");
-  EXPECT_EQ(curl_path("D:\\WINNT\\"), "D:\\WINNT\\System32\\curl.exe");
-  const std::vector<std::string> expected = {"-fsSL", "--proto", "=https", "--max-time", "600",
-                                             "-o", "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x"};
-  EXPECT_EQ(curl_arguments("https://a/b?v=1&x", "C:\\T\\Kestro\\update.json"), expected);
-  EXPECT_EQ(command_line("C:\\Windows\\System32\\curl.exe", expected),
-            "\"C:\\Windows\\System32\\curl.exe\" -fsSL --proto =https --max-time 600 -o "
-            "C:\\T\\Kestro\\update.json https://a/b?v=1&x");
+TEST(CommandLines, CurlProgramAndArguments) {
+  // Only the system directory counts; SystemRoot is never asked, and a relative folder would
+  // be resolved against whatever folder is current.
+  const struct {
+    const char* directory;
+    std::optional<std::string> program;
+  } programs[] = {
+      {"C:\\Windows\\system32", "C:\\Windows\\system32\\curl.exe"},
+      {"D:\\WINNT\\System32\\", "D:\\WINNT\\System32\\curl.exe"},
+      {"\\\\server\\share\\System32", "\\\\server\\share\\System32\\curl.exe"},
+      {"", std::nullopt},
+      {"System32", std::nullopt},
+      {"\\Windows\\System32", std::nullopt},
+      {"C:System32", std::nullopt},
+  };
+  for (const auto& c : programs) EXPECT_EQ(curl_path(c.directory), c.program) << c.directory;
+
+  const struct {
+    std::uint64_t max_bytes;
+    std::vector<std::string> arguments;
+  } lists[] = {
+      {kManifestMaxBytes,
+       {"-q", "--globoff", "--max-filesize", "65536", "-fsSL", "--proto", "=https", "--max-time", "600",
+        "-o", "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x[1-9]{y,z}"}},
+      {0,  // the manifest gave no size: no limit
+       {"-q", "--globoff", "-fsSL", "--proto", "=https", "--max-time", "600", "-o",
+        "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x[1-9]{y,z}"}},
+  };
+  for (const auto& c : lists) {
+    EXPECT_EQ(curl_arguments("https://a/b?v=1&x[1-9]{y,z}", "C:\\T\\Kestro\\update.json", c.max_bytes),
+              c.arguments);
+  }
+  EXPECT_EQ(command_line("C:\\Windows\\System32\\curl.exe", lists[0].arguments),
+            "\"C:\\Windows\\System32\\curl.exe\" -q --globoff --max-filesize 65536 -fsSL --proto =https "
+            "--max-time 600 -o C:\\T\\Kestro\\update.json https://a/b?v=1&x[1-9]{y,z}");
 }
 
 TEST(CommandLines, ArgumentQuoting) {

@@ -1,6 +1,8 @@
 // A stand-in for the system's curl.exe in the updater's tests under Wine (which ships none).
 // It understands the one way Kestro runs curl:
-//   curl.exe -fsSL --proto =https --max-time 600 -o <destination> <url>
+//   curl.exe -q --globoff [--max-filesize <n>] -fsSL --proto =https --max-time 600 -o <destination> <url>
+// (the size limit is not applied: as with a server that does not say the length beforehand,
+// the file arrives whole, and Kestro's own size check has to refuse it)
 // and works on a folder <root> (%KESTRO_CURL_STANDIN%, else C:\kestro-test):
 //   - every call appends one line to <root>\curl-calls.log: "console" or "noconsole" (whether
 //     it was given a console window), then each argument after the program name, separated by

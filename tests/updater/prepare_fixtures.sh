@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Lays out what the updater's Windows tests need in one folder:
-#   SystemRoot/System32/curl.exe   the curl stand-in, found through %SystemRoot%
+#   curl.exe                       the curl stand-in (the tests put it into the system directory)
 #   installer_standin.exe          the unsigned installer stand-in
 #   installers/*.exe               signed, unsigned and altered copies (make_signed_installers.sh)
 #
@@ -10,8 +10,8 @@ set -euo pipefail
 here=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 out=$3
 rm -rf "$out"
-mkdir -p "$out/SystemRoot/System32"
-cp "$1" "$out/SystemRoot/System32/curl.exe"
+mkdir -p "$out"
+cp "$1" "$out/curl.exe"
 cp "$2" "$out/installer_standin.exe"
 bash "$here/make_signed_installers.sh" "$2" "$out/installers"
 echo "PASS: updater fixtures in $out"

@@ -1,10 +1,10 @@
-// The updater's Windows adapters under Wine: the working directory, curl.exe (a stand-in
-// placed under a SystemRoot of the test's own), files held while they are verified,
-// WinVerifyTrust on installers signed at test time, the installer start, and whole checks and
-// downloads through the real platform.
+// The updater's Windows adapters under Wine: the working directory, curl.exe (a stand-in the
+// tests put into the system directory), files held while they are verified, WinVerifyTrust on
+// installers signed at test time, the installer start, and whole checks and downloads through
+// the real platform.
 //
-// KESTRO_UPDATER_FIXTURES names a folder made by make_signed_installers.sh plus
-// SystemRoot\System32\curl.exe and installer_standin.exe.
+// KESTRO_UPDATER_FIXTURES names a folder made by prepare_fixtures.sh: installers/*.exe (signed
+// at test time), curl.exe and installer_standin.exe.
 
 #include <windows.h>
 
@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/updater/check.h"
 #include "app/updater/download.h"
@@ -24,6 +25,7 @@
 #include "app/updater/publisher.h"
 #include "app/updater/sha256.h"
 #include "app/updater/threads_win32.h"
+#include "base/handles_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 
@@ -55,8 +57,19 @@ bool exists(const std::string& path) {
   return GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A private stand-in root (served files and logs) and a SystemRoot whose curl.exe is the
-// stand-in, for the life of one test.
+std::string system_curl() {
+  wchar_t directory[MAX_PATH];
+  GetSystemDirectoryW(directory, MAX_PATH);
+  return from_wide(directory) + "\\curl.exe";
+}
+
+std::unique_ptr<HeldFile> hold(const std::string& path) {
+  WindowsUpdaterPlatform platform;
+  return platform.open_held(path).file;
+}
+
+// A private stand-in root (served files and logs) for the life of one test, and the stand-in
+// as the system's curl.exe.
 class UpdaterWin : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -73,11 +86,7 @@ class UpdaterWin : public ::testing::Test {
     CreateDirectoryW(to_wide(root + "\\www").c_str(), nullptr);
     CreateDirectoryW(to_wide(root + "\\www\\lumwerk.example").c_str(), nullptr);
     SetEnvironmentVariableW(L"KESTRO_CURL_STANDIN", to_wide(root).c_str());
-    saved_root = environment(L"SystemRoot");
-    SetEnvironmentVariableW(L"SystemRoot", to_wide(fixtures() + "\\SystemRoot").c_str());
-  }
-  void TearDown() override {
-    SetEnvironmentVariableW(L"SystemRoot", saved_root.empty() ? nullptr : saved_root.c_str());
+    ASSERT_TRUE(CopyFileW(to_wide(fixtures() + "\\curl.exe").c_str(), to_wide(system_curl()).c_str(), FALSE));
   }
 
   void serve(const std::string& name, std::string_view bytes) {
@@ -87,7 +96,6 @@ class UpdaterWin : public ::testing::Test {
   std::string scratch(const std::string& name) { return root + "\\" + name; }
 
   std::string root;
-  std::wstring saved_root;
   ScopedLanguageOverride english{"en"};
 };
 
@@ -114,13 +122,19 @@ TEST_F(UpdaterWin, SystemErrorTextIsOneLine) {
   EXPECT_EQ(os_error_text(0xE0001234u), "(os error 3758101044)");  // no system message
 }
 
-TEST_F(UpdaterWin, FetchRunsCurlWithTheArgumentsAndNoConsole) {
+TEST_F(UpdaterWin, FetchRunsTheSystemsCurlWithTheArgumentsAndNoConsole) {
   serve("a.bin", "served bytes");
   const std::string destination = scratch("dir with space\\out.bin");
   CreateDirectoryW(to_wide(scratch("dir with space")).c_str(), nullptr);
-  EXPECT_EQ(fetch_with_curl("https://lumwerk.example/a.bin?v=0.1.0&lang=en", destination), std::nullopt);
+  // SystemRoot is not asked: the system directory's curl.exe runs whatever it holds.
+  const std::wstring system_root = environment(L"SystemRoot");
+  SetEnvironmentVariableW(L"SystemRoot", L"");
+  const auto fetched = fetch_with_curl("https://lumwerk.example/a.bin?v=0.1.0&lang=en", destination, 65536);
+  SetEnvironmentVariableW(L"SystemRoot", system_root.c_str());
+  EXPECT_EQ(fetched, std::nullopt);
   EXPECT_EQ(slurp(destination), "served bytes");
-  EXPECT_EQ(calls(), "noconsole\t-fsSL\t--proto\t=https\t--max-time\t600\t-o\t" + destination +
+  EXPECT_EQ(calls(), "noconsole\t-q\t--globoff\t--max-filesize\t65536\t-fsSL\t--proto\t=https\t"
+                     "--max-time\t600\t-o\t" + destination +
                          "\thttps://lumwerk.example/a.bin?v=0.1.0&lang=en\n");
 }
 
@@ -135,14 +149,13 @@ TEST_F(UpdaterWin, FetchFailures) {
   };
   serve("a.bin", "x");
   for (const Case& c : cases) {
-    EXPECT_EQ(fetch_with_curl(c.url, scratch("out.bin")), c.failure) << c.url;
+    EXPECT_EQ(fetch_with_curl(c.url, scratch("out.bin"), 0), c.failure) << c.url;
     EXPECT_FALSE(exists(scratch("out.bin"))) << c.url;
   }
-  EXPECT_EQ(fetch_with_curl(std::string("https://lumwerk.example/a.bin\0x", 31), scratch("o")),
+  EXPECT_EQ(fetch_with_curl(std::string("https://lumwerk.example/a.bin\0x", 31), scratch("o"), 0),
             os_error_text(ERROR_INVALID_PARAMETER));
-  CreateDirectoryW(to_wide(root + "\\System32").c_str(), nullptr);
-  SetEnvironmentVariableW(L"SystemRoot", to_wide(root).c_str());  // no System32\curl.exe there
-  EXPECT_EQ(fetch_with_curl("https://lumwerk.example/a.bin", scratch("out.bin")),
+  ASSERT_TRUE(DeleteFileW(to_wide(system_curl()).c_str()));  // SetUp puts it back
+  EXPECT_EQ(fetch_with_curl("https://lumwerk.example/a.bin", scratch("out.bin"), 0),
             os_error_text(ERROR_FILE_NOT_FOUND));
 }
 
@@ -150,9 +163,12 @@ TEST_F(UpdaterWin, HeldFileCannotBeChangedButCanBeReadAndVerified) {
   const std::string path = scratch("Kestro-Setup-9.exe");
   ASSERT_TRUE(CopyFileW(to_wide(installer("norvale.exe")).c_str(), to_wide(path).c_str(), FALSE));
   WindowsUpdaterPlatform platform;
-  HeldRead read = platform.read_held(path);
-  ASSERT_TRUE(read.file) << read.error;
-  EXPECT_EQ(read.bytes, slurp(installer("norvale.exe")));
+  HeldOpen open = platform.open_held(path);
+  ASSERT_TRUE(open.file) << open.error;
+  const std::string expected = slurp(installer("norvale.exe"));
+  EXPECT_EQ(open.file->size(), expected.size());
+  std::string read_error;
+  EXPECT_EQ(held_file_sha256(platform, *open.file, expected.size(), read_error), sha256_hex(expected));
 
   const std::wstring wide = to_wide(path);
   HANDLE writer = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -164,24 +180,28 @@ TEST_F(UpdaterWin, HeldFileCannotBeChangedButCanBeReadAndVerified) {
   HANDLE reader = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   CloseHandle(reader);
-  EXPECT_TRUE(publisher_accepted(read_signature(path), kExpectedPublisher));
+  EXPECT_TRUE(publisher_accepted(read_signature(*open.file, path), kExpectedPublisher));
+  EXPECT_EQ(platform.file_version(*open.file), (std::vector<std::uint32_t>{1, 2, 0, 0}));
   // A second download onto the held file is a failed transfer (curl cannot write it).
   serve("Kestro-Setup-9.exe", "other bytes");
-  EXPECT_EQ(fetch_with_curl("https://lumwerk.example/Kestro-Setup-9.exe", path), "Download failed");
-  EXPECT_EQ(slurp(path), read.bytes);
+  EXPECT_EQ(fetch_with_curl("https://lumwerk.example/Kestro-Setup-9.exe", path, 0), "Download failed");
+  EXPECT_EQ(slurp(path), expected);
 
-  read.file.reset();
+  open.file.reset();
   EXPECT_TRUE(DeleteFileW(wide.c_str()));
 }
 
 TEST_F(UpdaterWin, ReadFailuresGiveTheSystemText) {
   WindowsUpdaterPlatform platform;
-  const TextOrError missing = platform.read_file(scratch("none.json"));
+  const TextOrError missing = platform.read_file(scratch("none.json"), 10);
   EXPECT_FALSE(missing.text);
   EXPECT_EQ(missing.error, os_error_text(ERROR_FILE_NOT_FOUND));
-  const HeldRead held = platform.read_held(scratch("none.exe"));
+  const HeldOpen held = platform.open_held(scratch("none.exe"));
   EXPECT_FALSE(held.file);
   EXPECT_EQ(held.error, os_error_text(ERROR_FILE_NOT_FOUND));
+  write(scratch("long.json"), std::string(100, 'x'));
+  EXPECT_EQ(platform.read_file(scratch("long.json"), 10).text, std::string(11, 'x'));
+  EXPECT_EQ(platform.file_version(*hold(installer("../curl.exe"))), std::nullopt);  // no resource
 }
 
 TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
@@ -199,59 +219,146 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
       {"space.exe", 0, "Norvale Tech Co., Ltd. ", false},
       {"unsigned.exe", static_cast<std::int32_t>(0x800B0100), std::nullopt, false},
       {"altered.exe", static_cast<std::int32_t>(0x80096010), std::nullopt, false},
-      {"missing.exe", 2, std::nullopt, false},
   };
   for (const Case& c : cases) {
-    const SignatureReading reading = read_signature(installer(c.file));
+    const std::unique_ptr<HeldFile> held = hold(installer(c.file));
+    ASSERT_TRUE(held) << c.file;
+    const SignatureReading reading = read_signature(*held, installer(c.file));
     EXPECT_EQ(reading.trust, c.trust) << c.file;
     EXPECT_EQ(reading.signer, c.signer) << c.file;
     EXPECT_EQ(publisher_accepted(reading, kExpectedPublisher), c.accepted) << c.file;
   }
 }
 
-TEST_F(UpdaterWin, InstallerStartsWithItsSwitches) {
+TEST_F(UpdaterWin, InstallerStartsOnlyAsTheHeldFile) {
   const std::string path = scratch("Kestro-Setup-1.2.0.exe");
-  ASSERT_TRUE(CopyFileW(to_wide(fixtures() + "\\installer_standin.exe").c_str(), to_wide(path).c_str(), FALSE));
+  const std::string other = scratch("other.exe");
+  for (const std::string& copy : {path, other}) {
+    ASSERT_TRUE(CopyFileW(to_wide(fixtures() + "\\installer_standin.exe").c_str(), to_wide(copy).c_str(), FALSE));
+  }
+  write(scratch("not-a-program.exe"), "MZ? no");
   const std::string line = installer_command_line(path);
-  ASSERT_TRUE(start_installer(path, line));
+  // The held file's name leading to another file (as after a junction was re-pointed): refused.
+  EXPECT_EQ(start_installer(*hold(other), path, line), "The installer's digital signature could not be verified");
+  EXPECT_EQ(start_installer(*hold(scratch("not-a-program.exe")), scratch("not-a-program.exe"), line),
+            os_error_text(ERROR_BAD_EXE_FORMAT));
+  EXPECT_EQ(slurp(scratch("installer-runs.log")), "");
+  ASSERT_EQ(start_installer(*hold(path), path, line), std::nullopt);
   const std::string log = scratch("installer-runs.log");
   for (int i = 0; i < 100 && slurp(log).empty(); ++i) Sleep(50);
   EXPECT_EQ(slurp(log), path + "\t" + line + "\n");
-  EXPECT_FALSE(start_installer(scratch("absent.exe"), installer_command_line(scratch("absent.exe"))));
 }
 
 std::string digest_of(const std::string& path) { return *sha256_hex(slurp(path)); }
+
+// The Windows platform, counting what is read through held files.
+class CountingPlatform : public UpdaterPlatform {
+ public:
+  class Counted : public HeldFile {
+   public:
+    Counted(std::unique_ptr<HeldFile> file, std::uint64_t& bytes) : file_(std::move(file)), bytes_(bytes) {}
+    std::optional<std::uint64_t> size() override { return file_->size(); }
+    std::optional<std::size_t> read(std::span<char> buffer) override {
+      const auto got = file_->read(buffer);
+      bytes_ += got.value_or(0);
+      return got;
+    }
+    std::string error() const override { return file_->error(); }
+    std::unique_ptr<HeldFile> file_;
+    std::uint64_t& bytes_;
+  };
+  TextOrError working_directory() override { return real.working_directory(); }
+  FolderFacts folder_facts(std::string_view path) override { return real.folder_facts(path); }
+  bool elevated() override { return real.elevated(); }
+  std::optional<std::string> random_bytes(std::size_t count) override { return real.random_bytes(count); }
+  bool create_private_folder(std::string_view path, std::string_view security) override {
+    return real.create_private_folder(path, security);
+  }
+  void remove_folder(std::string_view path) override { real.remove_folder(path); }
+  std::optional<std::string> fetch(std::string_view url, std::string_view to, std::uint64_t max) override {
+    return real.fetch(url, to, max);
+  }
+  TextOrError read_file(std::string_view path, std::uint64_t max) override { return real.read_file(path, max); }
+  HeldOpen open_held(std::string_view path) override {
+    HeldOpen open = real.open_held(path);
+    if (open.file) open.file = std::make_unique<Counted>(std::move(open.file), bytes_read);
+    return open;
+  }
+  std::unique_ptr<Sha256> sha256() override { return real.sha256(); }
+  SignatureReading read_signature(HeldFile& file, std::string_view path) override {
+    return real.read_signature(*static_cast<Counted&>(file).file_, path);
+  }
+  std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) override {
+    return real.file_version(*static_cast<Counted&>(file).file_);
+  }
+  void delete_file(std::string_view path) override { real.delete_file(path); }
+
+  WindowsUpdaterPlatform real;
+  std::uint64_t bytes_read = 0;
+};
+
+// Every file the updater left under the working directory, relative to it.
+std::vector<std::string> left_in_working_directory() {
+  std::vector<std::string> left;
+  const std::filesystem::path top(to_wide(*updater_directory().text));
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
+    left.push_back(from_wide(entry.path().lexically_relative(top).wstring()));
+  }
+  return left;
+}
 
 TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
   const std::string signed_bytes = slurp(installer("norvale.exe"));
   serve("good.exe", signed_bytes);
   serve("other.exe", slurp(installer("other.exe")));
-  WindowsUpdaterPlatform platform;
-  const TextOrError directory = updater_directory();
-  ASSERT_TRUE(directory.text);
-  const std::string target = join_path(*directory.text, "Kestro-Setup-77.0.exe");
-  DeleteFileW(to_wide(target).c_str());
+  std::filesystem::remove_all(std::filesystem::path(to_wide(*updater_directory().text)));
+  CountingPlatform platform;
 
-  UpdateInfo info{"77.0", "https://lumwerk.example/good.exe", digest_of(installer("norvale.exe")),
-                  signed_bytes.size()};
+  const UpdateInfo info{"1.2.0", "https://lumwerk.example/good.exe", digest_of(installer("norvale.exe")),
+                        signed_bytes.size()};
   DownloadResult first = run_download(platform, info);
-  ASSERT_TRUE(std::holds_alternative<InstallerReady>(first))
-      << std::get<DownloadFailed>(first).text;
-  EXPECT_EQ(std::get<InstallerReady>(first).path, target);
-  // While the first is held, a second download of the same file fails as a transfer.
-  DownloadResult second = run_download(platform, info);
-  ASSERT_TRUE(std::holds_alternative<DownloadFailed>(second));
-  EXPECT_EQ(std::get<DownloadFailed>(second).text, "Download failed");
-  EXPECT_EQ(slurp(target), signed_bytes);
+  ASSERT_TRUE(std::holds_alternative<InstallerReady>(first)) << std::get<DownloadFailed>(first).text;
+  const InstallerReady& ready = std::get<InstallerReady>(first);
+  EXPECT_EQ(slurp(ready.path), signed_bytes);
+  EXPECT_EQ(platform.bytes_read, signed_bytes.size());  // once, for the digest
+  // An elevated copy keeps it in a new folder of its own inside the working directory.
+  EXPECT_EQ(ready.folder.private_folder, platform.elevated());
+  EXPECT_EQ(ready.path, join_path(ready.folder.path, "Kestro-Setup-1.2.0.exe"));
   std::get<InstallerReady>(first).held.reset();
+  discard_work_file(platform, ready.folder, ready.path);
 
-  // Another company's installer with its own right digest: rejected and deleted.
-  UpdateInfo wrong{"77.0", "https://lumwerk.example/other.exe", digest_of(installer("other.exe")), 0};
-  DownloadResult rejected = run_download(platform, wrong);
-  ASSERT_TRUE(std::holds_alternative<DownloadFailed>(rejected));
-  EXPECT_EQ(std::get<DownloadFailed>(rejected).text,
-            "The installer's digital signature could not be verified");
-  EXPECT_FALSE(exists(target));
+  struct Rejected {
+    const char* name;
+    UpdateInfo info;
+    std::uint64_t served_size;  // 0: the file served as it is
+    const char* text;
+  };
+  const Rejected cases[] = {
+      {"another company's installer with its right digest",
+       {"1.2.0", "https://lumwerk.example/other.exe", digest_of(installer("other.exe")), 0}, 0,
+       "The installer's digital signature could not be verified"},
+      // The maker's own signature on an installer older than the manifest says.
+      {"an older installer", {"1.3.0", "https://lumwerk.example/good.exe", info.sha256, 0}, 0,
+       "The installer's digital signature could not be verified"},
+      // 256 MiB where the manifest says 1 MiB: refused before a byte is read.
+      {"256 MiB for 1 MiB", {"1.2.0", "https://lumwerk.example/big.exe", info.sha256, 1 << 20}, 256u << 20,
+       "Downloaded size mismatch"},
+  };
+  {
+    const std::wstring big = to_wide(root + "\\www\\lumwerk.example\\big.exe");
+    const UniqueHandle file(CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER size{};
+    size.QuadPart = 256LL << 20;
+    ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+  }
+  for (const Rejected& c : cases) {
+    platform.bytes_read = 0;
+    DownloadResult rejected = run_download(platform, c.info);
+    ASSERT_TRUE(std::holds_alternative<DownloadFailed>(rejected)) << c.name;
+    EXPECT_EQ(std::get<DownloadFailed>(rejected).text, c.text) << c.name;
+    if (c.served_size != 0) EXPECT_EQ(platform.bytes_read, 0u) << c.name;
+    EXPECT_EQ(left_in_working_directory(), std::vector<std::string>{}) << c.name;
+  }
 }
 
 TEST_F(UpdaterWin, WholeCheckThroughThePlatform) {
@@ -263,7 +370,7 @@ TEST_F(UpdaterWin, WholeCheckThroughThePlatform) {
       platform, "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en", "0.1.0");
   const CheckResult expected = Available{UpdateInfo{"0.2", "https://lumwerk.example/K.exe", "ab", 7}};
   EXPECT_EQ(result, expected);
-  EXPECT_FALSE(exists(join_path(*updater_directory().text, "update.json")));
+  EXPECT_EQ(left_in_working_directory(), std::vector<std::string>{});
 }
 
 // A window that receives the threads' messages.

@@ -191,6 +191,39 @@ TEST_F(AccessibilityWin, InvokingARowCopiesItAndAButtonPressesIt) {
   }
 }
 
+// While a modal box owns the window, nothing in it takes input: no second modal loop can be
+// started through UI Automation, not even by a request made just before it was disabled.
+TEST_F(AccessibilityWin, DisabledWindowTakesNoInvocationOrFocus) {
+  const ComPtr<IRawElementProviderFragment> row = find("Model: X1");
+  ASSERT_TRUE(row);
+  ComPtr<IInvokeProvider> invoke;
+  ASSERT_EQ(row.As(&invoke), S_OK);
+  const auto is_enabled = [&] {
+    VARIANT value;
+    VariantInit(&value);
+    EXPECT_EQ(simple(row.Get())->GetPropertyValue(uia::kIsEnabled, &value), S_OK);
+    return value.vt == VT_BOOL && value.boolVal == VARIANT_TRUE;
+  };
+  EXPECT_TRUE(is_enabled());
+  HRESULT early = E_FAIL;
+  on_other_thread([&] { early = invoke->Invoke(); });  // queued, not yet served
+  EXPECT_EQ(early, S_OK);
+  EnableWindow(window_.get(), FALSE);
+  EXPECT_FALSE(is_enabled());
+  HRESULT invoked = S_OK, focused = S_OK;
+  on_other_thread([&] {
+    invoked = invoke->Invoke();
+    focused = row->SetFocus();
+  });
+  EXPECT_EQ(invoked, uia::kElementNotEnabled);
+  EXPECT_EQ(focused, uia::kElementNotEnabled);
+  while (serve()) {
+  }
+  EXPECT_FALSE(state().toast) << "nothing was copied";
+  EnableWindow(window_.get(), TRUE);
+  EXPECT_TRUE(is_enabled());
+}
+
 TEST_F(AccessibilityWin, RectanglesAreScreenPixelsFollowingScrollAndDpi) {
   POINT origin{0, 0};
   ASSERT_TRUE(ClientToScreen(window_.get(), &origin));

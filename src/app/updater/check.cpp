@@ -1,10 +1,13 @@
 #include "app/updater/check.h"
 
 #include <mutex>
+#include <utility>
 
 #include "app/updater/launch.h"
 #include "app/updater/texts.h"
+#include "app/updater/work_folder.h"
 #include "base/utf8.h"
+#include "i18n/translate.h"
 
 namespace kestro::updater {
 
@@ -13,6 +16,24 @@ namespace {
 std::mutex& check_lock() {
   static std::mutex& lock = *new std::mutex;  // outlives every thread, like the slots
   return lock;
+}
+
+CheckResult fetch_and_judge(UpdaterPlatform& platform, std::string_view address,
+                            const std::string& file, std::string_view current_version) {
+  if (std::optional<std::string> failure = platform.fetch(address, file, kManifestMaxBytes)) {
+    return CheckFailed{std::move(*failure)};
+  }
+  const TextOrError read = platform.read_file(file, kManifestMaxBytes);
+  if (!read.text) return CheckFailed{read.error};
+  if (read.text->size() > kManifestMaxBytes) return CheckFailed{std::string(kManifestRejected)};
+  if (!is_valid_utf8(*read.text)) return CheckFailed{std::string(kInvalidUtf8)};
+
+  const std::optional<UpdateInfo> info = parse_manifest(*read.text);
+  if (!info) return CheckFailed{std::string(kManifestRejected)};
+  if (is_newer(parse_version(info->version), parse_version(current_version))) {
+    return Available{*info};
+  }
+  return UpToDate{};
 }
 
 }  // namespace
@@ -25,24 +46,19 @@ UpdateCheckSlot& update_check_slot() {
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
                              std::string_view current_version) {
   const std::lock_guard one_at_a_time(check_lock());
-  const TextOrError directory = platform.working_directory();
-  if (!directory.text) return CheckFailed{directory.error};
-  const std::string file = join_path(*directory.text, kManifestFileName);
+  std::variant<WorkFolder, std::string> opened = open_work_folder(platform);
+  if (auto* refused = std::get_if<std::string>(&opened)) return CheckFailed{std::move(*refused)};
+  const WorkFolder& folder = std::get<WorkFolder>(opened);
+  const std::string file = join_path(folder.path, kManifestFileName);
 
-  if (std::optional<std::string> failure = platform.fetch(address, file)) {
-    return CheckFailed{std::move(*failure)};
+  CheckResult result = CheckFailed{std::string(translate(texts::kDownloadFailed))};
+  try {
+    result = fetch_and_judge(platform, address, file, current_version);
+  } catch (...) {
+    // Out of memory: the failure above, and the file still goes.
   }
-  const TextOrError read = platform.read_file(file);
-  if (!read.text) return CheckFailed{read.error};
-  if (!is_valid_utf8(*read.text)) return CheckFailed{std::string(kInvalidUtf8)};
-  platform.delete_file(file);
-
-  const std::optional<UpdateInfo> info = parse_manifest(*read.text);
-  if (!info) return CheckFailed{std::string(kManifestRejected)};
-  if (is_newer(parse_version(info->version), parse_version(current_version))) {
-    return Available{*info};
-  }
-  return UpToDate{};
+  discard_work_file(platform, folder, file);  // nothing stays behind, whatever the outcome
+  return result;
 }
 
 }  // namespace kestro::updater

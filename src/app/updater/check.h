@@ -34,10 +34,11 @@ using UpdateCheckSlot = HandOverSlot<CheckDelivery>;
 // The process's slot; never destroyed, so a check still running at exit touches no dead lock.
 UpdateCheckSlot& update_check_slot();
 
-// The check itself: the manifest at `address` is fetched into "update.json" in the working
-// directory, read (left in place when it cannot be read or is not UTF-8), deleted, parsed and
-// compared with `current_version`. Checks of the whole process run one after the other: a
-// second one waits until the first is done, so neither reads nor deletes the other's file.
+// The check itself: the manifest at `address` (at most 64 KiB) is fetched into "update.json"
+// in the run's folder (work_folder.h), read, parsed and compared with `current_version`; the
+// file (and a private folder) is deleted whatever the outcome. Checks of the whole process
+// run one after the other: a second one waits until the first is done, so neither reads nor
+// deletes the other's file.
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
                              std::string_view current_version);
 

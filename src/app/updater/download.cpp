@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "app/updater/launch.h"
 #include "app/updater/publisher.h"
@@ -17,15 +18,64 @@ std::mutex& download_lock() {
   return lock;
 }
 
-// Lets go of the file first: the hold denies deletion.
-DownloadResult reject(UpdaterPlatform& platform, HeldRead& read, const std::string& path,
-                      const TextPair& text) {
-  read.file.reset();
-  platform.delete_file(path);
-  return DownloadFailed{std::string(translate(text))};
+std::string text(const TextPair& pair) { return std::string(translate(pair)); }
+
+// The held installer, or the text for the user (the hold ends with the return).
+std::variant<std::unique_ptr<HeldFile>, std::string> fetch_and_verify(UpdaterPlatform& platform,
+                                                                      const UpdateInfo& info,
+                                                                      const std::string& path) {
+  if (std::optional<std::string> failure = platform.fetch(info.url, path, info.size)) {
+    return std::move(*failure);
+  }
+  HeldOpen open = platform.open_held(path);
+  if (!open.file) return std::move(open.error);
+  HeldFile& file = *open.file;
+
+  const std::optional<std::uint64_t> size = file.size();
+  if (!size) return file.error();
+  if (info.size != 0 && *size != info.size) return text(texts::kSizeMismatch);
+
+  std::string read_error;
+  const std::optional<std::string> digest = held_file_sha256(platform, file, *size, read_error);
+  if (!read_error.empty()) return read_error;
+  // A digest that could not be computed cannot match.
+  if (!digest || *digest != info.sha256) return text(texts::kHashMismatch);
+
+  if (!publisher_accepted(platform.read_signature(file, path), kExpectedPublisher)) {
+    return text(texts::kSignatureRejected);
+  }
+  // The maker signs every release alike; only the version tells an old one from this one.
+  const std::optional<std::vector<std::uint32_t>> version = platform.file_version(file);
+  if (!version || !same_version(*version, parse_version(info.version))) {
+    return text(texts::kSignatureRejected);
+  }
+  return std::move(open.file);
 }
 
 }  // namespace
+
+std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile& file,
+                                            std::uint64_t size, std::string& read_error) noexcept {
+  try {
+    const std::unique_ptr<Sha256> hash = platform.sha256();
+    std::vector<char> piece(kHashPieceBytes);
+    std::uint64_t hashed = 0;
+    for (;;) {
+      const std::optional<std::size_t> got = file.read(piece);
+      if (!got) {
+        read_error = file.error();
+        return std::nullopt;
+      }
+      if (*got == 0) break;
+      hash->add(std::string_view(piece.data(), *got));
+      hashed += *got;
+    }
+    if (hashed != size) return std::nullopt;
+    return hash->finish();
+  } catch (...) {
+    return std::nullopt;
+  }
+}
 
 DownloadSlot& download_slot() {
   static DownloadSlot& slot = *new DownloadSlot;
@@ -34,28 +84,22 @@ DownloadSlot& download_slot() {
 
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info) {
   const std::lock_guard one_at_a_time(download_lock());
-  const TextOrError directory = platform.working_directory();
-  if (!directory.text) return DownloadFailed{directory.error};
-  const std::string path = join_path(*directory.text, installer_file_name(info.version));
+  std::variant<WorkFolder, std::string> opened = open_work_folder(platform);
+  if (auto* refused = std::get_if<std::string>(&opened)) return DownloadFailed{std::move(*refused)};
+  WorkFolder& folder = std::get<WorkFolder>(opened);
+  const std::string path = join_path(folder.path, installer_file_name(info.version));
 
-  if (std::optional<std::string> failure = platform.fetch(info.url, path)) {
-    return DownloadFailed{std::move(*failure)};
+  std::variant<std::unique_ptr<HeldFile>, std::string> verified = text(texts::kDownloadFailed);
+  try {
+    verified = fetch_and_verify(platform, info, path);
+  } catch (...) {
+    // Out of memory: the failure above, and the file still goes.
   }
-  HeldRead read = platform.read_held(path);
-  if (!read.file) return DownloadFailed{std::move(read.error)};
-
-  if (info.size != 0 && read.bytes.size() != info.size) {
-    return reject(platform, read, path, texts::kSizeMismatch);
+  if (auto* held = std::get_if<std::unique_ptr<HeldFile>>(&verified)) {
+    return InstallerReady{path, std::move(folder), std::move(*held)};
   }
-  const std::optional<std::string> digest = platform.sha256_hex(read.bytes);
-  // A digest that could not be computed cannot match.
-  if (!digest || *digest != info.sha256) return reject(platform, read, path, texts::kHashMismatch);
-  std::string().swap(read.bytes);  // the installer may be large; it is not needed any more
-
-  if (!publisher_accepted(platform.read_signature(path), kExpectedPublisher)) {
-    return reject(platform, read, path, texts::kSignatureRejected);
-  }
-  return InstallerReady{path, std::move(read.file)};
+  discard_work_file(platform, folder, path);
+  return DownloadFailed{std::move(std::get<std::string>(verified))};
 }
 
 }  // namespace kestro::updater

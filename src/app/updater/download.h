@@ -1,21 +1,29 @@
 #pragma once
-// Downloading and verifying an installer: length, then SHA-256 digest, then publisher. Runs
-// on a worker thread.
+// Downloading and verifying an installer: length, then SHA-256 digest, then publisher and
+// version. Runs on a worker thread.
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "app/updater/manifest.h"
 #include "app/updater/platform.h"
+#include "app/updater/work_folder.h"
 #include "base/hand_over_slot.h"
 
 namespace kestro::updater {
+
+// The digest reads the installer in pieces of this size, so its size never matters to memory.
+inline constexpr std::size_t kHashPieceBytes = 1 << 20;
 
 // A verified installer, still held open exactly as it was verified; it is let go only once
 // the installer process has been started (or given up on).
 struct InstallerReady {
   std::string path;
+  WorkFolder folder;  // where it lies; a private folder goes when the installer is given up on
   std::unique_ptr<HeldFile> held;
 };
 struct DownloadFailed {
@@ -27,10 +35,19 @@ using DownloadSlot = HandOverSlot<DownloadResult>;
 // The process's slot, separate from the check's; never destroyed.
 DownloadSlot& download_slot();
 
-// Fetches `info.url` to "Kestro-Setup-<version>.exe" in the working directory, opens it once
-// and reads it through that handle, then checks its length (when the manifest gave one), its
-// digest and its publisher. A failed check deletes the file (after letting go of it); a failed
-// transfer or read leaves whatever is there. Downloads run one after the other.
+// SHA-256 of the whole held file read through it in pieces of kHashPieceBytes: nothing when
+// it could not be computed (the hashing failed or threw, no memory, or the file gave other
+// than `size` bytes). A failed read leaves the system's text in `read_error`.
+std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile& file,
+                                            std::uint64_t size, std::string& read_error) noexcept;
+
+// Fetches `info.url` (at most `info.size` bytes when given) to "Kestro-Setup-<version>.exe" in
+// the run's folder (work_folder.h), opens it once and checks it through that handle: its
+// length against `info.size` (when given) before a byte is read, its SHA-256 read in pieces,
+// its publisher, and that its version resource says `info.version` (an installer of another
+// version, an older one above all, is refused as not properly signed). Anything that does not
+// end ready, a failed transfer included, deletes the file (after letting go of it).
+// Downloads run one after the other.
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info);
 
 }  // namespace kestro::updater

@@ -16,13 +16,23 @@ std::string installer_file_name(std::string_view version) {
   return name;
 }
 
-std::string curl_path(std::optional<std::string_view> system_root) {
-  return join_path(system_root.value_or("C:\\Windows"), "System32\\curl.exe");
+std::optional<std::string> curl_path(std::string_view system_directory) {
+  const bool drive = system_directory.size() >= 3 && system_directory[1] == ':' &&
+                     (system_directory[2] == '\\' || system_directory[2] == '/') &&
+                     ((system_directory[0] >= 'A' && system_directory[0] <= 'Z') ||
+                      (system_directory[0] >= 'a' && system_directory[0] <= 'z'));
+  const bool unc = system_directory.starts_with("\\\\");
+  if (!drive && !unc) return std::nullopt;
+  return join_path(system_directory, "curl.exe");
 }
 
-std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination) {
-  return {"-fsSL", "--proto", "=https", "--max-time", "600", "-o",
-          std::string(destination), std::string(url)};
+std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination,
+                                        std::uint64_t max_bytes) {
+  std::vector<std::string> arguments = {"-q", "--globoff"};
+  if (max_bytes != 0) arguments.insert(arguments.end(), {"--max-filesize", std::to_string(max_bytes)});
+  arguments.insert(arguments.end(), {"-fsSL", "--proto", "=https", "--max-time", "600", "-o",
+                                     std::string(destination), std::string(url)});
+  return arguments;
 }
 
 std::string quote_argument(std::string_view argument) {

@@ -2,6 +2,7 @@
 // File names and command lines of the updater's child processes: the system's curl.exe for
 // every transfer, and the downloaded installer.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,12 +19,19 @@ std::string join_path(std::string_view directory, std::string_view name);
 // "Kestro-Setup-<version>.exe".
 std::string installer_file_name(std::string_view version);
 
-// `%SystemRoot%\System32\curl.exe`, with "C:\Windows" when SystemRoot is not set.
-std::string curl_path(std::optional<std::string_view> system_root);
-// The transfer's arguments after the program name: fail on HTTP errors, no progress but
-// errors shown, redirects followed, HTTPS only (also for redirects), at most 600 s, the
-// body written to `destination`.
-std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination);
+// The most a manifest may hold; curl stops a longer one and the check reads no further.
+inline constexpr std::uint64_t kManifestMaxBytes = 64 * 1024;
+
+// curl.exe in the system directory (as GetSystemDirectoryW gives it). Nothing unless that is
+// an absolute path ("X:\..." or "\\server\..."): a relative one would be looked up in
+// whatever folder is current.
+std::optional<std::string> curl_path(std::string_view system_directory);
+// The transfer's arguments after the program name: "-q" first, so no user configuration file
+// is read; "--globoff", so brackets and braces in an address are not patterns; at most
+// `max_bytes` (0: no limit, the option is left out); then fail on HTTP errors, no progress but errors shown, redirects
+// followed, HTTPS only (also for redirects), at most 600 s, the body written to `destination`.
+std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination,
+                                        std::uint64_t max_bytes);
 
 // One argument as the standard Windows rules (CommandLineToArgvW, the C runtime) read it
 // back: quoted when empty or holding a blank, tab, line feed or double quote; a quote is

@@ -84,6 +84,10 @@ bool is_newer(const std::vector<std::uint32_t>& remote, const std::vector<std::u
   return false;
 }
 
+bool same_version(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  return !is_newer(a, b) && !is_newer(b, a);
+}
+
 std::string manifest_address(std::string_view product_page, std::string_view version,
                              std::string_view language) {
   std::string address(product_page);

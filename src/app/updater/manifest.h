@@ -42,6 +42,8 @@ std::string write_manifest(const UpdateInfo& info);
 std::vector<std::uint32_t> parse_version(std::string_view text);
 // Whether `remote` is greater, the shorter list padded with zeros.
 bool is_newer(const std::vector<std::uint32_t>& remote, const std::vector<std::uint32_t>& current);
+// Whether neither is newer than the other: 1.2 and 1.2.0.0 are the same version.
+bool same_version(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b);
 
 // "<product page>update.json?v=<version>&lang=<language>". Nothing is escaped: both values
 // are URL-safe by construction.

@@ -2,11 +2,16 @@
 // What the update check and the download ask of the operating system. The Windows adapter
 // runs curl.exe, reads files and asks WinVerifyTrust; tests give scripted answers.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "app/updater/sha256.h"
 
 namespace kestro::updater {
 
@@ -16,17 +21,29 @@ struct TextOrError {
   std::string error;
 };
 
-// An open file that nobody can change, replace or delete while this object lives (on Windows
-// a handle that denies write and delete sharing). Dropping it closes the file.
+// What a path is, looked at without following it when it is a link.
+struct FolderFacts {
+  bool exists = false;
+  bool directory = false;
+  bool reparse_point = false;  // a junction, a symbolic link or another redirection
+};
+
+// An open file that nobody can change, replace, rename or delete while this object lives (on
+// Windows a handle that denies write and delete sharing). Everything about the file is read
+// through it, never again by its name. Dropping it closes the file.
 class HeldFile {
  public:
   virtual ~HeldFile() = default;
+  // The file's length; nothing on failure (then error()).
+  virtual std::optional<std::uint64_t> size() = 0;
+  // The next bytes into `buffer`: how many (0 at the end); nothing on failure (then error()).
+  virtual std::optional<std::size_t> read(std::span<char> buffer) = 0;
+  // The system error text of the last failure.
+  virtual std::string error() const = 0;
 };
 
-// A file read through the handle that keeps holding it.
-struct HeldRead {
+struct HeldOpen {
   std::unique_ptr<HeldFile> file;  // null on failure
-  std::string bytes;
   std::string error;               // the system error text on failure
 };
 
@@ -44,16 +61,33 @@ class UpdaterPlatform {
   // The working directory (the temporary directory joined with "Kestro"), created with its
   // parents if possible; the system error text when there is no temporary directory.
   virtual TextOrError working_directory() = 0;
-  // Fetches `url` into `destination` with the system's curl.exe. Nothing on success, else
-  // "Download failed" (curl ran and failed) or the system error text (it could not be run).
-  virtual std::optional<std::string> fetch(std::string_view url, std::string_view destination) = 0;
-  // The whole file; the system error text when it cannot be opened or read.
-  virtual TextOrError read_file(std::string_view path) = 0;
-  // Opens the file once, holds it and reads it whole through that handle.
-  virtual HeldRead read_held(std::string_view path) = 0;
-  // SHA-256 as 64 lower-case hexadecimal digits; nothing when it could not be computed.
-  virtual std::optional<std::string> sha256_hex(std::string_view bytes) = 0;
-  virtual SignatureReading read_signature(std::string_view path) = 0;
+  virtual FolderFacts folder_facts(std::string_view path) = 0;
+  // Whether this process runs with administrator rights (an elevated token).
+  virtual bool elevated() = 0;
+  // `count` bytes from the system's random number generator; nothing when it failed.
+  virtual std::optional<std::string> random_bytes(std::size_t count) = 0;
+  // Creates the new folder `path` with the security descriptor `security` (descriptor
+  // language) from the start. False when it cannot be made so, also when `path` exists.
+  virtual bool create_private_folder(std::string_view path, std::string_view security) = 0;
+  // Removes an empty folder; a failure is ignored.
+  virtual void remove_folder(std::string_view path) = 0;
+
+  // Fetches `url` into `destination` with the system's curl.exe, at most `max_bytes` (0: no
+  // limit). Nothing on success, else "Download failed" (curl ran and failed) or the system
+  // error text (it could not be run).
+  virtual std::optional<std::string> fetch(std::string_view url, std::string_view destination,
+                                           std::uint64_t max_bytes) = 0;
+  // The file's first `max_bytes` + 1 bytes at most (so a longer file shows as longer); the
+  // system error text when it cannot be opened or read.
+  virtual TextOrError read_file(std::string_view path, std::uint64_t max_bytes) = 0;
+  // Opens the file once and holds it.
+  virtual HeldOpen open_held(std::string_view path) = 0;
+  virtual std::unique_ptr<Sha256> sha256() = 0;
+  // The Authenticode signature of the held file (`path` names it for the signature check).
+  virtual SignatureReading read_signature(HeldFile& file, std::string_view path) = 0;
+  // The file version of the held file's version resource, as its four numbers; nothing when
+  // it has none or it cannot be read.
+  virtual std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) = 0;
   // Deletes the file; a failure is ignored.
   virtual void delete_file(std::string_view path) = 0;
 };

@@ -1,9 +1,12 @@
 #include "app/updater/platform_win32.h"
 
+#include <bcrypt.h>
+#include <sddl.h>
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -23,20 +26,6 @@ namespace {
 struct LocalFreer {
   void operator()(void* memory) const { LocalFree(memory); }
 };
-
-std::optional<std::wstring> environment_variable(const wchar_t* name) {
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(name, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::wstring();  // set but empty
-    }
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(length);
-  }
-}
 
 using GetTempPath2WFunction = DWORD(WINAPI*)(DWORD, LPWSTR);
 
@@ -75,31 +64,97 @@ void create_directories(const std::wstring& path) {
   (void)CreateDirectoryW(path.c_str(), nullptr);
 }
 
-// Reads from the current position to the end.
-bool read_all(HANDLE file, std::string& bytes, DWORD& error) {
-  LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-  }
+// Reads from the current position to the end, at most `limit` bytes.
+bool read_up_to(HANDLE file, std::uint64_t limit, std::string& bytes, DWORD& error) {
   char chunk[1 << 16];
-  for (;;) {
+  while (bytes.size() < limit) {
+    const auto want = static_cast<DWORD>(std::min<std::uint64_t>(sizeof chunk, limit - bytes.size()));
     DWORD got = 0;
-    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+    if (!ReadFile(file, chunk, want, &got, nullptr)) {
       error = GetLastError();
       return false;
     }
-    if (got == 0) return true;
+    if (got == 0) break;
     bytes.append(chunk, got);
   }
+  return true;
 }
 
 class HeldHandle final : public HeldFile {
  public:
   explicit HeldHandle(UniqueHandle handle) : handle_(std::move(handle)) {}
 
+  HANDLE get() const { return handle_.get(); }
+
+  std::optional<std::uint64_t> size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle_.get(), &size)) return failed();
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+  std::optional<std::size_t> read(std::span<char> buffer) override {
+    DWORD got = 0;
+    const auto want = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), 1u << 30));
+    if (!ReadFile(handle_.get(), buffer.data(), want, &got, nullptr)) return failed();
+    return got;
+  }
+  std::string error() const override { return error_; }
+
  private:
+  std::nullopt_t failed() {
+    error_ = os_error_text(GetLastError());
+    return std::nullopt;
+  }
+
   UniqueHandle handle_;
+  std::string error_;
 };
+
+// The path the file behind `handle` has now, with every link and junction resolved
+// ("\\?\C:\..."); nothing when it cannot be told.
+std::optional<std::wstring> final_path(HANDLE handle) {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(),
+                                                   static_cast<DWORD>(buffer.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0) return std::nullopt;
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+// The file `path` leads to now, opened only to ask where it is.
+std::optional<std::wstring> final_path_of(std::string_view path) {
+  const UniqueHandle file(CreateFileW(to_wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file.valid()) return std::nullopt;
+  return final_path(file.get());
+}
+
+std::optional<std::wstring> system_directory() {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+    if (length == 0) return std::nullopt;
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length + 1);
+  }
+}
+
+// A job that ends every process in it when its last handle closes: when Kestro ends, however
+// it ends, no curl.exe of its goes on writing a half file.
+UniqueHandle kill_on_close_job() {
+  UniqueHandle job(CreateJobObjectW(nullptr, nullptr));
+  if (!job.valid()) return job;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits)) {
+    job.reset();
+  }
+  return job;
+}
 
 }  // namespace
 
@@ -122,24 +177,40 @@ TextOrError updater_directory() {
   return {directory, {}};
 }
 
-std::optional<std::string> fetch_with_curl(std::string_view url, std::string_view destination) {
-  const std::optional<std::wstring> root = environment_variable(L"SystemRoot");
-  const std::string program =
-      root ? curl_path(from_wide(*root)) : curl_path(std::nullopt);
-  const std::optional<std::string> line = command_line(program, curl_arguments(url, destination));
+std::optional<std::string> fetch_with_curl(std::string_view url, std::string_view destination,
+                                           std::uint64_t max_bytes) {
+  const std::optional<std::wstring> directory = system_directory();
+  if (!directory) return os_error_text(GetLastError());
+  const std::optional<std::string> program = curl_path(from_wide(*directory));
+  if (!program) return os_error_text(ERROR_BAD_PATHNAME);
+  const std::optional<std::string> line =
+      command_line(*program, curl_arguments(url, destination, max_bytes));
   if (!line) return os_error_text(ERROR_INVALID_PARAMETER);  // a NUL would cut it short
 
-  const std::wstring wide_program = to_wide(program);
+  const UniqueHandle job = kill_on_close_job();
+  if (!job.valid()) return os_error_text(GetLastError());
+  const std::wstring wide_program = to_wide(*program);
   std::wstring wide_line = to_wide(*line);  // CreateProcessW may write into it
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
+  // Suspended until it is in the job, so not a byte is fetched outside it.
   if (!CreateProcessW(wide_program.c_str(), wide_line.data(), nullptr, nullptr, TRUE,
-                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started)) {
+                      CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started)) {
     return os_error_text(GetLastError());
   }
   const UniqueHandle process(started.hProcess);
   const UniqueHandle thread(started.hThread);
+  if (!AssignProcessToJobObject(job.get(), process.get())) {
+    const DWORD error = GetLastError();
+    (void)TerminateProcess(process.get(), 1);
+    return os_error_text(error);
+  }
+  if (ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    const DWORD error = GetLastError();
+    (void)TerminateProcess(process.get(), 1);
+    return os_error_text(error);
+  }
   if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
     return os_error_text(GetLastError());
   }
@@ -149,51 +220,107 @@ std::optional<std::string> fetch_with_curl(std::string_view url, std::string_vie
   return std::nullopt;
 }
 
-TextOrError WindowsUpdaterPlatform::read_file(std::string_view path) {
+FolderFacts WindowsUpdaterPlatform::folder_facts(std::string_view path) {
+  // The attributes of the name itself: a junction or link is not followed.
+  const DWORD attributes = GetFileAttributesW(to_wide(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FolderFacts{};
+  return FolderFacts{true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                     (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+}
+
+bool WindowsUpdaterPlatform::elevated() {
+  HANDLE token_handle = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token_handle)) return true;
+  const UniqueHandle token(token_handle);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  // When it cannot be told, the careful answer: a private folder costs nothing.
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+    return true;
+  }
+  return elevation.TokenIsElevated != 0;
+}
+
+std::optional<std::string> WindowsUpdaterPlatform::random_bytes(std::size_t count) {
+  std::string bytes(count, '\0');
+  if (BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(count),
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG) < 0) {
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+bool WindowsUpdaterPlatform::create_private_folder(std::string_view path,
+                                                   std::string_view security) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          to_wide(security).c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return false;
+  }
+  const std::unique_ptr<void, LocalFreer> owned(descriptor);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  // Fails when the name exists: a folder somebody else made is never taken over.
+  return CreateDirectoryW(to_wide(path).c_str(), &attributes) != FALSE;
+}
+
+void WindowsUpdaterPlatform::remove_folder(std::string_view path) {
+  (void)RemoveDirectoryW(to_wide(path).c_str());
+}
+
+TextOrError WindowsUpdaterPlatform::read_file(std::string_view path, std::uint64_t max_bytes) {
   const UniqueHandle file(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return {std::nullopt, os_error_text(GetLastError())};
   std::string bytes;
   DWORD error = ERROR_SUCCESS;
-  if (!read_all(file.get(), bytes, error)) return {std::nullopt, os_error_text(error)};
+  if (!read_up_to(file.get(), max_bytes + 1, bytes, error)) return {std::nullopt, os_error_text(error)};
   return {std::move(bytes), {}};
 }
 
-HeldRead WindowsUpdaterPlatform::read_held(std::string_view path) {
-  // Others may read (the signature check opens it by name, the installer start maps it), but
-  // nobody may write, rename or delete it while it is held.
+HeldOpen WindowsUpdaterPlatform::open_held(std::string_view path) {
+  // Others may read (the installer start maps it), but nobody may write, rename or delete it
+  // while it is held.
   UniqueHandle file(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
                                 nullptr));
-  HeldRead read;
-  if (!file.valid()) {
-    read.error = os_error_text(GetLastError());
-    return read;
-  }
-  DWORD error = ERROR_SUCCESS;
-  if (!read_all(file.get(), read.bytes, error)) {
-    read.bytes.clear();
-    read.error = os_error_text(error);
-    return read;
-  }
-  read.file = std::make_unique<HeldHandle>(std::move(file));
-  return read;
+  if (!file.valid()) return {nullptr, os_error_text(GetLastError())};
+  return {std::make_unique<HeldHandle>(std::move(file)), {}};
 }
 
-std::optional<std::string> WindowsUpdaterPlatform::sha256_hex(std::string_view bytes) {
-  return updater::sha256_hex(bytes);
+std::optional<std::vector<std::uint32_t>> WindowsUpdaterPlatform::file_version(HeldFile& file) {
+  const auto* held = dynamic_cast<const HeldHandle*>(&file);
+  if (held == nullptr) return std::nullopt;
+  // The version functions take a name; the held file's own resolved one leads nowhere else.
+  const std::optional<std::wstring> path = final_path(held->get());
+  if (!path) return std::nullopt;
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path->c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoW(path->c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+      fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != 0xFEEF04BD) {
+    return std::nullopt;
+  }
+  return std::vector<std::uint32_t>{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                                    HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
 }
 
 void WindowsUpdaterPlatform::delete_file(std::string_view path) {
   (void)DeleteFileW(to_wide(path).c_str());
 }
 
-SignatureReading read_signature(std::string_view path) {
+SignatureReading read_signature(HeldFile& held_file, std::string_view path) {
+  const auto* held = dynamic_cast<const HeldHandle*>(&held_file);
+  if (held == nullptr) return SignatureReading{};
   const std::wstring wide_path = to_wide(path);
+  // The bytes are read through the held handle; the path only names the file.
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof(file);
   file.pcwszFilePath = wide_path.c_str();
-  file.hFile = nullptr;
+  file.hFile = held->get();
   file.pgKnownSubject = nullptr;
 
   WINTRUST_DATA data{};
@@ -231,7 +358,13 @@ SignatureReading read_signature(std::string_view path) {
   return reading;
 }
 
-bool start_installer(std::string_view path, std::string_view command_line) {
+std::optional<std::string> start_installer(const HeldFile& file, std::string_view path,
+                                           std::string_view command_line) {
+  const auto* held = dynamic_cast<const HeldHandle*>(&file);
+  const std::optional<std::wstring> verified = held != nullptr ? final_path(held->get()) : std::nullopt;
+  if (!verified || final_path_of(path) != verified) {
+    return std::string(translate(texts::kSignatureRejected));
+  }
   const std::wstring program = to_wide(path);
   std::wstring line = to_wide(command_line);
   STARTUPINFOW startup{};
@@ -239,11 +372,11 @@ bool start_installer(std::string_view path, std::string_view command_line) {
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                       &startup, &started)) {
-    return false;
+    return os_error_text(GetLastError());
   }
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
-  return true;
+  return std::nullopt;
 }
 
 std::uint64_t unix_now() {

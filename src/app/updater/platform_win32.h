@@ -1,6 +1,6 @@
 #pragma once
-// The updater's operating-system side on Windows: the working directory, curl.exe, files,
-// the Authenticode check, the installer start and the clock.
+// The updater's operating-system side on Windows: the working directory, curl.exe, files held
+// while they are verified, the Authenticode check, the installer start and the clock.
 
 #include <windows.h>
 
@@ -20,20 +20,25 @@ std::string os_error_text(DWORD code);
 // with "Kestro", created with any missing parents (failures ignored).
 TextOrError updater_directory();
 
-// Runs `%SystemRoot%\System32\curl.exe -fsSL --proto =https --max-time 600 -o <destination>
-// <url>` without a console window and waits for it without a time limit. Nothing when it
-// exited with 0; "Download failed" for any other exit code; the system error text when it
-// could not be started or waited for.
-std::optional<std::string> fetch_with_curl(std::string_view url, std::string_view destination);
+// Runs curl.exe from the system directory (GetSystemDirectoryW, never an environment
+// variable) with curl_arguments(), without a console window, inside a job object that ends it
+// when Kestro ends, and waits for it without a time limit. Nothing when it exited with 0;
+// "Download failed" for any other exit code; the system error text when it could not be
+// started or waited for.
+std::optional<std::string> fetch_with_curl(std::string_view url, std::string_view destination,
+                                           std::uint64_t max_bytes);
 
-// WinVerifyTrust (generic verify v2, no UI, no revocation checks) on the file by its path,
+// WinVerifyTrust (generic verify v2, no UI, no revocation checks) on the held file's handle,
 // the first signer's signing certificate's simple display name when the signature is valid,
 // and the state released again in every case.
-SignatureReading read_signature(std::string_view path);
+SignatureReading read_signature(HeldFile& file, std::string_view path);
 
-// Starts the installer directly (no shell, no elevation request, no creation flags, standard
-// handles inherited) and closes its process and thread handles. True when it started.
-bool start_installer(std::string_view path, std::string_view command_line);
+// Starts the held installer directly (no shell, no elevation request, no creation flags,
+// standard handles inherited) and closes its process and thread handles; only when `path`
+// still names the very file that is held. Nothing when it started; otherwise the signature
+// text (`path` leads elsewhere now) or the system error text.
+std::optional<std::string> start_installer(const HeldFile& file, std::string_view path,
+                                           std::string_view command_line);
 
 // Whole seconds since 1970-01-01 UTC (GetSystemTimePreciseAsFileTime; before 1970: 0).
 std::uint64_t unix_now();
@@ -41,15 +46,22 @@ std::uint64_t unix_now();
 class WindowsUpdaterPlatform final : public UpdaterPlatform {
  public:
   TextOrError working_directory() override { return updater_directory(); }
-  std::optional<std::string> fetch(std::string_view url, std::string_view destination) override {
-    return fetch_with_curl(url, destination);
+  FolderFacts folder_facts(std::string_view path) override;
+  bool elevated() override;
+  std::optional<std::string> random_bytes(std::size_t count) override;
+  bool create_private_folder(std::string_view path, std::string_view security) override;
+  void remove_folder(std::string_view path) override;
+  std::optional<std::string> fetch(std::string_view url, std::string_view destination,
+                                   std::uint64_t max_bytes) override {
+    return fetch_with_curl(url, destination, max_bytes);
   }
-  TextOrError read_file(std::string_view path) override;
-  HeldRead read_held(std::string_view path) override;
-  std::optional<std::string> sha256_hex(std::string_view bytes) override;
-  SignatureReading read_signature(std::string_view path) override {
-    return updater::read_signature(path);
+  TextOrError read_file(std::string_view path, std::uint64_t max_bytes) override;
+  HeldOpen open_held(std::string_view path) override;
+  std::unique_ptr<Sha256> sha256() override { return system_sha256(); }
+  SignatureReading read_signature(HeldFile& file, std::string_view path) override {
+    return updater::read_signature(file, path);
   }
+  std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) override;
   void delete_file(std::string_view path) override;
 };
 

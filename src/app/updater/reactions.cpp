@@ -8,32 +8,72 @@
 
 namespace kestro::updater {
 
-void on_check_result(CheckDelivery delivery, UpdateUi& ui, std::string_view current_version) {
-  if (std::holds_alternative<UpToDate>(delivery.result)) {
-    if (delivery.manual) ui.toast(up_to_date_text(current_version));
-    return;
-  }
-  if (auto* failed = std::get_if<CheckFailed>(&delivery.result)) {
-    if (delivery.manual) ui.toast(std::move(failed->text));
-    return;
-  }
-  UpdateInfo& info = std::get<Available>(delivery.result).info;
-  if (!ui.ask(update_prompt_text(info.version, current_version))) return;
-  ui.toast(std::string(translate(texts::kDownloading)));
-  if (!ui.start_download(std::move(info))) {
-    ui.toast(std::string(translate(texts::kDownloadFailed)));
+namespace {
+
+std::string text(const TextPair& pair) { return std::string(translate(pair)); }
+
+}  // namespace
+
+UpdateReactions::UpdateReactions(UpdateUi& ui, std::string_view current_version,
+                                 UpdateCheckSlot& checks, DownloadSlot& downloads)
+    : ui_(ui), current_version_(current_version), checks_(checks), downloads_(downloads) {}
+
+void UpdateReactions::start_check(bool manual) {
+  if (manual) ui_.toast(text(texts::kChecking));
+  if (!ui_.start_check(manual) && manual) {
+    // No result will come; the user was just told a check is running.
+    ui_.toast(text(texts::kDownloadFailed));
   }
 }
 
-void on_download_result(DownloadResult result, UpdateUi& ui) {
-  if (auto* failed = std::get_if<DownloadFailed>(&result)) {
-    ui.toast(std::move(failed->text));
+void UpdateReactions::on_check_done() {
+  std::optional<CheckDelivery> delivery = checks_.take();
+  if (!delivery) return;
+  if (std::holds_alternative<UpToDate>(delivery->result)) {
+    if (delivery->manual) ui_.toast(up_to_date_text(current_version_));
+  } else if (auto* failed = std::get_if<CheckFailed>(&delivery->result)) {
+    if (delivery->manual) ui_.toast(std::move(failed->text));
+  } else {
+    offer(std::move(std::get<Available>(delivery->result).info), delivery->manual);
+  }
+}
+
+void UpdateReactions::offer(UpdateInfo info, bool manual) {
+  if (asking_) return;
+  if (downloading_) {
+    if (manual) ui_.toast(text(texts::kDownloading));
     return;
   }
-  InstallerReady& ready = std::get<InstallerReady>(result);
-  const bool started = ui.start_installer(ready.path, installer_command_line(ready.path));
+  // The question runs a modal loop, in which further outcomes arrive and are handled; the
+  // guard stays up until it is answered, whatever they are.
+  asking_ = true;
+  const bool yes = ui_.ask(update_prompt_text(info.version, current_version_));
+  asking_ = false;
+  if (!yes) return;
+  ui_.toast(text(texts::kDownloading));
+  downloading_ = ui_.start_download(std::move(info));
+  // No thread: the user was just told it is downloading.
+  if (!downloading_) ui_.toast(text(texts::kDownloadFailed));
+}
+
+void UpdateReactions::on_download_done() {
+  std::optional<DownloadResult> result = downloads_.take();
+  if (!result) return;
+  downloading_ = false;
+  if (auto* failed = std::get_if<DownloadFailed>(&*result)) {
+    ui_.toast(std::move(failed->text));
+    return;
+  }
+  InstallerReady& ready = std::get<InstallerReady>(*result);
+  const std::optional<std::string> failure =
+      ui_.start_installer(ready, installer_command_line(ready.path));
   ready.held.reset();  // the installer runs (or never will): nothing left to guard
-  if (started) ui.close_for_update();
+  if (!failure) {
+    ui_.close_for_update();
+    return;
+  }
+  ui_.discard_installer(ready);
+  ui_.toast(*failure);
 }
 
 }  // namespace kestro::updater

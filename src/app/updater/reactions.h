@@ -1,8 +1,9 @@
 #pragma once
-// What the window does with a check or download outcome. The window side implements
-// `UpdateUi` (toasts, the question, starting threads and the installer, closing); the rules
-// of when to say what live here.
+// What the window does about updates: starting checks, and acting on the outcome of a check or
+// a download when its message arrives. The rules of when to say and do what live here; the
+// window side implements `UpdateUi` (toasts, the question, threads, the installer, closing).
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,22 +19,50 @@ class UpdateUi {
   virtual void toast(std::string text) = 0;
   // The modal Yes/No question, asked with the window's state free. True for Yes.
   virtual bool ask(std::string_view text) = 0;
-  // Starts the download thread; false when no thread could be started.
+  // Start the check or download thread; false when no thread could be started.
+  virtual bool start_check(bool manual) = 0;
   virtual bool start_download(UpdateInfo info) = 0;
-  // Starts the installer as its own process; true when it started.
-  virtual bool start_installer(std::string_view path, std::string_view command_line) = 0;
+  // Starts the verified installer with `command_line`, while it is still held: nothing when it
+  // started, else the text for the user.
+  virtual std::optional<std::string> start_installer(const InstallerReady& installer,
+                                                     std::string_view command_line) = 0;
+  // Deletes an installer that was let go without being started, with its private folder.
+  virtual void discard_installer(const InstallerReady& installer) = 0;
   // Ends the window for the installer, without saving its placement.
   virtual void close_for_update() = 0;
 };
 
-// Up to date or failed: a toast for a manual check only. A newer release: always the
-// question; Yes shows "Downloading update…" and starts the download. A download thread that
-// cannot be started says "Download failed" (the user was just told it is downloading).
-void on_check_result(CheckDelivery delivery, UpdateUi& ui, std::string_view current_version);
+// One per window. Only one update question is open at a time and only one download runs.
+class UpdateReactions {
+ public:
+  UpdateReactions(UpdateUi& ui, std::string_view current_version,
+                  UpdateCheckSlot& checks = update_check_slot(),
+                  DownloadSlot& downloads = download_slot());
 
-// Failed: the text as a toast. Ready: the installer is started with its four switches while
-// the file is still held; the hold ends right after, and a started installer closes the window.
-// An installer that does not start changes nothing visible.
-void on_download_result(DownloadResult result, UpdateUi& ui);
+  // A manual check ("Check for updates") first says "Checking for updates…"; a check thread
+  // that cannot be started then says "Download failed". The automatic check says nothing.
+  void start_check(bool manual);
+
+  // The check's message. Up to date or failed: a toast for a manual check only. A newer
+  // release: the question; Yes says "Downloading update…" and starts the download. An offer
+  // that arrives while a question is open is dropped (the next check asks again); one that
+  // arrives while a download runs asks nothing, and a manual check is told it is downloading.
+  void on_check_done();
+
+  // The download's message. Failed: the text as a toast. Ready: the installer is started with
+  // its four switches while still held, then let go; a started installer closes the window,
+  // one that does not start is deleted and the reason shown.
+  void on_download_done();
+
+ private:
+  void offer(UpdateInfo info, bool manual);
+
+  UpdateUi& ui_;
+  std::string current_version_;
+  UpdateCheckSlot& checks_;
+  DownloadSlot& downloads_;
+  bool asking_ = false;       // the update question is open
+  bool downloading_ = false;  // a download thread runs; its message has not come yet
+};
 
 }  // namespace kestro::updater

@@ -19,29 +19,42 @@ struct HashDestroyer {
 
 bool ok(NTSTATUS status) { return status >= 0; }
 
+class CngSha256 final : public Sha256 {
+ public:
+  CngSha256() {
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    if (!ok(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) return;
+    algorithm_.reset(algorithm);
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    if (!ok(BCryptCreateHash(algorithm_.get(), &hash, nullptr, 0, nullptr, 0, 0))) return;
+    hash_.reset(hash);
+  }
+
+  void add(std::string_view bytes) override {
+    // The length of each call is a ULONG, so very large inputs go in pieces.
+    while (hash_ && !bytes.empty()) {
+      const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
+      auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
+      if (!ok(BCryptHashData(hash_.get(), data, static_cast<ULONG>(piece), 0))) hash_.reset();
+      bytes.remove_prefix(piece);
+    }
+  }
+
+  std::optional<std::string> finish() override {
+    unsigned char digest[32];
+    const bool finished = hash_ && ok(BCryptFinishHash(hash_.get(), digest, sizeof digest, 0));
+    hash_.reset();  // a finished hash takes nothing more
+    if (!finished) return std::nullopt;
+    return hex_lower(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
+  }
+
+ private:
+  std::unique_ptr<void, AlgorithmCloser> algorithm_;
+  std::unique_ptr<void, HashDestroyer> hash_;
+};
+
 }  // namespace
 
-std::optional<std::string> sha256_hex(std::string_view bytes) {
-  BCRYPT_ALG_HANDLE algorithm_handle = nullptr;
-  if (!ok(BCryptOpenAlgorithmProvider(&algorithm_handle, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
-    return std::nullopt;
-  }
-  const std::unique_ptr<void, AlgorithmCloser> algorithm(algorithm_handle);
-  BCRYPT_HASH_HANDLE hash_handle = nullptr;
-  if (!ok(BCryptCreateHash(algorithm.get(), &hash_handle, nullptr, 0, nullptr, 0, 0))) {
-    return std::nullopt;
-  }
-  const std::unique_ptr<void, HashDestroyer> hash(hash_handle);
-  // One pass; the length of each call is a ULONG, so very large inputs go in pieces.
-  while (!bytes.empty()) {
-    const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
-    auto* data = reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data()));
-    if (!ok(BCryptHashData(hash.get(), data, static_cast<ULONG>(piece), 0))) return std::nullopt;
-    bytes.remove_prefix(piece);
-  }
-  unsigned char digest[32];
-  if (!ok(BCryptFinishHash(hash.get(), digest, sizeof digest, 0))) return std::nullopt;
-  return hex_lower(std::string_view(reinterpret_cast<const char*>(digest), sizeof digest));
-}
+std::unique_ptr<Sha256> system_sha256() { return std::make_unique<CngSha256>(); }
 
 }  // namespace kestro::updater

@@ -2,6 +2,12 @@
 
 namespace kestro::updater {
 
+std::optional<std::string> sha256_hex(std::string_view bytes) {
+  const std::unique_ptr<Sha256> digest = system_sha256();
+  digest->add(bytes);
+  return digest->finish();
+}
+
 std::string hex_lower(std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;

@@ -1,0 +1,47 @@
+#include "app/updater/update_ui_win32.h"
+
+#include <utility>
+
+#include "app/updater/platform_win32.h"
+#include "app/updater/texts.h"
+#include "app/updater/threads_win32.h"
+#include "app/updater/work_folder.h"
+#include "base/utf16_win32.h"
+#include "i18n/translate.h"
+
+namespace kestro::updater {
+
+Win32UpdateUi::Win32UpdateUi(HWND window, UINT check_done, UINT download_done,
+                             std::function<void(std::string)> show_toast)
+    : window_(window),
+      check_done_(check_done),
+      download_done_(download_done),
+      show_toast_(std::move(show_toast)) {}
+
+bool Win32UpdateUi::ask(std::string_view text) {
+  return MessageBoxW(window_, to_wide(text).c_str(), to_wide(kPromptCaption).c_str(),
+                     MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
+bool Win32UpdateUi::start_check(bool manual) {
+  return start_update_check_thread(window_, check_done_, manual);
+}
+
+bool Win32UpdateUi::start_download(UpdateInfo info) {
+  return start_download_thread(window_, download_done_, std::move(info));
+}
+
+std::optional<std::string> Win32UpdateUi::start_installer(const InstallerReady& installer,
+                                                          std::string_view command_line) {
+  if (!installer.held) return std::string(translate(texts::kSignatureRejected));
+  return updater::start_installer(*installer.held, installer.path, command_line);
+}
+
+void Win32UpdateUi::discard_installer(const InstallerReady& installer) {
+  WindowsUpdaterPlatform platform;
+  discard_work_file(platform, installer.folder, installer.path);
+}
+
+void Win32UpdateUi::close_for_update() { (void)DestroyWindow(window_); }
+
+}  // namespace kestro::updater
