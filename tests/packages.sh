@@ -8,16 +8,28 @@ kestro_packages=(
   xvfb xauth xdotool xclip imagemagick librsvg2-bin
   fonts-noto-cjk fonts-dejavu-core fonts-wine
 )
+# Kestro's installer: Inno Setup's compiler and every installer it makes are 32-bit programs,
+# which need Wine's 32-bit side; the compiler comes from the npm registry.
+kestro_installer_packages=(wine32:i386 nodejs npm)
 
+kestro__installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+# kestro_install_missing_packages [--installer]: also what building the installer needs.
 kestro_install_missing_packages() {
-  local missing=() p
-  for p in "${kestro_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  local wanted=("${kestro_packages[@]}") missing=() p
+  [[ ${1:-} == --installer ]] && wanted+=("${kestro_installer_packages[@]}")
+  for p in "${wanted[@]}"; do
+    # A Node.js from elsewhere (not Debian's) serves as well.
+    [[ ($p == nodejs || $p == npm) ]] && command -v "${p/nodejs/node}" >/dev/null && continue
+    kestro__installed "$p" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "== Installing: ${missing[*]}"
   local sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
   "${sudo[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }

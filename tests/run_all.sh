@@ -74,7 +74,7 @@ run_ctest() {  # <name> <build-dir>
 
 # shellcheck source=packages.sh
 source "$repo/tests/packages.sh"
-run_step packages kestro_install_missing_packages
+run_step packages kestro_install_missing_packages --installer
 
 # One virtual display for every Windows test, started only when there is none.
 # shellcheck source=wine/harness.sh

@@ -20,6 +20,7 @@
 #include "app/window_win32.h"
 #include "base/handles_win32.h"
 #include "base/utf16_win32.h"
+#include "base/version.h"
 #include "probe/platform_win32.h"
 #include "probe/sections.h"
 
@@ -104,6 +105,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   static const kestro::app::WindowsLanguageSource& language_source =
       *new kestro::app::WindowsLanguageSource;
   kestro::install_language_source(language_source);
+  // Held until the process ends, whatever it ends with: an installer waits for it to go.
+  const kestro::UniqueHandle running(
+      CreateMutexW(nullptr, FALSE, kestro::to_wide(kestro::kRunningMutexName).c_str()));
 
   const std::vector<std::string> arguments = command_line_arguments();
   if (kestro::app::has_unregister_switch(arguments)) {

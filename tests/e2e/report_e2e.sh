@@ -71,7 +71,7 @@ else
 fi
 cpu_name=$(grep -m1 '^model name' /proc/cpuinfo | sed -E 's/^[^:]*:[[:space:]]*//; s/[[:space:]]+/ /g; s/ $//')
 screen=$(xdotool getdisplaygeometry 2>/dev/null | sed 's/ / × /')
-build_number=$(kh_wine 60 reg query "$version_key" /v CurrentBuildNumber </dev/null 2>/dev/null |
+build_number=$(kh_wine 60 reg query "$version_key" /v CurrentBuildNumber /reg:64 </dev/null 2>/dev/null |
   tr -d '\r' | awk '/CurrentBuildNumber/ {print $3}')
 
 kh_reg_add "$version_key" DisplayVersion REG_SZ 24H2

@@ -160,9 +160,11 @@ kh_wine() {
   return "$rc"
 }
 
-# kh_reg_add <key> <value-name> <type> <data>: one value through Wine's reg.exe.
+# kh_reg_add <key> <value-name> <type> <data>: one value through Wine's reg.exe, in the
+# registry view 64-bit programs read (with wine32 installed, `wine reg` is the 32-bit tool,
+# whose HKLM\Software is the 32-bit view; HKCU\Software is the same in both).
 kh_reg_add() {
-  kh_wine 60 reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
+  kh_wine 60 reg add "$1" /v "$2" /t "$3" /d "$4" /f /reg:64 >/dev/null
 }
 
 # Settings every test prefix needs: Windows 10, fonts DirectWrite can find, no window
@@ -185,6 +187,12 @@ kh__stop_server() {  # <prefix>: stops every process of the prefix and waits for
 
 # Builds a configured prefix at <dir> from nothing (wineboot -i), via a temporary folder
 # so that a half-made prefix is never mistaken for a ready one.
+# Which Wine a prefix was made with: with its 32-bit side (wine32, which installers need) or
+# without. A prefix made before wine32 was installed starts no program once it is, so a ready
+# prefix is one whose marker names the Wine of this machine; any other is made again.
+kh__wine_kind() { if [[ -x /usr/lib/wine/wine ]]; then echo wow64; else echo win64; fi; }
+kh__is_ready() { [[ -f $1/$KH_MARKER && $(<"$1/$KH_MARKER") == "$(kh__wine_kind)" ]]; }
+
 kh__build_prefix() {
   local dir=$1 tmp="$1.creating.$$" start=$SECONDS
   rm -rf "$tmp"
@@ -194,7 +202,7 @@ kh__build_prefix() {
     kh__configure_prefix || { kh__log "configuring $dir failed"; exit 1; }
     ( kh__exec_clean timeout 60 wineserver -w ) </dev/null >/dev/null 2>&1 || true
   ) || { kh__stop_server "$tmp"; rm -rf "$tmp"; return 1; }
-  touch "$tmp/$KH_MARKER" && rm -rf "$dir" && mv "$tmp" "$dir" || return 1
+  kh__wine_kind >"$tmp/$KH_MARKER" && rm -rf "$dir" && mv "$tmp" "$dir" || return 1
   kh__log "created Wine prefix $dir in $(( SECONDS - start )) s"
 }
 
@@ -215,7 +223,7 @@ kh__locked() {
 }
 
 kh__ensure_template() {
-  [[ -f "$1/$KH_MARKER" ]] || kh__build_prefix "$1"
+  kh__is_ready "$1" || kh__build_prefix "$1"
 }
 
 kh__copy_template() {  # <template> <dir>
@@ -228,7 +236,7 @@ kh__copy_template() {  # <template> <dir>
 
 kh__ensure_prefix() {  # <prefix> <template>
   local prefix=$1 template=$2
-  [[ -f "$prefix/$KH_MARKER" ]] && return 0
+  kh__is_ready "$prefix" && return 0
   if [[ $prefix == "$template" ]]; then
     kh__build_prefix "$prefix"
     return

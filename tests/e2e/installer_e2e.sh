@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Kestro's own installer end to end under Wine, in a fresh copy of the test prefix: the
+# release command signs the installers of this build's version and of the next one (the same
+# sources built again with a higher version) and writes their manifests; the first is
+# installed silently, the installed Kestro updates itself to the second through its own
+# updater (the curl stand-in in system32 serves the second release), and the second is
+# uninstalled. On the way: an installer that gives up on a Kestro that does not close, and a
+# cancelled install, each leaving the installed program as it was. Every check prints PASS or
+# FAIL; the script exits non-zero when any failed.
+#
+# usage: installer_e2e.sh <window_poke.exe> <curl.exe> <make_update_manifest.exe> <source-dir> <build-dir>
+set -uo pipefail
+
+if (( $# != 5 )); then
+  echo "usage: $0 <window_poke.exe> <curl.exe> <make_update_manifest.exe> <source-dir> <build-dir>" >&2
+  exit 2
+fi
+poke_exe=$(realpath "$1")
+curl_exe=$(realpath "$2")
+tool_exe=$(realpath "$3")
+repo=$(realpath "$4")
+build=$(realpath "$5")
+
+# shellcheck source=../wine/harness.sh
+source "$repo/tests/wine/harness.sh"
+trap kh_cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+# shellcheck source=checks.sh
+source "$repo/tests/e2e/checks.sh"
+
+work="$build/tests/e2e/installer_e2e"
+rm -rf "$work/prefix" "$work/release-"* "$work/certificate"
+mkdir -p "$work"
+started=$SECONDS
+template=$(kh_template_for "$build/wineprefix")
+export KESTRO_WINE_TEMPLATE=$template  # the next version's build compiles in a copy of it too
+
+version=$(sed -nE 's/^#define KESTRO_VERSION_TEXT "(.*)"$/\1/p' "$build/generated/base/version.h")
+IFS=. read -r major minor patch <<<"$version"
+next="$major.$minor.$(( patch + 1 ))"
+
+# --- The two installers -----------------------------------------------------------------------
+step_started=$SECONDS
+cmake --build "$build" --target installer >"$work/build-current.log" 2>&1
+check "installer of $version built" test -f "$build/installer/Kestro-Setup-$version.exe"
+next_build="$work/next-build"
+cmake -G Ninja -S "$repo" -B "$next_build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_VERSION="$next" \
+  -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF >"$work/build-next.log" 2>&1 &&
+  cmake --build "$next_build" --target installer >>"$work/build-next.log" 2>&1
+check "installer of $next built from the same sources" test -f "$next_build/installer/Kestro-Setup-$next.exe"
+echo "INFO: building both installers took $(( SECONDS - step_started )) s;" \
+  "installer size $(stat -c %s "$build/installer/Kestro-Setup-$version.exe") bytes"
+
+kh_fresh_prefix "$template" "$work/prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
+kh_prefix_ready "$work/prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+prefix="$work/prefix"
+drive_c="$prefix/drive_c"
+
+# --- The release command, with a throwaway certificate ------------------------------------------
+certificate="$work/certificate"
+mkdir -p "$certificate"
+(
+  cd "$certificate" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 2 -subj "/CN=Kestro Test Root" \
+      -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign" &&
+    openssl req -newkey rsa:2048 -nodes -keyout leaf.key -out leaf.csr -subj "/CN=Norvale Tech Co., Ltd." &&
+    printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >leaf.ext &&
+    openssl x509 -req -in leaf.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile leaf.ext -out leaf.crt &&
+    KESTRO_SIGNING_PASSWORD=test-password openssl pkcs12 -export -inkey leaf.key -in leaf.crt -certfile ca.crt \
+      -passout env:KESTRO_SIGNING_PASSWORD -out signing.p12
+) >/dev/null 2>&1
+check "throwaway code-signing certificate made" test -s "$certificate/signing.p12"
+# The release command's manifest tool: the Windows build's, under Wine.
+cat >"$work/manifest-tool" <<EOF
+#!/usr/bin/env bash
+source "$repo/tests/wine/harness.sh"
+export WINEPREFIX="$prefix"
+kh_wine 60 "$tool_exe" "Z:\$1" "\$2" "\$3" "Z:\$4" </dev/null; rc=\$?
+kh_cleanup
+exit \$rc
+EOF
+chmod +x "$work/manifest-tool"
+release() {  # <installer> <version> <output>
+  KESTRO_SIGNING_PASSWORD=test-password KESTRO_MANIFEST_TOOL="$work/manifest-tool" \
+    bash "$repo/tools/release.sh" "$1" "$certificate/signing.p12" "$2" \
+    "https://lumwerk.example/dl/Kestro-Setup-$2.exe" "$3" >/dev/null 2>"$work/release.err"
+}
+release "$build/installer/Kestro-Setup-$version.exe" "$version" "$work/release-current"
+check "release $version: signed installer, update.json and SHA256SUMS" \
+  test -s "$work/release-current/Kestro-Setup-$version.exe" -a -s "$work/release-current/update.json"
+release "$next_build/installer/Kestro-Setup-$next.exe" "$next" "$work/release-next"
+released="$work/release-next/Kestro-Setup-$next.exe"
+check "release $next: SHA256SUMS matches the files" bash -c "cd '$work/release-next' && sha256sum --quiet -c SHA256SUMS"
+check "release $next: the installer is signed by Norvale Tech Co., Ltd." \
+  bash -c "osslsigncode verify -in '$released' -CAfile '$certificate/ca.crt' 2>/dev/null | grep -q 'CN=Norvale Tech Co., Ltd.'"
+check "release $next: the manifest names the signed file's digest and size" \
+  grep -q "\"sha256\": \"$(sha256sum "$released" | cut -c1-64)\".*\"size\": $(stat -c %s "$released")" \
+  <(tr -d '\n' <"$work/release-next/update.json")
+rc=0
+( unset KESTRO_SIGNING_PASSWORD; bash "$repo/tools/release.sh" "$released" "$certificate/signing.p12" "$next" \
+    https://lumwerk.example/dl/x.exe "$work/release-refused" ) >/dev/null 2>&1 || rc=$?
+check "release refused without KESTRO_SIGNING_PASSWORD (exit $rc)" test "$rc" -eq 1 -a ! -e "$work/release-refused/update.json"
+rc=0
+release "$released" 9.9.9 "$work/release-refused" || rc=$?
+check "release refused for an installer of another version (exit $rc)" test "$rc" -eq 1 -a ! -e "$work/release-refused/update.json"
+
+# --- Helpers ----------------------------------------------------------------------------------
+user=$(basename "$(dirname "$(find "$drive_c/users" -mindepth 2 -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n1)")")
+program_dir="$drive_c/users/$user/AppData/Local/Programs/Kestro"
+shortcut="$drive_c/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kestro.lnk"
+temp_kestro="$drive_c/users/$user/Temp/Kestro"
+exe="C:\\users\\$user\\AppData\\Local\\Programs\\Kestro\\Kestro.exe"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{C6B4F1B2-8E3D-4B7A-9F21-3D5A0E7C4B19}_is1'
+# shellcheck source=kestro_window.sh
+source "$repo/tests/e2e/kestro_window.sh"
+
+setup() {  # <installer> <arguments...>: runs it to its end; its exit code
+  local installer=$1; shift
+  kh_wine 120 "Z:$installer" "$@" </dev/null >/dev/null 2>&1
+}
+uninstall_value() {  # <name>
+  kh_wine 60 reg query "$uninstall_key" /v "$1" </dev/null 2>/dev/null | tr -d '\r' |
+    awk -v name="$1" '$1 == name { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+installed_report_ends_with() {  # <version>
+  kh_wine 120 "$exe" --report </dev/null >"$work/report.txt" 2>/dev/null
+  [[ $(tail -n1 "$work/report.txt") == "— Kestro $1 · https://lumwerk.example/Kestro/" ]]
+}
+program_digest() { sha256sum "$program_dir/Kestro.exe" 2>/dev/null | cut -c1-64; }
+dialog_wid() { xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | grep -vx "$wid" | head -n1; }
+dialog_open() { [[ -n $(dialog_wid) ]]; }
+any_kestro_window() { xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
+
+# --- Install the first version silently --------------------------------------------------------
+step_started=$EPOCHREALTIME
+rc=0; setup "$work/release-current/Kestro-Setup-$version.exe" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART || rc=$?
+install_seconds=$(awk -v a="$step_started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+check "silent install of $version exits with 0 (got $rc, ${install_seconds} s)" test "$rc" -eq 0
+check "installed into {localappdata}\\Programs\\Kestro" test -f "$program_dir/Kestro.exe"
+check "Start-menu shortcut" test -f "$shortcut"
+check "uninstall entry: DisplayName Kestro" test "$(uninstall_value DisplayName)" == Kestro
+check "uninstall entry: Publisher Lumwerk" test "$(uninstall_value Publisher)" == Lumwerk
+check "uninstall entry: DisplayVersion $version" test "$(uninstall_value DisplayVersion)" == "$version"
+check "installed Kestro.exe --report ends with $version" installed_report_ends_with "$version"
+
+# --- A language and a window placement of the user's own ---------------------------------------
+kh_reg_add "$settings_key" Language REG_SZ de
+kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"  # no check on this start
+start_app || fail "installed Kestro: no window"
+poke move 240 130 820 640 >/dev/null
+check "window moved" kh_wait_for 10 geometry_is "240 130 820 640"
+poke close >/dev/null
+expect_exit "first start"
+placement=$(reg_value Placement)
+check "the placement was stored on closing" test -n "$placement"
+
+# --- The update, through the installed Kestro's own updater ------------------------------------
+cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
+www="$drive_c/kestro-test/www/lumwerk.example"
+mkdir -p "$www/Kestro" "$www/dl"
+cp "$work/release-next/update.json" "$www/Kestro/update.json"
+cp "$released" "$www/dl/"
+reg_delete LastUpdateCheck
+loop_started=$EPOCHREALTIME
+start_app || fail "update: no window"
+if kh_wait_for 30 dialog_open; then
+  question=$(poke dialog | tr -d '\r')
+  check "the update question offers $next" grep -q "$next" <<<"$question"
+  xdotool key --window "$(dialog_wid)" Return
+  expect_exit "update: the old Kestro"
+  check "update: the new Kestro starts by itself" kh_wait_for 60 any_kestro_window
+  loop_seconds=$(awk -v a="$loop_started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  find_window  # the updated Kestro's, which the installer started
+  check "update: installed Kestro.exe --report ends with $next" installed_report_ends_with "$next"
+  check "update: uninstall entry says $next" test "$(uninstall_value DisplayVersion)" == "$next"
+  check "update: the language is kept (German report)" grep -qx '\[Übersicht\]' "$work/report.txt"
+  check "update: Language is still de" test "$(reg_value Language)" == de
+  check "update: the placement is kept" test "$(reg_value Placement)" == "$placement"
+  check "update: the new window opens where the old one was" kh_wait_for 10 geometry_is "240 130 820 640"
+  echo "INFO: from start to the updated window: ${loop_seconds} s"
+else
+  fail "update: no question"
+fi
+
+# --- An installer that finds Kestro open and not closing gives up, changing nothing ------------
+before=$(program_digest)
+step_started=$SECONDS
+rc=0; setup "$released" /SILENT /SUPPRESSMSGBOXES /NORESTART || rc=$?
+check "installer with Kestro open: exit code 7 after waiting (got $rc, $(( SECONDS - step_started )) s)" \
+  test "$rc" -eq 7 -a $(( SECONDS - step_started )) -ge 29
+check "installer with Kestro open: the program is untouched" test "$(program_digest)" == "$before"
+check "installer with Kestro open: Kestro still runs" any_kestro_window
+poke close >/dev/null
+check "the updated Kestro closes" kh_wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Kestro\$' >/dev/null 2>&1"
+
+# --- A cancelled install leaves the installed version working ----------------------------------
+wizard_open() { xdotool search --onlyvisible --name '^Setup - Kestro' >/dev/null 2>&1; }
+exit_question_open() { xdotool search --onlyvisible --name '^Exit Setup$' >/dev/null 2>&1; }
+kh_wine 120 "Z:$work/release-current/Kestro-Setup-$version.exe" </dev/null >/dev/null 2>&1 &
+wizard_pid=$!
+if kh_wait_for 30 wizard_open; then
+  xdotool key --window "$(xdotool search --onlyvisible --name '^Setup - Kestro' | head -n1)" Escape
+  kh_wait_for 10 exit_question_open && xdotool key --window "$(xdotool search --onlyvisible --name '^Exit Setup$' | head -n1)" y
+  rc=0; wait "$wizard_pid" || rc=$?
+  check "cancelled install: exit code 2 (got $rc)" test "$rc" -eq 2
+else
+  fail "cancelled install: no wizard"
+  kill "$wizard_pid" 2>/dev/null
+fi
+check "cancelled install: $next still installed and working" installed_report_ends_with "$next"
+check "cancelled install: the program is untouched" test "$(program_digest)" == "$before"
+
+# --- Uninstall: nothing is left -----------------------------------------------------------------
+check "the update left its installer in %TEMP%\\Kestro" test -n "$(find "$temp_kestro" -name 'Kestro-Setup-*.exe' 2>/dev/null)"
+kh_wine 120 "C:\\users\\$user\\AppData\\Local\\Programs\\Kestro\\unins000.exe" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART \
+  </dev/null >/dev/null 2>&1
+gone() { [[ ! -e $program_dir ]]; }
+check "uninstall: the program folder is gone" kh_wait_for 60 gone
+check "uninstall: the shortcut is gone" test ! -e "$shortcut"
+check "uninstall: the uninstall entry is gone" test -z "$(uninstall_value DisplayName)"
+no_settings() { ! kh_wine 60 reg query "$settings_key" </dev/null >/dev/null 2>&1; }
+check "uninstall: the settings key is gone" no_settings
+temp_gone() { [[ ! -e $temp_kestro ]]; }
+check "uninstall: %TEMP%\\Kestro is gone" kh_wait_for 30 temp_gone
+
+echo "INFO: installer_e2e took $(( SECONDS - started )) s"
+echo "installer_e2e: $failures failed"
+(( failures == 0 ))
