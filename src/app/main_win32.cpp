@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/language_source_win32.h"
-#include "app/settings_registry_win32.h"
-#include "app/text_report.h"
-#include "app/window_win32.h"
+#include "app/settings/language_source_win32.h"
+#include "app/settings/settings_registry_win32.h"
+#include "app/view/text_report.h"
+#include "app/window/window_win32.h"
 #include "base/handles_win32.h"
 #include "base/utf16_win32.h"
 #include "base/version.h"

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string_view>
 
-#include "app/accessibility_tree.h"
-#include "app/app_state.h"
-#include "app/paint.h"
+#include "app/access/accessibility_tree.h"
+#include "app/view/app_state.h"
+#include "app/view/paint.h"
 #include "bench/alloc_counter.h"
 #include "bench/sixty_rows.h"
 #include "gfx/canvas.h"

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "bench/alloc_counter.h"
 #include "base/text.h"
+#include "bench/alloc_counter.h"
 #include "probe/format.h"
 
 namespace {

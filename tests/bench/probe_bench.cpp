@@ -11,9 +11,9 @@
 
 namespace {
 
-using kestro::testing::FakePlatform;
-using kestro::testing::FakeWmiSession;
-using kestro::testing::row;
+using kestro::test::FakePlatform;
+using kestro::test::FakeWmiSession;
+using kestro::test::row;
 using kestro::wmi::WmiRows;
 using namespace kestro::probe;
 

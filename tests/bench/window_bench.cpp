@@ -8,10 +8,10 @@
 #include <ctime>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/layout.h"
-#include "app/paint.h"
-#include "app/window_controller.h"
+#include "app/view/app_state.h"
+#include "app/view/layout.h"
+#include "app/view/paint.h"
+#include "app/window/window_controller.h"
 #include "bench/alloc_counter.h"
 #include "bench/sixty_rows.h"
 #include "gfx/canvas.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/fuzz_check.h"
 #include "base/text.h"
+#include "fuzz/fuzz_check.h"
 #include "probe/format.h"
 
 namespace {

@@ -25,11 +25,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/layout.h"
-#include "app/paint.h"
-#include "app/text_report.h"
-#include "app/window_texts.h"
+#include "app/view/app_state.h"
+#include "app/view/layout.h"
+#include "app/view/paint.h"
+#include "app/view/text_report.h"
+#include "app/view/texts.h"
 #include "base/utf16.h"
 #include "base/utf8.h"
 #include "base/version.h"
@@ -411,7 +411,7 @@ std::size_t language_index(std::string_view code) {
 }
 
 // Records one probe run over `recorded` in `language` as an input file.
-void write_seed(const std::string& path, testing::FakePlatform recorded,
+void write_seed(const std::string& path, test::FakePlatform recorded,
                 std::string_view language) {
   Tape tape;
   View view{std::uint8_t(language_index(language)), 5 << 2, 0, 0};  // pointer over the first row
@@ -433,12 +433,12 @@ void write_seed(const std::string& path, testing::FakePlatform recorded,
 
 // The full machine with a few hundred rows: modules, disks with reliability counters,
 // adapters, monitors, drives and batteries. Its size is also how long libFuzzer lets inputs grow.
-testing::FakePlatform crowded_machine() {
-  using testing::row;
-  testing::FakePlatform platform = testing::full_machine();
-  testing::FakeWmiSession& storage = platform.namespaces.find(probe::kStorageNamespace)->second;
-  wmi::WmiRows& modules = *platform.namespaces.at("ROOT\\CIMV2").answers.at(testing::kMemory);
-  wmi::WmiRows& disks = *storage.answers.at(testing::kDisks);
+test::FakePlatform crowded_machine() {
+  using test::row;
+  test::FakePlatform platform = test::full_machine();
+  test::FakeWmiSession& storage = platform.namespaces.find(probe::kStorageNamespace)->second;
+  wmi::WmiRows& modules = *platform.namespaces.at("ROOT\\CIMV2").answers.at(test::kMemory);
+  wmi::WmiRows& disks = *storage.answers.at(test::kDisks);
   for (int i = 0; i < 64; ++i) {
     const std::string n = std::to_string(i);
     modules.push_back(row({"4294967296", "0", "2666", "Acme", "AC4G", "DIMM " + n, "34"}));
@@ -462,12 +462,12 @@ testing::FakePlatform crowded_machine() {
 
 void write_seeds(const std::string& dir) {
   write_seed(dir + "/seed-crowded-machine", crowded_machine(), "fr");
-  write_seed(dir + "/seed-full-machine", testing::full_machine(), "en");
-  write_seed(dir + "/seed-full-machine-ko", testing::full_machine(), "ko");
-  write_seed(dir + "/seed-without-wmi", testing::FakePlatform{}, "de");
-  const std::vector<wmi::WmiValue> odd = testing::odd_values();
+  write_seed(dir + "/seed-full-machine", test::full_machine(), "en");
+  write_seed(dir + "/seed-full-machine-ko", test::full_machine(), "ko");
+  write_seed(dir + "/seed-without-wmi", test::FakePlatform{}, "de");
+  const std::vector<wmi::WmiValue> odd = test::odd_values();
   for (std::size_t i = 0; i < odd.size(); ++i) {
-    write_seed(dir + "/seed-odd-" + std::to_string(i), testing::odd_machine(odd[i]), "en");
+    write_seed(dir + "/seed-odd-" + std::to_string(i), test::odd_machine(odd[i]), "en");
   }
 }
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/paint.h"
-#include "app/palette.h"
-#include "app/window_controller.h"
-#include "fake_window_host.h"
+#include "app/view/paint.h"
+#include "app/view/palette.h"
+#include "app/window/window_controller.h"
 #include "i18n/translate.h"
 #include "recording_canvas.h"
+#include "window_fakes.h"
 
 namespace kestro::app {
 namespace {
@@ -213,23 +213,19 @@ TEST(HighContrast, OutlinesReplaceTints) {
 }
 
 TEST(HighContrast, SwitchesLiveAndRepaintsOnlyOnChange) {
-  StateSlot<AppState> slot;
-  slot.put(std::make_unique<AppState>());
-  test::FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
-  EXPECT_FALSE(controller.on_high_contrast(std::nullopt));
-  EXPECT_EQ(host.invalidations, 0);
-  EXPECT_TRUE(controller.on_high_contrast(kSystem));
-  EXPECT_EQ(host.invalidations, 1);
-  EXPECT_EQ(active_palette(*slot.claim()).background, kSystem.window);
-  EXPECT_FALSE(controller.on_high_contrast(kSystem));
+  test::ControllerFixture window;
+  EXPECT_FALSE(window.controller.on_high_contrast(std::nullopt));
+  EXPECT_EQ(window.host.invalidations, 0);
+  EXPECT_TRUE(window.controller.on_high_contrast(kSystem));
+  EXPECT_EQ(window.host.invalidations, 1);
+  EXPECT_EQ(active_palette(window.state()).background, kSystem.window);
+  EXPECT_FALSE(window.controller.on_high_contrast(kSystem));
   SystemColours other = kSystem;
   other.highlight = rgb(0x37006E);
-  EXPECT_TRUE(controller.on_high_contrast(other));
-  EXPECT_TRUE(controller.on_high_contrast(std::nullopt));
-  EXPECT_EQ(host.invalidations, 3);
-  EXPECT_EQ(active_palette(*slot.claim()).background, palette(false).background);
+  EXPECT_TRUE(window.controller.on_high_contrast(other));
+  EXPECT_TRUE(window.controller.on_high_contrast(std::nullopt));
+  EXPECT_EQ(window.host.invalidations, 3);
+  EXPECT_EQ(active_palette(window.state()).background, palette(false).background);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // rectangles, hit tests), the hub between the window thread and UI Automation's threads, and
 // the publisher that turns state changes into trees and events.
 
-#include "app/accessibility_tree.h"
+#include "app/access/accessibility_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/layout.h"
-#include "app/text_report.h"
+#include "app/view/layout.h"
+#include "app/view/text_report.h"
+#include "host/sample_reports.h"
 #include "i18n/translate.h"
 #include "recording_canvas.h"
 
@@ -21,24 +22,8 @@ namespace kestro::app {
 namespace {
 
 using gfx::RectF;
+using test::recorded_report;
 using namespace std::chrono_literals;
-
-// At 1080 × 800 and 96 DPI: Summary across both columns from 164 (rows at 212 and 246),
-// Storage in the left column from 306 (rows at 354, 388, 422).
-Report recorded_report() {
-  return Report{"This PC",
-                "Windows 11",
-                {Section{"Summary",
-                         {Row::plain("Model", "X1"),
-                          Row::gauge_row("Drive C", "412 GB of 953 GB used", 0.43f)},
-                         SectionKind::Summary},
-                 Section{"Storage",
-                         {Row::plain("Disk", "Samsung 990"),
-                          Row::status("Health", "Healthy", Tone::Good),
-                          Row::toned_gauge("Life left", "87%", Tone::Warning, 0.87f)},
-                         SectionKind::Storage}},
-                true};
-}
 
 AppState loaded(float scroll = 0) {
   AppState state;

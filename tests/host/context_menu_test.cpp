@@ -1,7 +1,7 @@
 // The pop-up menu as it opens: items, ids, check marks from the stored settings; the
 // language a command stores; the About box.
 
-#include "app/context_menu.h"
+#include "app/menu/context_menu.h"
 
 #include <gtest/gtest.h>
 

@@ -74,7 +74,7 @@ TEST_F(DisplayRowsTest, CloneModeGivesTwoRowsAndNamesKeepTheirPlace) {
 }
 
 TEST_F(DisplayRowsTest, ProbeReadsTheConfiguration) {
-  kestro::testing::FakePlatform platform;
+  kestro::test::FakePlatform platform;
   EXPECT_TRUE(probe_displays(platform).empty());  // configuration query failed
   platform.displays = DisplayConfig{};
   EXPECT_TRUE(probe_displays(platform).empty());

@@ -11,7 +11,7 @@
 namespace kestro::probe {
 namespace {
 
-using kestro::testing::FakePlatform;
+using kestro::test::FakePlatform;
 
 constexpr std::uint32_t kRelative = 0x40000000;
 

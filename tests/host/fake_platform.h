@@ -10,7 +10,7 @@
 #include "probe/platform.h"
 #include "wmi/wmi.h"
 
-namespace kestro::testing {
+namespace kestro::test {
 
 class FakeWmiSession final : public wmi::WmiSession {
  public:
@@ -79,4 +79,4 @@ class FakePlatform final : public probe::ProbePlatform {
 // Shorthand for recorded rows: {"a", std::nullopt, "  b "}.
 inline wmi::WmiRow row(std::initializer_list<wmi::WmiValue> values) { return wmi::WmiRow(values); }
 
-}  // namespace kestro::testing
+}  // namespace kestro::test

@@ -10,9 +10,9 @@
 namespace kestro::probe {
 namespace {
 
-using kestro::testing::FakePlatform;
-using kestro::testing::FakeWmiSession;
-using kestro::testing::row;
+using kestro::test::FakePlatform;
+using kestro::test::FakeWmiSession;
+using kestro::test::row;
 
 constexpr std::uint64_t kMiB = 1024ull * 1024;
 constexpr std::uint64_t kGiB = 1024ull * kMiB;

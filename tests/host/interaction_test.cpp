@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "app/window_controller.h"
-#include "fake_window_host.h"
+#include "app/window/window_controller.h"
 #include "i18n/translate.h"
+#include "window_fakes.h"
 
 namespace kestro::app {
 namespace {

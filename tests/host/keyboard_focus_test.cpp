@@ -1,7 +1,8 @@
 // The keyboard focus: its order, Tab and Shift+Tab with wrap-around, Enter and Space through the
 // click path, scrolling into view, clicks, and keeping the focused row across a refresh.
 
-#include "app/keyboard_focus.h"
+#include "app/window/keyboard_focus.h"
+#include "app/window/window_controller.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,23 @@
 #include <string>
 #include <vector>
 
-#include "app/text_report.h"
-#include "fake_window_host.h"
+#include "app/view/text_report.h"
+#include "host/sample_reports.h"
 #include "i18n/translate.h"
+#include "window_fakes.h"
 
 namespace kestro::app {
 namespace {
 
 using test::FakeWindowHost;
+using test::storage_report;
 
 const HitTarget kAdmin{HitKind::ViewAsAdmin, 0, 0};
 const HitTarget kCopy{HitKind::CopyAll, 0, 0};
 const HitTarget kRefresh{HitKind::Refresh, 0, 0};
 const HitTarget kMenu{HitKind::Menu, 0, 0};
+// At 1080 × 800 the buttons sit at View as administrator (717), Copy all (900), Refresh (992)
+// and Menu (1034), 8 to 44 high.
 HitTarget row(std::uint64_t section, std::uint64_t k) { return HitTarget::value(section, k); }
 
 Section section(const char* title, SectionKind kind, std::vector<Row> rows) {
@@ -33,19 +38,6 @@ Section plain_rows(const char* title, SectionKind kind, int count) {
   Section s{title, {}, kind};
   for (int i = 0; i < count; ++i) s.rows.push_back(Row::plain("Label " + std::to_string(i), "v"));
   return s;
-}
-
-// At 1080 × 800 and 96 DPI: buttons View as administrator (717), Copy all (900), Refresh (992)
-// and Menu (1034), 8 to 44 high; Summary's row at y = 212 across both columns; Storage in the
-// left column with rows at 320 and 354.
-Report storage_report() {
-  return Report{"This PC",
-                "",
-                {section("Summary", SectionKind::Summary, {Row::plain("Model", "X1")}),
-                 section("Storage", SectionKind::Storage,
-                         {Row::plain("Disk", "Samsung 990"),
-                          Row::status("Health", "Healthy", Tone::Good)})},
-                true};
 }
 
 // One column at 800 px: Summary 164 (rows from 212), Processor 408 (rows from 456), Memory 618
@@ -172,27 +164,12 @@ TEST(KeyboardFocus, FocusedRowsScrollIntoView) {
   }
 }
 
-class FocusKeysTest : public ::testing::Test {
+class FocusKeysTest : public ::testing::Test, public test::ControllerFixture {
  protected:
-  FocusKeysTest() {
-    slot.put(std::make_unique<AppState>());
-    controller.start();
-    probes.put({storage_report()});
-    controller.on_probe_done();
-    host = FakeWindowHost{};
-  }
-
-  AppState& state() { return *slot.claim(); }
-  void key(std::uint32_t vk, bool shift = false) { controller.on_key(vk, false, shift); }
+  FocusKeysTest() { load(storage_report()); }
   void tabs(int n) {
     for (int i = 0; i < n; ++i) key(kVkTab);
   }
-
-  ScopedLanguageOverride english{"en"};
-  StateSlot<AppState> slot;
-  FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
 };
 
 TEST_F(FocusKeysTest, TabShowsTheFocusAndWrapsAround) {
@@ -237,13 +214,13 @@ TEST_F(FocusKeysTest, EnterAndSpaceActLikeAReleasedClick) {
     state().focus = HitTarget{};
     state().toast.reset();
     tabs(c.tabs);
-    host = FakeWindowHost{};
+    forget_records();
     key(c.vk);
     EXPECT_EQ(host.clipboard_writes.empty() ? "" : host.clipboard_writes[0], c.clipboard)
         << c.name;
     EXPECT_EQ(state().toast, c.toast) << c.name;
-    EXPECT_EQ(host.menus, c.menus) << c.name;
-    EXPECT_EQ(host.relaunches, c.relaunches) << c.name;
+    EXPECT_EQ(menu_host.menus, c.menus) << c.name;
+    EXPECT_EQ(menu_host.relaunches, c.relaunches) << c.name;
     EXPECT_EQ(host.probes_started, c.probes) << c.name;
     EXPECT_FALSE(slot.in_use()) << c.name;
     if (c.probes == 1) {  // the refresh dropped the report; bring it back for the next case
@@ -256,7 +233,7 @@ TEST_F(FocusKeysTest, EnterAndSpaceActLikeAReleasedClick) {
 TEST_F(FocusKeysTest, PressingRunsWithTheStateReleased) {
   tabs(4);  // Menu
   bool reached = false;
-  host.during_modal = [&] {
+  menu_host.during_modal = [&] {
     EXPECT_FALSE(slot.in_use());
     reached = true;
   };
@@ -375,7 +352,7 @@ TEST_F(FocusKeysTest, AutomationPressAndFocus) {
   EXPECT_EQ(state().focus, HitTarget{});  // pressing does not move the focus
   controller.press(row(4, 0));            // stale: nothing
   controller.press(kMenu);
-  EXPECT_EQ(host.menus.size(), 1u);
+  EXPECT_EQ(menu_host.menus.size(), 1u);
   EXPECT_EQ(host.clipboard_writes.size(), 1u);
 
   controller.focus(row(1, 0));

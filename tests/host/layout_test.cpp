@@ -1,4 +1,4 @@
-#include "app/layout.h"
+#include "app/view/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "app/window_controller.h"
-#include "fake_window_host.h"
+#include "app/window/window_controller.h"
 #include "i18n/translate.h"
+#include "window_fakes.h"
 
 namespace kestro::app {
 namespace {
@@ -20,21 +20,9 @@ Report one_row_report() {
                 false};
 }
 
-class MenuCommandsTest : public ::testing::Test {
+class MenuCommandsTest : public ::testing::Test, public test::ControllerFixture {
  protected:
-  MenuCommandsTest() {
-    slot.put(std::make_unique<AppState>());
-    controller.start();
-    probes.put({one_row_report()});
-    controller.on_probe_done();
-  }
-  AppState& state() { return *slot.claim(); }
-
-  ScopedLanguageOverride english{"en"};
-  StateSlot<AppState> slot;
-  FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
+  MenuCommandsTest() { load(one_row_report()); }
 };
 
 TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
@@ -57,13 +45,13 @@ TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
       {"title bar double-click, release on a button", std::nullopt, copy_all, 0, 0, 0},
   };
   for (const auto& c : cases) {
-    host = FakeWindowHost{};
+    forget_records();
     if (c.press) controller.on_left_button_down(c.press->x, c.press->y);
     EXPECT_EQ(host.mouse_captured, c.press.has_value()) << c.name;
     controller.on_left_button_up(c.release.x, c.release.y);
     EXPECT_FALSE(host.mouse_captured) << c.name;
     EXPECT_EQ(static_cast<int>(host.clipboard_writes.size()), c.copies) << c.name;
-    EXPECT_EQ(static_cast<int>(host.menus.size()), c.menus) << c.name;
+    EXPECT_EQ(static_cast<int>(menu_host.menus.size()), c.menus) << c.name;
     EXPECT_EQ(host.probes_started, c.probes) << c.name;
   }
   // A press whose capture was taken away (a modal loop, another window) is forgotten.
@@ -74,20 +62,20 @@ TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
 }
 
 TEST_F(MenuCommandsTest, MenuShowsTheStoredSettingsAndRunsTheChoice) {
-  host.stored.texts["Language"] = "de";
-  host.stored.auto_update = 0;
-  host.menu_choice = kCommandFirstLanguage + 6;  // Français
+  menu_host.stored.texts["Language"] = "de";
+  menu_host.stored.auto_update = 0;
+  menu_host.menu_choice = kCommandFirstLanguage + 6;  // Français
   controller.on_left_button_down(1050, 20);
   controller.on_left_button_up(1050, 20);
-  ASSERT_EQ(host.menu_items.size(), 1u);
-  EXPECT_EQ(host.menus[0], std::make_pair(1050, 20));
-  EXPECT_TRUE(host.menu_items[0][0].items[9].checked);   // Deutsch
-  EXPECT_FALSE(host.menu_items[0][1].checked);           // automatic updates off
-  EXPECT_EQ(host.stored.texts["Language"], "fr");
+  ASSERT_EQ(menu_host.menu_items.size(), 1u);
+  EXPECT_EQ(menu_host.menus[0], std::make_pair(1050, 20));
+  EXPECT_TRUE(menu_host.menu_items[0][0].items[9].checked);   // Deutsch
+  EXPECT_FALSE(menu_host.menu_items[0][1].checked);           // automatic updates off
+  EXPECT_EQ(menu_host.stored.texts["Language"], "fr");
   EXPECT_EQ(state().toast, "Takes effect the next time Kestro opens");
   // Opening read the two values and wrote only the chosen one.
-  EXPECT_EQ(host.stored.reads, 2);
-  EXPECT_EQ(host.stored.writes, 1);
+  EXPECT_EQ(menu_host.stored.reads, 2);
+  EXPECT_EQ(menu_host.stored.writes, 1);
 }
 
 TEST_F(MenuCommandsTest, CommandEffects) {
@@ -115,36 +103,36 @@ TEST_F(MenuCommandsTest, CommandEffects) {
       {"about", kCommandAbout, std::nullopt, std::nullopt, std::nullopt, std::nullopt, {}, 1},
   };
   for (const auto& c : cases) {
-    host = FakeWindowHost{};
-    host.stored.auto_update = c.auto_update_before;
+    forget_records();
+    menu_host.stored.auto_update = c.auto_update_before;
     state().toast.reset();
-    controller.run_menu_command(c.id);
-    EXPECT_EQ(host.stored.auto_update, c.auto_update_after) << c.name;
-    const auto language = host.stored.texts.find("Language");
-    EXPECT_EQ(language == host.stored.texts.end() ? std::nullopt : std::optional(language->second),
+    menu.run(c.id);
+    EXPECT_EQ(menu_host.stored.auto_update, c.auto_update_after) << c.name;
+    const auto language = menu_host.stored.texts.find("Language");
+    EXPECT_EQ(language == menu_host.stored.texts.end() ? std::nullopt : std::optional(language->second),
               c.language_after)
         << c.name;
     EXPECT_EQ(state().toast, c.toast) << c.name;
-    EXPECT_EQ(host.addresses, c.addresses) << c.name;
-    ASSERT_EQ(host.information.size(), c.information) << c.name;
-    if (c.information == 1) EXPECT_EQ(host.information[0].first, "About Kestro");
+    EXPECT_EQ(menu_host.addresses, c.addresses) << c.name;
+    ASSERT_EQ(menu_host.information.size(), c.information) << c.name;
+    if (c.information == 1) EXPECT_EQ(menu_host.information[0].first, "About Kestro");
   }
 }
 
 TEST_F(MenuCommandsTest, LanguageIsStoredButTheToastWaitsForAFreeState) {
   {
     auto borrowed = slot.claim();
-    controller.run_menu_command(kCommandFirstLanguage + 2);  // 日本語
+    menu.run(kCommandFirstLanguage + 2);  // 日本語
     EXPECT_FALSE(borrowed->toast.has_value());
   }
-  EXPECT_EQ(host.stored.texts["Language"], "ja");
+  EXPECT_EQ(menu_host.stored.texts["Language"], "ja");
   EXPECT_FALSE(state().toast.has_value());
 }
 
 TEST_F(MenuCommandsTest, WebsiteFollowsTheInterfaceLanguage) {
   const ScopedLanguageOverride japanese("ja");
-  controller.run_menu_command(kCommandMoreApps);
-  EXPECT_EQ(host.addresses, std::vector<std::string>{"https://lumwerk.example/ja/"});
+  menu.run(kCommandMoreApps);
+  EXPECT_EQ(menu_host.addresses, std::vector<std::string>{"https://lumwerk.example/ja/"});
 }
 
 }  // namespace

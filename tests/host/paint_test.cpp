@@ -1,10 +1,10 @@
-#include "app/paint.h"
+#include "app/view/paint.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "app/palette.h"
+#include "app/view/palette.h"
 #include "i18n/translate.h"
 #include "recording_canvas.h"
 

@@ -8,7 +8,7 @@
 namespace kestro::probe {
 namespace {
 
-using testing::row;
+using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
@@ -63,7 +63,7 @@ TEST(ProcessorSection, OptionalRowsAndOddValues) {
 
 TEST(ProcessorSection, TwoSocketsAndNoPackages) {
   ScopedLanguageOverride en("en");
-  testing::FakeWmiSession session;
+  test::FakeWmiSession session;
   session.answers["SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, "
                   "L3CacheSize FROM Win32_Processor"] =
       WmiRows{row({"First", "16", "32", "3200", "16384"}),
@@ -92,7 +92,7 @@ wmi::WmiRow module(wmi::WmiValue capacity, wmi::WmiValue configured, wmi::WmiVal
 
 TEST(MemorySection, TwoModulesWithLocators) {
   ScopedLanguageOverride en("en");
-  testing::FakeWmiSession session;
+  test::FakeWmiSession session;
   session.answers["SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, "
                   "DeviceLocator, SMBIOSMemoryType FROM Win32_PhysicalMemory"] =
       WmiRows{module("8589934592", "3200", "3200", "Acme", "AC8G3200   ", "ChannelA-DIMM0", "26"),

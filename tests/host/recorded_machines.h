@@ -6,7 +6,7 @@
 
 #include "host/fake_platform.h"
 
-namespace kestro::testing {
+namespace kestro::test {
 
 inline constexpr const char* kComputer =
     "SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM Win32_ComputerSystem";
@@ -100,4 +100,4 @@ inline FakePlatform odd_machine(const wmi::WmiValue& v) {
   return platform;
 }
 
-}  // namespace kestro::testing
+}  // namespace kestro::test

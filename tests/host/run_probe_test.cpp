@@ -9,17 +9,17 @@
 namespace kestro::probe {
 namespace {
 
-using testing::FakePlatform;
-using testing::full_machine;
-using testing::kBios;
-using testing::kBoard;
-using testing::kComputer;
-using testing::kLicensing;
-using testing::kMemory;
-using testing::kMemoryArray;
-using testing::kOs;
-using testing::kProcessor;
-using testing::row;
+using test::FakePlatform;
+using test::full_machine;
+using test::kBios;
+using test::kBoard;
+using test::kComputer;
+using test::kLicensing;
+using test::kMemory;
+using test::kMemoryArray;
+using test::kOs;
+using test::kProcessor;
+using test::row;
 using wmi::WmiRows;
 
 std::vector<SectionKind> kinds(const Report& report) {
@@ -178,8 +178,8 @@ TEST(RunProbe, ProcessorWithoutNameKeepsAnEmptyCpuRow) {
 // section that comes out has rows, and the texts stay sensible.
 TEST(RunProbe, OddRecordedInputs) {
   ScopedLanguageOverride en("en");
-  for (const wmi::WmiValue& v : testing::odd_values()) {
-    FakePlatform platform = testing::odd_machine(v);
+  for (const wmi::WmiValue& v : test::odd_values()) {
+    FakePlatform platform = test::odd_machine(v);
     const Report report = run_probe(platform);
     const std::string what = v.value_or("<absent>");
     EXPECT_FALSE(report.title.empty()) << what;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "app/settings/settings.h"
 
 namespace kestro::app {
 namespace {

@@ -8,9 +8,9 @@
 namespace kestro::probe {
 namespace {
 
-using kestro::testing::FakePlatform;
-using kestro::testing::FakeWmiSession;
-using kestro::testing::row;
+using kestro::test::FakePlatform;
+using kestro::test::FakeWmiSession;
+using kestro::test::row;
 
 constexpr std::string_view kDiskQuery =
     "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "

@@ -9,7 +9,7 @@
 namespace kestro::probe {
 namespace {
 
-using testing::row;
+using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 

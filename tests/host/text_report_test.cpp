@@ -1,4 +1,4 @@
-#include "app/text_report.h"
+#include "app/view/text_report.h"
 
 #include <gtest/gtest.h>
 

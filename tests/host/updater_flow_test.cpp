@@ -10,17 +10,17 @@
 #include <mutex>
 #include <thread>
 
-#include "app/settings.h"
-#include "app/update_flow.h"
+#include "app/settings/settings.h"
 #include "app/updater/check.h"
 #include "app/updater/download.h"
 #include "app/updater/reactions.h"
 #include "app/updater/work_folder.h"
-#include "app/window_controller.h"
+#include "app/window/startup_update_check.h"
+#include "app/window/window_controller.h"
 #include "base/version.h"
 #include "fake_updater_platform.h"
-#include "fake_window_host.h"
 #include "i18n/translate.h"
+#include "window_fakes.h"
 
 namespace kestro::updater {
 namespace {
@@ -149,8 +149,11 @@ TEST(WorkFolder, WhereARunKeepsItsFile) {
     bool exists, directory, reparse_point, elevated, random, private_works;
     std::variant<WorkFolder, std::string> expected;
     Calls calls;
+    bool temp = true;  // the system has a temporary directory
   };
   const Case cases[] = {
+      {"no temporary directory: the system's text", true, true, false, false, true, true,
+       "no temp (os error 3)", {"directory"}, false},
       {"the user's own copy: the working folder", true, true, false, false, true, true,
        WorkFolder{"C:\\T\\Kestro", false}, {"directory"}},
       {"a junction", true, true, true, false, true, true, "Download failed", {"directory"}},
@@ -170,6 +173,7 @@ TEST(WorkFolder, WhereARunKeepsItsFile) {
     platform.is_elevated = c.elevated;
     if (!c.random) platform.random.reset();
     platform.private_folder_works = c.private_works;
+    if (!c.temp) platform.directory.reset();
     const auto folder = open_work_folder(platform);
     EXPECT_EQ(folder.index(), c.expected.index()) << c.name;
     if (folder.index() == 0 && c.expected.index() == 0) {
@@ -478,30 +482,19 @@ TEST_F(UpdateReactionsTest, DownloadOutcomes) {
 namespace kestro::app {
 namespace {
 
-using test::FakeWindowHost;
-
 // The reactions as the window wires them: toasts through the controller's state slot.
-class UpdateControllerTest : public ::testing::Test {
+class UpdateControllerTest : public ::testing::Test, public test::ControllerFixture {
  protected:
   UpdateControllerTest() {
-    slot.put(std::make_unique<AppState>());
     ui.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
   }
 
-  std::optional<std::string> toast() {
-    auto claim = slot.claim();
-    return claim->toast;
-  }
+  std::optional<std::string> toast() { return state().toast; }
   void deliver(updater::CheckResult result, bool manual) {
     checks.put(updater::CheckDelivery{std::move(result), manual});
     reactions.on_check_done();
   }
 
-  ScopedLanguageOverride english{"en"};
-  StateSlot<AppState> slot;
-  FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
   updater::RecordingUi ui;
   updater::UpdateCheckSlot checks;
   updater::DownloadSlot downloads;
@@ -548,8 +541,8 @@ TEST_F(UpdateControllerTest, QuestionRunsWithTheStateFree) {
 }
 
 TEST_F(UpdateControllerTest, MenuCommandStartsAManualCheck) {
-  controller.run_menu_command(kCommandCheckForUpdates);
-  EXPECT_EQ(host.update_checks, 1);
+  menu.run(kCommandCheckForUpdates);
+  EXPECT_EQ(menu_host.update_checks, 1);
 }
 
 // ---- Start-up schedule against the settings store ----------------------------------------------

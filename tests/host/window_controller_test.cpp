@@ -1,56 +1,28 @@
 // The window's message handling through its state slot: probe runs, clicks, copying, timers,
 // and the back-off when the state is empty or already in use.
 
-#include "app/window_controller.h"
+#include "app/window/window_controller.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <optional>
 
-#include "app/text_report.h"
-#include "fake_window_host.h"
+#include "app/view/text_report.h"
+#include "host/sample_reports.h"
 #include "i18n/translate.h"
+#include "window_fakes.h"
 
 namespace kestro::app {
 namespace {
 
 using namespace std::chrono_literals;
 using test::FakeWindowHost;
+using test::storage_report;
 
-// At 1080 × 800 and 96 DPI the Summary rows start at y = 212, 34 px apart.
-Report storage_report() {
-  Section summary{"Summary", {Row::plain("Model", "X1")}, SectionKind::Summary};
-  Section storage{"Storage",
-                  {Row::plain("Disk", "Samsung 990"), Row::status("Health", "Healthy", Tone::Good)},
-                  SectionKind::Storage};
-  return Report{"This PC", "", {summary, storage}, true};
-}
-
-class WindowControllerTest : public ::testing::Test {
+class WindowControllerTest : public ::testing::Test, public test::ControllerFixture {
  protected:
-  WindowControllerTest() { slot.put(std::make_unique<AppState>()); }
-
-  AppState& state() {
-    auto claim = slot.claim();
-    return *claim;  // the state outlives the claim; tests only read it between messages
-  }
-  void click(int x, int y) {
-    controller.on_left_button_down(x, y);
-    controller.on_left_button_up(x, y);
-  }
-  void loaded() {
-    controller.start();
-    probes.put({storage_report()});
-    controller.on_probe_done();
-    host = FakeWindowHost{};
-  }
-
-  ScopedLanguageOverride english{"en"};
-  StateSlot<AppState> slot;
-  FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
+  void loaded() { load(storage_report()); }
 };
 
 TEST_F(WindowControllerTest, StartEntersLoading) {
@@ -179,9 +151,9 @@ TEST_F(WindowControllerTest, ReleasedClicksAct) {
     click(c.x, c.y);
     EXPECT_EQ(host.clipboard_writes.empty() ? "" : host.clipboard_writes[0], c.clipboard) << c.name;
     EXPECT_EQ(state().toast, c.toast) << c.name;
-    EXPECT_EQ(static_cast<int>(host.menus.size()), c.menus) << c.name;
-    if (c.menus == 1) EXPECT_EQ(host.menus[0], std::make_pair(c.x, c.y));
-    EXPECT_EQ(host.relaunches, c.relaunches) << c.name;
+    EXPECT_EQ(static_cast<int>(menu_host.menus.size()), c.menus) << c.name;
+    if (c.menus == 1) EXPECT_EQ(menu_host.menus[0], std::make_pair(c.x, c.y));
+    EXPECT_EQ(menu_host.relaunches, c.relaunches) << c.name;
     EXPECT_EQ(host.probes_started, c.probes) << c.name;
     EXPECT_FALSE(slot.in_use()) << c.name;
     state().toast.reset();
@@ -191,7 +163,7 @@ TEST_F(WindowControllerTest, ReleasedClicksAct) {
 TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
   loaded();
   int dispatched = 0;
-  host.during_modal = [&] {
+  menu_host.during_modal = [&] {
     // Messages dispatched by the menu's or the prompt's own loop reach the state.
     EXPECT_FALSE(slot.in_use());
     controller.on_mouse_move(100, 220);
@@ -314,11 +286,8 @@ TEST(StateSlot, TakingWhileInUseDropsOnRelease) {
   EXPECT_EQ(slot.claim().failure(), StateSlot<int>::Failure::Empty);
 }
 
-TEST(StateSlot, MessagesWithoutStateDoNothing) {
-  StateSlot<AppState> slot;
-  FakeWindowHost host;
-  probe::ProbeSlot probes;
-  WindowController controller{slot, host, probes};
+TEST_F(WindowControllerTest, MessagesWithoutStateDoNothing) {
+  slot.take();
   controller.start();
   controller.on_mouse_move(10, 10);
   controller.on_left_button_up(1050, 20);
@@ -327,7 +296,7 @@ TEST(StateSlot, MessagesWithoutStateDoNothing) {
   EXPECT_TRUE(controller.on_timer(kTimerToast));
   EXPECT_EQ(host.probes_started, 0);
   EXPECT_EQ(host.invalidations, 0);
-  EXPECT_TRUE(host.menus.empty());
+  EXPECT_TRUE(menu_host.menus.empty());
   EXPECT_EQ(host.leave_requests, 0);
 }
 

@@ -8,7 +8,7 @@
 namespace kestro::probe {
 namespace {
 
-using testing::row;
+using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
@@ -73,9 +73,9 @@ TEST(WindowsSection, NameVersionAndSubtitle) {
 
 TEST(WindowsSection, ReadsThroughTheSessionAndRegistry) {
   ScopedLanguageOverride en("en");
-  testing::FakePlatform platform;
+  test::FakePlatform platform;
   platform.version = VersionValues{"24H2", 2605};
-  testing::FakeWmiSession session;
+  test::FakeWmiSession session;
   session.answers[kOsQuery] = os_row("Microsoft Windows 11 Home", "26100", "64-bit",
                                      "20241102093012.000000+540");
   session.answers[kLicensingQuery] = WmiRows{row({"1"})};
@@ -113,7 +113,7 @@ TEST(WindowsSection, WithoutAnOperatingSystemRow) {
     EXPECT_EQ(out.rows, std::vector<Row>{Row::status("Activation", "Activated", Tone::Good)});
   }
   // No WMI at all: nothing is queried, the registry is still read, no rows come out.
-  testing::FakePlatform platform;
+  test::FakePlatform platform;
   const WindowsOutput offline = probe_windows(nullptr, platform);
   EXPECT_TRUE(offline.rows.empty());
   EXPECT_TRUE(offline.subtitle.empty());

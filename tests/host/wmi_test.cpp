@@ -40,10 +40,10 @@ TEST(WmiQueryText, BuildsSelectFromWhere) {
 
 TEST(WmiQueryText, QuerySendsTheBuiltTextAndKeepsTheRowLayout) {
   std::vector<std::string> sent;
-  testing::FakeWmiSession session;
+  test::FakeWmiSession session;
   session.sent = &sent;
   session.answers["SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1"] =
-      WmiRows{testing::row({"a", "2"})};
+      WmiRows{test::row({"a", "2"})};
   constexpr std::array<std::string_view, 2> kProperties = {"Name", "Speed"};
   const WmiResult result = query(session, "Win32_Thing", kProperties, "Speed > 1");
   ASSERT_EQ(sent.size(), 1u);

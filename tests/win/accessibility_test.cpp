@@ -13,16 +13,19 @@
 #include <thread>
 #include <vector>
 
-#include "app/accessibility_win32.h"
-#include "app/layout.h"
-#include "app/messages_win32.h"
-#include "app/text_report.h"
-#include "app/theme_win32.h"
-#include "app/uia_provider_win32.h"
-#include "app/window_controller.h"
-#include "app/window_host_win32.h"
+#include "app/access/accessibility_win32.h"
+#include "app/access/uia_provider_win32.h"
+#include "app/view/layout.h"
+#include "app/view/text_report.h"
+#include "app/view/theme_win32.h"
+#include "app/window/access_requests.h"
+#include "app/window/messages_win32.h"
+#include "app/window/window_controller.h"
+#include "app/window/window_host_win32.h"
 #include "base/utf16_win32.h"
 #include "gfx/gfx_win32.h"
+#include "host/sample_reports.h"
+#include "host/window_fakes.h"
 #include "i18n/translate.h"
 #include "probe/probe_slot.h"
 #include "win/clipboard_reader.h"
@@ -32,20 +35,7 @@ namespace kestro::app {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-Report recorded_report() {
-  return Report{"This PC",
-                "Windows 11",
-                {Section{"Summary",
-                         {Row::plain("Model", "X1"),
-                          Row::gauge_row("Drive C", "412 GB of 953 GB used", 0.43f)},
-                         SectionKind::Summary},
-                 Section{"Storage",
-                         {Row::plain("Disk", "Samsung 990"),
-                          Row::status("Health", "Healthy", Tone::Good)},
-                         SectionKind::Storage}},
-                false};
-}
+using test::recorded_report;
 
 std::string name_of(IRawElementProviderSimple* element) {
   VARIANT name;
@@ -107,7 +97,8 @@ class AccessibilityWin : public ::testing::Test {
                       PM_REMOVE)) {
       return false;
     }
-    access_.serve_requests(slot_, host_, controller_);
+    serve_access_requests(access_.take_requests(), access_.publisher(), access_, slot_, host_, controller_);
+    access_.raise_pending_events();
     return true;
   }
   AppState& state() { return *slot_.claim(); }
@@ -144,7 +135,9 @@ class AccessibilityWin : public ::testing::Test {
   StateSlot<AppState> slot_;
   Win32WindowHost host_{window_.get()};
   probe::ProbeSlot probes_;
-  WindowController controller_{slot_, host_, probes_};
+  test::FakeMenuHost menu_host_;
+  MenuCommands menu_{menu_host_};
+  WindowController controller_{slot_, host_, probes_, menu_};
   WindowAccessibility access_{window_.get(), WM_APP_ACCESS_ACTION};
   ComPtr<IRawElementProviderSimple> root_;
 };

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "app/clipboard_win32.h"
+#include "app/window/clipboard_win32.h"
 #include "win/clipboard_reader.h"
 #include "win/test_window_win32.h"
 

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/paint.h"
-#include "app/text_report.h"
-#include "app/window_texts.h"
+#include "app/view/paint.h"
+#include "app/view/text_report.h"
+#include "app/view/texts.h"
 #include "gfx/gfx_win32.h"
 #include "i18n/language.h"
 #include "i18n/translate.h"

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/language_source_win32.h"
+#include "app/settings/language_source_win32.h"
 #include "base/registry_win32.h"
 #include "i18n/language.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/context_menu.h"
-#include "app/popup_menu_win32.h"
-#include "app/relaunch_win32.h"
+#include "app/menu/context_menu.h"
+#include "app/menu/popup_menu_win32.h"
+#include "app/menu/relaunch_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 

@@ -8,7 +8,7 @@
 
 #include <thread>
 
-#include "app/messages_win32.h"
+#include "app/window/messages_win32.h"
 #include "base/handles_win32.h"
 #include "probe/platform_win32.h"
 #include "probe/probe_slot.h"

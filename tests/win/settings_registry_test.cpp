@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/settings/settings.h"
+#include "app/settings/settings_registry_win32.h"
 #include "base/registry_win32.h"
-#include "app/settings.h"
-#include "app/settings_registry_win32.h"
 
 namespace kestro::app {
 namespace {
@@ -79,12 +79,12 @@ TEST_F(SettingsRegistry, MissingValuesAndKeyReadAsNothing) {
   auto store = settings();
   EXPECT_FALSE(key_exists(subkey_));
   EXPECT_FALSE(store.read_text(kLanguageValue).has_value());
-  EXPECT_FALSE(store.read_flag().has_value());
+  EXPECT_FALSE(store.read_auto_update().has_value());
   EXPECT_FALSE(store.read_placement().has_value());
   store.write_text(kLanguageValue, "de");  // the first write creates the key
   EXPECT_TRUE(key_exists(subkey_));
   EXPECT_FALSE(store.read_text(kLastUpdateCheckValue).has_value());
-  EXPECT_FALSE(store.read_flag().has_value());
+  EXPECT_FALSE(store.read_auto_update().has_value());
   EXPECT_FALSE(store.read_placement().has_value());
 }
 
@@ -92,24 +92,24 @@ TEST_F(SettingsRegistry, NumberRoundTrips) {
   auto store = settings();
   for (std::uint32_t value : {0u, 1u, 2u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
     store.write_number(kAutoUpdateValue, value);
-    EXPECT_EQ(store.read_flag(), value);
+    EXPECT_EQ(store.read_auto_update(), value);
   }
-  store.write_number(kAutoUpdateValue, toggled_auto_update(store.read_flag()));
-  EXPECT_EQ(store.read_flag(), 0u);
-  store.write_number(kAutoUpdateValue, toggled_auto_update(store.read_flag()));
-  EXPECT_EQ(store.read_flag(), 1u);
+  store.write_number(kAutoUpdateValue, toggled_auto_update(store.read_auto_update()));
+  EXPECT_EQ(store.read_auto_update(), 0u);
+  store.write_number(kAutoUpdateValue, toggled_auto_update(store.read_auto_update()));
+  EXPECT_EQ(store.read_auto_update(), 1u);
 }
 
 TEST_F(SettingsRegistry, ValuesOfAnotherTypeCountAsAbsent) {
   auto store = settings();
   const wchar_t zero_text[] = L"0";
   ASSERT_EQ(raw_set(subkey_, L"AutoUpdate", REG_SZ, zero_text, sizeof(zero_text)), ERROR_SUCCESS);
-  EXPECT_FALSE(store.read_flag().has_value());
-  EXPECT_TRUE(auto_update_enabled(store.read_flag()));
+  EXPECT_FALSE(store.read_auto_update().has_value());
+  EXPECT_TRUE(auto_update_enabled(store.read_auto_update()));
 
   const std::uint8_t four_zero_bytes[4] = {};
   ASSERT_EQ(raw_set(subkey_, L"AutoUpdate", REG_BINARY, four_zero_bytes, 4), ERROR_SUCCESS);
-  EXPECT_FALSE(store.read_flag().has_value());
+  EXPECT_FALSE(store.read_auto_update().has_value());
 
   const DWORD language = 0x0412;
   ASSERT_EQ(raw_set(subkey_, L"Language", REG_DWORD, &language, sizeof(language)), ERROR_SUCCESS);
@@ -215,10 +215,10 @@ TEST_F(SettingsRegistry, RemoveAllDeletesTheKeyWithEverything) {
   EXPECT_FALSE(key_exists(subkey_));
   EXPECT_FALSE(store.read_text(kLanguageValue).has_value());
   EXPECT_FALSE(store.read_text(kLastUpdateCheckValue).has_value());
-  EXPECT_FALSE(store.read_flag().has_value());
+  EXPECT_FALSE(store.read_auto_update().has_value());
   EXPECT_FALSE(store.read_placement().has_value());
   // Back to first-start behaviour.
-  EXPECT_TRUE(auto_update_enabled(store.read_flag()));
+  EXPECT_TRUE(auto_update_enabled(store.read_auto_update()));
   EXPECT_EQ(parse_last_update_check(store.read_text(kLastUpdateCheckValue)), 0u);
 
   store.remove_all();  // a missing key is harmless

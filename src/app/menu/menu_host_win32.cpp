@@ -1,0 +1,42 @@
+#include "app/menu/menu_host_win32.h"
+
+#include <shellapi.h>
+
+#include <optional>
+#include <utility>
+
+#include "app/menu/popup_menu_win32.h"
+#include "app/menu/relaunch_win32.h"
+#include "base/utf16_win32.h"
+
+namespace kestro::app {
+
+Win32MenuHost::Win32MenuHost(HWND hwnd, std::function<void(std::string)> show_toast,
+                             std::function<void()> check_for_updates)
+    : hwnd_(hwnd),
+      show_toast_(std::move(show_toast)),
+      check_for_updates_(std::move(check_for_updates)) {}
+
+std::uint32_t Win32MenuHost::track_menu(const std::vector<MenuItem>& menu, int x, int y) {
+  return track_popup_menu(hwnd_, menu, x, y);
+}
+
+void Win32MenuHost::open_address(std::string_view address) {
+  // No owner window: the browser is a program of its own. The result is not examined.
+  const std::wstring wide = to_wide(address);
+  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32MenuHost::show_information(std::string_view caption, std::string_view text) {
+  const std::wstring wide_caption = to_wide(caption);
+  const std::wstring wide_text = to_wide(text);
+  MessageBoxW(hwnd_, wide_text.c_str(), wide_caption.c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+void Win32MenuHost::relaunch_elevated() {
+  if (const std::optional<std::wstring> program = own_executable_path()) {
+    (void)app::relaunch_elevated(hwnd_, *program);
+  }
+}
+
+}  // namespace kestro::app

@@ -1,0 +1,341 @@
+#include "app/window/window_win32.h"
+
+#include <objbase.h>
+#include <windowsx.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/access/accessibility_win32.h"
+#include "app/menu/menu_host_win32.h"
+#include "app/settings/settings_registry_win32.h"
+#include "app/updater/platform_win32.h"
+#include "app/updater/update_ui_win32.h"
+#include "app/view/app_state.h"
+#include "app/view/paint.h"
+#include "app/view/palette.h"
+#include "app/view/scale.h"
+#include "app/view/theme_win32.h"
+#include "app/window/access_requests.h"
+#include "app/window/messages_win32.h"
+#include "app/window/startup_update_check.h"
+#include "app/window/window_controller.h"
+#include "app/window/window_geometry.h"
+#include "app/window/window_host_win32.h"
+#include "app/window/window_placement_win32.h"
+#include "base/version.h"
+#include "gfx/gfx_win32.h"
+#include "probe/probe_slot.h"
+
+namespace kestro::app {
+namespace {
+
+constexpr wchar_t kClassName[] = L"Kestro.Main";
+constexpr wchar_t kWindowTitle[] = L"Kestro";
+
+// Everything the window thread keeps for its one window. The state slot starts empty: messages
+// that arrive while the window is being created and placed take the paths for a missing state.
+struct MainWindow {
+  explicit MainWindow(HWND window)
+      : update_ui(window, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE,
+                  [this](std::string text) { controller.show_toast(std::move(text)); }),
+        updates(update_ui, kVersion),
+        host(window),
+        menu_host(window, [this](std::string text) { controller.show_toast(std::move(text)); },
+                  [this] { updates.start_check(true); }),
+        menu(menu_host),
+        controller(slot, host, probe::probe_slot(), menu),
+        access(window, WM_APP_ACCESS_ACTION) {}
+
+  StateSlot<AppState> slot;
+  // Toasts go through the controller, which is made after it but before any toast can come.
+  updater::Win32UpdateUi update_ui;
+  updater::UpdateReactions updates;
+  Win32WindowHost host;
+  Win32MenuHost menu_host;
+  MenuCommands menu;
+  WindowController controller;
+  WindowAccessibility access;
+  bool device_lost = false;  // the device was lost and no new one could be made yet
+};
+
+// The window thread's window; set while the message loop of run_window_app runs.
+thread_local MainWindow* t_window = nullptr;
+
+UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
+
+// A window carries only one flip-model swap chain at a time, so the lost device is released
+// before a new one is made for the window. When that fails the window goes on without a device
+// and the next paint tries again.
+void replace_lost_device(MainWindow& window, HWND hwnd, std::uint32_t dpi) {
+  window.host.drop_gfx();
+  gfx::GfxCreated fresh = gfx::create_gfx(hwnd, floor_dpi(dpi));
+  window.device_lost = !fresh.gfx;
+  if (!fresh.gfx) return;
+  window.host.set_gfx(std::move(fresh.gfx));
+  window.host.invalidate();  // the next paint draws with it
+}
+
+LRESULT on_paint(MainWindow& window, HWND hwnd) {
+  // Validate in every case so that an undrawable frame does not come back at once.
+  auto state = window.slot.claim();
+  if (state && window.device_lost) replace_lost_device(window, hwnd, state->dpi);
+  gfx::Gfx* device = window.host.gfx();
+  if (state && device != nullptr) {
+    const ClientSize client = window.host.client_size();
+    if (gfx::begin_frame(*device, active_palette(*state).background)) {
+      paint(*state, *window.host.canvas(), client, window.host.now());
+      if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
+        replace_lost_device(window, hwnd, state->dpi);
+      }
+    }
+  }
+  // Every change of the state ends in a frame: the accessibility tree follows it here.
+  if (state) window.access.update(*state, window.host.client_size(), window.host.measurer());
+  state.release();
+  ValidateRect(hwnd, nullptr);
+  window.access.raise_pending_events();  // may dispatch messages: after the frame is done
+  return 0;
+}
+
+LRESULT on_size(MainWindow& window) {
+  {
+    auto state = window.slot.claim();
+    if (!state) return 0;
+    if (gfx::Gfx* device = window.host.gfx()) {
+      const ClientSize client = window.host.client_size();
+      gfx::resize(*device, client.width, client.height);
+    }
+  }
+  window.controller.on_size();  // clamps the scroll and repaints
+  return 0;
+}
+
+LRESULT on_dpi_changed(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (window != nullptr) {
+    // The formats take the state's scale, so text and boxes agree also below 96 DPI.
+    if (std::optional<float> scale = window->controller.on_dpi_changed(LOWORD(wparam))) {
+      // On failure the old formats stay.
+      if (gfx::Gfx* device = window->host.gfx()) (void)gfx::rebuild_text_formats(*device, *scale);
+    }
+  }
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  if (suggested != nullptr) {
+    SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return 0;
+}
+
+LRESULT on_setting_change(MainWindow* window, HWND hwnd, UINT message, WPARAM wparam,
+                          LPARAM lparam) {
+  // Whatever changed: the app theme is re-read each time and applied only when it differs.
+  if (window != nullptr) {
+    const bool dark = is_dark_theme();
+    if (window->controller.on_theme(dark)) apply_dark_title_bar(hwnd, dark);
+    (void)window->controller.on_high_contrast(high_contrast_colours());
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT on_get_object(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (window != nullptr && window->access.answers(lparam)) {
+    if (auto state = window->slot.claim()) {  // busy (a modal loop): the last tree serves
+      window->access.refresh(*state, window->host.client_size(), window->host.measurer());
+    }
+    return window->access.answer(wparam, lparam);
+  }
+  return DefWindowProcW(hwnd, WM_GETOBJECT, wparam, lparam);
+}
+
+LRESULT on_destroy(MainWindow* window) {
+  if (window != nullptr) {
+    window->access.close();  // providers held by clients answer "not available" from now on
+    // Report, toast and the drawing device go with the window.
+    std::unique_ptr<AppState> state = window->slot.take();
+    state.reset();
+    window->host.drop_gfx();
+  }
+  PostQuitMessage(0);
+  return 0;
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MainWindow* window = t_window;
+  switch (message) {
+    case WM_DESTROY:
+      return on_destroy(window);
+    case WM_SIZE:
+      return window != nullptr ? on_size(*window) : 0;
+    case WM_PAINT:
+      if (window != nullptr) return on_paint(*window, hwnd);
+      ValidateRect(hwnd, nullptr);
+      return 0;
+    case WM_CLOSE:
+      save_placement(hwnd);
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // every frame paints the whole client area itself
+    case WM_SETTINGCHANGE:
+      return on_setting_change(window, hwnd, message, wparam, lparam);
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      if (window != nullptr) (void)window->controller.on_high_contrast(high_contrast_colours());
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    case WM_GETOBJECT:
+      return on_get_object(window, hwnd, wparam, lparam);
+    case WM_GETMINMAXINFO: {
+      const Size32 minimum = min_track_size(GetDpiForWindow(hwnd));
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize.x = minimum.width;
+      info->ptMinTrackSize.y = minimum.height;
+      return 0;
+    }
+    case WM_KEYDOWN:
+      if (window != nullptr) {
+        const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        window->controller.on_key(static_cast<std::uint32_t>(wparam), ctrl, shift);
+      }
+      return 0;
+    case WM_TIMER:
+      if (window == nullptr) {
+        // Only our own timers exist before the state does; stop a stray one.
+        if (wparam == kTimerToast) KillTimer(hwnd, kTimerToast);
+        if (wparam == kTimerToast || wparam == kTimerLoading) return 0;
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+      }
+      if (!window->controller.on_timer(static_cast<std::uintptr_t>(wparam))) {
+        return DefWindowProcW(hwnd, message, wparam, lparam);
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      if (window != nullptr) {
+        window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+      if (window != nullptr) {
+        window->controller.on_left_button_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (window != nullptr) window->controller.on_capture_lost();
+      return 0;
+    case WM_LBUTTONUP:
+      if (window != nullptr) {
+        window->controller.on_left_button_up(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+      }
+      return 0;
+    case WM_MOUSEWHEEL:
+      if (window != nullptr) window->controller.on_wheel(GET_WHEEL_DELTA_WPARAM(wparam));
+      return 0;
+    case WM_MOUSELEAVE:
+      if (window != nullptr) window->controller.on_mouse_leave();
+      return 0;
+    case WM_DPICHANGED:
+      return on_dpi_changed(window, hwnd, wparam, lparam);
+    case WM_APP_PROBE_DONE:
+      // The outcome stays in the probe slot while the state is busy, so none is lost.
+      if (window != nullptr) window->controller.on_probe_done();
+      return 0;
+    case WM_APP_ACCESS_ACTION:
+      // Invocations and focus changes a UI Automation client asked for, or a fresh tree.
+      if (window != nullptr) {
+        serve_access_requests(window->access.take_requests(), window->access.publisher(),
+                              window->access, window->slot, window->host, window->controller);
+        window->access.raise_pending_events();
+      }
+      return 0;
+    case WM_APP_UPDATE_RESULT:
+      if (window != nullptr) window->updates.on_check_done();
+      return 0;
+    case WM_APP_DOWNLOAD_DONE:
+      // A started installer destroys the window from in here, without WM_CLOSE.
+      if (window != nullptr) window->updates.on_download_done();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+}
+
+bool register_window_class(HINSTANCE instance) {
+  WNDCLASSW window_class{};
+  window_class.style = 0;  // no redraw on resize: WM_SIZE repaints through the core
+  window_class.lpfnWndProc = window_procedure;
+  window_class.cbClsExtra = 0;
+  window_class.cbWndExtra = 0;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));  // no small icon of its own
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.hbrBackground = nullptr;  // WM_ERASEBKGND erases nothing
+  window_class.lpszMenuName = nullptr;
+  window_class.lpszClassName = kClassName;
+  return RegisterClassW(&window_class) != 0;
+}
+
+void run_message_loop() {
+  MSG msg{};
+  // GetMessageW gives -1 only for invalid arguments; treating it as the end avoids a busy loop.
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+void run_window_app(HINSTANCE instance) {
+  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
+
+  (void)register_window_class(instance);  // a failure shows up as a failed creation
+  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 1080, 820, nullptr, nullptr, instance, nullptr);
+  if (hwnd == nullptr) return;
+
+  const bool dark = is_dark_theme();
+  apply_dark_title_bar(hwnd, dark);
+
+  int show_command = SW_SHOWNORMAL;
+  if (std::optional<int> restored = restore_stored_placement(hwnd)) {
+    show_command = *restored;
+  } else {
+    place_default_window(hwnd);
+  }
+
+  MainWindow window(hwnd);
+  const UINT dpi = window_dpi(hwnd);
+  // Without a device the window still works (keyboard, copy) but draws nothing.
+  window.host.set_gfx(gfx::create_gfx(hwnd, dpi).gfx);
+
+  auto state = std::make_unique<AppState>();
+  state->dpi = dpi;
+  state->dark = dark;
+  state->high_contrast = high_contrast_colours();
+  state->scroll = 0;
+  // From here on window messages see the state.
+  window.slot.put(std::move(state));
+  t_window = &window;
+  window.controller.start();  // loading time, probe thread, loading timer, repaint
+
+  ShowWindow(hwnd, show_command);
+
+  // The automatic update check, at most once a day; the only place one starts by itself.
+  RegistrySettings settings;
+  (void)run_startup_update_check(settings, updater::unix_now(), window.updates);
+
+  run_message_loop();
+
+  // Normally WM_DESTROY has already dropped the state and the device. Release the Direct3D and
+  // Direct2D objects before the process ends in any case: ending with them alive can make the
+  // exit crash on some systems.
+  if (IsWindow(hwnd)) DestroyWindow(hwnd);
+  window.host.drop_gfx();
+  t_window = nullptr;
+}
+
+}  // namespace kestro::app
