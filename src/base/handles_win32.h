@@ -6,14 +6,23 @@
 #include <objbase.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace kestro {
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const {
-    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+// Calls `Close` on what it is given; std::unique_ptr calls it only for a non-null one.
+template <auto Close>
+struct CallToClose {
+  template <class T>
+  void operator()(T* resource) const {
+    (void)Close(resource);
   }
 };
+// The one owner of a resource of handle type `Handle` (a pointer type, as HMENU, HDEVINFO or
+// HLOCAL are) that `Close` releases.
+template <class Handle, auto Close>
+using ScopedOwner = std::unique_ptr<std::remove_pointer_t<Handle>, CallToClose<Close>>;
+
 // A kernel handle (file, process, thread, event). Test with `valid()`: CreateFileW fails with
 // INVALID_HANDLE_VALUE, most other calls with null.
 class UniqueHandle {
@@ -28,7 +37,7 @@ class UniqueHandle {
   }
 
  private:
-  std::unique_ptr<void, HandleCloser> handle_;
+  ScopedOwner<HANDLE, CloseHandle> handle_;
 };
 
 // COM for the current thread for the life of the object. A thread that already has another

@@ -18,6 +18,20 @@ struct RectF {
   friend bool operator==(const RectF&, const RectF&) = default;
 };
 
+// Whether (px, py) lies inside: the left and top edges count, the right and bottom do not.
+constexpr bool contains(const RectF& r, float px, float py) {
+  return r.x <= px && px < r.x + r.width && r.y <= py && py < r.y + r.height;
+}
+// The same rectangle moved by (dx, dy); content scrolled by s moves by (0, -s).
+constexpr RectF offset(const RectF& r, float dx, float dy) {
+  return RectF{r.x + dx, r.y + dy, r.width, r.height};
+}
+// Where a 1 px outline of `r` is stroked so that it covers whole pixels inside `r`: half a
+// pixel in from every edge.
+constexpr RectF outline_inset(const RectF& r) {
+  return RectF{r.x + 0.5f, r.y + 0.5f, r.width - 1, r.height - 1};
+}
+
 enum class TextStyle : std::uint8_t { Caption = 0, Body = 1, BodyStrong = 2, Title = 3, Icon = 4 };
 
 struct TextMetrics {

@@ -1,5 +1,6 @@
 #pragma once
-// The maker's addresses shared by the About box, the menu links, the updater and the catalogs.
+// The product's name and the maker's addresses, shared by the window, the About box, the menu
+// links, the settings, the updater and the catalogs.
 
 #include <array>
 #include <cstddef>
@@ -8,6 +9,10 @@
 #include "i18n/text_pair.h"
 
 namespace kestro {
+
+// The product's name: the window title, the report's footer, the settings key, the updater's
+// folder and installer names. Never translated.
+inline constexpr std::string_view kProductName = "Kestro";
 
 // The maker's website root. Every page address of the maker is built from it.
 inline constexpr std::string_view kWebsiteRoot = "https://lumwerk.example/";
@@ -27,10 +32,15 @@ struct JoinedText {
   static constexpr std::string_view value{storage.data(), storage.size() - 1};
 };
 
-inline constexpr std::string_view kProductSegment = "Kestro/";
+inline constexpr std::string_view kSlash = "/";
 inline constexpr std::string_view kKoreanSegment = "ko/";
+inline constexpr std::string_view kProductSegment = JoinedText<kProductName, kSlash>::value;
 
 }  // namespace detail
+
+// String constants joined at compile time, as static texts.
+template <const std::string_view&... Parts>
+inline constexpr std::string_view joined_text = detail::JoinedText<Parts...>::value;
 
 // The product's page on the maker's website.
 inline constexpr std::string_view kProductPage =

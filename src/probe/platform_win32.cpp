@@ -61,10 +61,7 @@ static_assert(sizeof(SP_DEVICE_INTERFACE_DATA) == 32);
 static_assert(sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W) == 8);
 static_assert(sizeof(DISPLAYCONFIG_TARGET_DEVICE_NAME) == 420);
 
-struct DeviceInfoSetCloser {
-  void operator()(void* set) const { SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set)); }
-};
-using DeviceInfoSet = std::unique_ptr<void, DeviceInfoSetCloser>;
+using DeviceInfoSet = ScopedOwner<HDEVINFO, SetupDiDestroyDeviceInfoList>;
 
 std::wstring drive_root(char letter) {
   return std::wstring{static_cast<wchar_t>(letter), L':', L'\\'};

@@ -81,16 +81,16 @@ void BM_FrameNoClient(benchmark::State& state) {
   const AppState app = loaded_state();
   NullCanvas canvas;
   HubSink sink(false);
-  AccessPublisher publisher;
+  AccessTreeSource trees;
   const auto now = Clock::now();
   const std::size_t allocs_before = kestro_bench_allocations();
   const std::clock_t start = std::clock();
   for (auto _ : state) {
     paint(app, canvas, kClient, now);
-    publisher.update(app, kClient, &canvas, sink);
+    trees.update(app, kClient, &canvas, sink);
   }
   report(state, start, allocs_before);
-  state.counters["trees_built"] = static_cast<double>(publisher.trees_built());
+  state.counters["trees_built"] = static_cast<double>(trees.trees_built());
 }
 BENCHMARK(BM_FrameNoClient);
 
@@ -116,17 +116,17 @@ void BM_FrameWithClient(benchmark::State& state) {
   const AppState app = loaded_state();
   NullCanvas canvas;
   HubSink sink(true);
-  AccessPublisher publisher;
+  AccessTreeSource trees;
   const auto now = Clock::now();
   const std::size_t allocs_before = kestro_bench_allocations();
   const std::clock_t start = std::clock();
   for (auto _ : state) {
     paint(app, canvas, kClient, now);
-    publisher.update(app, kClient, &canvas, sink);
+    trees.update(app, kClient, &canvas, sink);
   }
   report(state, start, allocs_before);
   state.counters["trees_built_per_op"] =
-      static_cast<double>(publisher.trees_built()) / static_cast<double>(state.iterations());
+      static_cast<double>(trees.trees_built()) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_FrameWithClient);
 

@@ -1,6 +1,6 @@
 // The accessibility tree built from recorded reports and layouts (shape, roles, names, values,
 // rectangles, hit tests), the hub between the window thread and UI Automation's threads, and
-// the publisher that turns state changes into trees and events.
+// the source that turns state changes into trees and events.
 
 #include "app/access/accessibility_tree.h"
 
@@ -389,34 +389,34 @@ class FakeSink : public AccessSink {
 class PublisherTest : public ::testing::Test {
  protected:
   void update(bool forced = false) {
-    publisher.update(state, {1080, 800}, &measurer, sink, forced);
+    trees.update(state, {1080, 800}, &measurer, sink, forced);
   }
 
   ScopedLanguageOverride english{"en"};
   AppState state = loaded();
   test::RecordingCanvas measurer;
   FakeSink sink;
-  AccessPublisher publisher;
+  AccessTreeSource trees;
 };
 
 TEST_F(PublisherTest, NothingIsBuiltWhileNoClientListens) {
   sink.listening = false;
   update();
   update();
-  EXPECT_EQ(publisher.trees_built(), 0u);
+  EXPECT_EQ(trees.trees_built(), 0u);
   EXPECT_TRUE(sink.published.empty());
   EXPECT_EQ(sink.stale_marks, 0);  // nothing published, nothing to mark
 
   update(true);  // a client asks for the window right now
-  EXPECT_EQ(publisher.trees_built(), 1u);
+  EXPECT_EQ(trees.trees_built(), 1u);
   ASSERT_EQ(sink.published.size(), 1u);
   state.focus = HitTarget::value(0, 0);
   update();
   update();
   EXPECT_EQ(sink.stale_marks, 2);
-  EXPECT_EQ(publisher.trees_built(), 1u);
+  EXPECT_EQ(trees.trees_built(), 1u);
   update(true);  // asked again: a fresh tree, but no events without listeners
-  EXPECT_EQ(publisher.trees_built(), 2u);
+  EXPECT_EQ(trees.trees_built(), 2u);
   EXPECT_TRUE(sink.events.empty());
 
   sink.listening = true;

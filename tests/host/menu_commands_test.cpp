@@ -36,8 +36,9 @@ TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
     Point release;
     int copies, menus, probes;
   } cases[] = {
-      {"row to row", row, other_row, 1, 0, 0},
-      {"button to a row", copy_all, row, 1, 0, 0},
+      {"same row", row, row, 1, 0, 0},
+      {"row to another row", row, other_row, 0, 0, 0},
+      {"button to a row", copy_all, row, 0, 0, 0},
       {"same button", menu, menu, 0, 1, 0},
       {"row to a button", row, menu, 0, 0, 0},
       {"button to another button", menu, refresh, 0, 0, 0},

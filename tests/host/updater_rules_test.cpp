@@ -10,9 +10,9 @@
 
 #include "app/updater/launch.h"
 #include "app/updater/manifest.h"
-#include "app/updater/publisher.h"
 #include "app/updater/schedule.h"
 #include "app/updater/sha256.h"
+#include "app/updater/signature.h"
 #include "app/updater/system_error.h"
 #include "app/updater/texts.h"
 #include "base/version.h"

@@ -97,7 +97,7 @@ class AccessibilityWin : public ::testing::Test {
                       PM_REMOVE)) {
       return false;
     }
-    serve_access_requests(access_.take_requests(), access_.publisher(), access_, slot_, host_, controller_);
+    serve_access_requests(access_.take_requests(), access_.trees(), access_, slot_, host_, controller_);
     access_.raise_pending_events();
     return true;
   }

@@ -13,86 +13,44 @@
 #include "app/menu/relaunch_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
+#include "win/menu_text_win32.h"
+#include "win/test_window_win32.h"
 
 namespace kestro::app {
 namespace {
 
-// A plain top-level window that counts WM_CLOSE, so a test can tell that nothing saved the
-// placement on the way out.
-struct TestWindow {
-  static inline int closes = 0;
-  static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_CLOSE) ++closes;
-    return DefWindowProcW(hwnd, message, wparam, lparam);
-  }
-  TestWindow() {
-    WNDCLASSW window_class{};
-    window_class.lpfnWndProc = procedure;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = L"KestroMenuTest";
-    RegisterClassW(&window_class);
-    hwnd = CreateWindowExW(0, L"KestroMenuTest", L"menu test", WS_OVERLAPPEDWINDOW, 100, 100, 400,
-                           300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  }
-  ~TestWindow() {
-    if (IsWindow(hwnd)) DestroyWindow(hwnd);
-  }
-  HWND hwnd = nullptr;
-};
+std::wstring g_seen;
+int g_looks = 0;
 
-// "id:checked:text" per item of a menu, submenus in brackets.
-std::string describe(HMENU menu) {
-  std::string out;
-  const int count = GetMenuItemCount(menu);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[128] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_SUBMENU | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = 127;
-    if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info)) continue;
-    if (info.fType & MFT_SEPARATOR) {
-      out += "-|";
-      continue;
-    }
-    // A submenu's entry has no command id (Windows reports its handle there).
-    const UINT id = info.hSubMenu != nullptr ? 0 : info.wID;
-    out += std::to_string(id) + ((info.fState & MFS_CHECKED) ? ":x:" : ":_:") +
-           from_wide(text);
-    if (info.hSubMenu) out += "[" + describe(info.hSubMenu) + "]";
-    out += "|";
-  }
-  return out;
-}
-
-std::string g_seen;
-
+// Runs inside the menu's own loop every 100 ms: reads the open menu and closes it. A menu that
+// does not show within 5 s is closed all the same, so the test fails instead of hanging.
 void CALLBACK read_open_menu(HWND owner, UINT, UINT_PTR id, DWORD) {
-  KillTimer(owner, id);
   const HWND popup = FindWindowW(L"#32768", nullptr);
-  if (popup == nullptr) return;
-  const auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-  if (menu != nullptr) g_seen = describe(menu);
+  if (popup == nullptr && ++g_looks < 50) return;
+  KillTimer(owner, id);
+  const auto menu =
+      popup != nullptr ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : nullptr;
+  if (menu != nullptr) test::describe_menu(menu, g_seen);
   EndMenu();
 }
 
 TEST(PopupMenu, ShowsTheModelAndReturnsNothingWhenDismissed) {
   const ScopedLanguageOverride english("en");
-  TestWindow window;
-  ASSERT_NE(window.hwnd, nullptr);
-  ShowWindow(window.hwnd, SW_SHOWNORMAL);
+  test::TestWindow window(400, 300, true);
+  ASSERT_NE(window.get(), nullptr);
   g_seen.clear();
+  g_looks = 0;
   // The menu's own loop dispatches the timer: the menu is read while it is open.
-  SetTimer(window.hwnd, 7, 300, read_open_menu);
+  SetTimer(window.get(), 7, 100, read_open_menu);
   const std::uint32_t chosen =
-      track_popup_menu(window.hwnd, build_context_menu(std::string("de"), 0u), 10, 10);
+      track_popup_menu(window.get(), build_context_menu(std::string("de"), 0u), 10, 10);
   EXPECT_EQ(chosen, kCommandDismissed);
-  EXPECT_EQ(g_seen,
-            "0:_:Language[100:_:Follow Windows|-|101:_:English|102:_:한국어|103:_:日本語|"
-            "104:_:简体中文|105:_:繁體中文|106:_:Español|107:_:Français|108:x:Deutsch|"
-            "109:_:Português|110:_:Русский|]|1:_:Automatic updates|2:_:Check for updates|"
-            "3:_:More apps from Lumwerk|4:_:About Kestro|");
+  EXPECT_EQ(from_wide(g_seen),
+            "0\t0\tLanguage\n\t100\t0\tFollow Windows\n\t-\n\t101\t0\tEnglish\n\t102\t0\t한국어\n"
+            "\t103\t0\t日本語\n\t104\t0\t简体中文\n\t105\t0\t繁體中文\n\t106\t0\tEspañol\n"
+            "\t107\t0\tFrançais\n\t108\t1\tDeutsch\n\t109\t0\tPortuguês\n\t110\t0\tРусский\n"
+            "1\t0\tAutomatic updates\n2\t0\tCheck for updates\n3\t0\tMore apps from Lumwerk\n"
+            "4\t0\tAbout Kestro\n");
 }
 
 TEST(Relaunch, OwnPathIsThisProgram) {
@@ -107,15 +65,15 @@ TEST(Relaunch, StartedCopyClosesTheWindowWithoutCloseHandling) {
   ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
   const std::wstring quick_program = std::wstring(system) + L"\\hostname.exe";
 
-  TestWindow failing;
-  TestWindow::closes = 0;
-  EXPECT_FALSE(relaunch_elevated(failing.hwnd, L"C:\\no such folder\\Kestro.exe"));
-  EXPECT_TRUE(IsWindow(failing.hwnd));  // declined or failed: everything stays
+  test::TestWindow failing(400, 300, false);
+  test::TestWindow::closes = 0;
+  EXPECT_FALSE(relaunch_elevated(failing.get(), L"C:\\no such folder\\Kestro.exe"));
+  EXPECT_TRUE(IsWindow(failing.get()));  // declined or failed: everything stays
 
-  TestWindow started;
-  EXPECT_TRUE(relaunch_elevated(started.hwnd, quick_program));
-  EXPECT_FALSE(IsWindow(started.hwnd));
-  EXPECT_EQ(TestWindow::closes, 0);  // destroyed directly: no placement is saved
+  test::TestWindow started(400, 300, false);
+  EXPECT_TRUE(relaunch_elevated(started.get(), quick_program));
+  EXPECT_FALSE(IsWindow(started.get()));
+  EXPECT_EQ(test::TestWindow::closes, 0);  // destroyed directly: no placement is saved
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
-// A plain top-level test window (default procedure), destroyed with the object.
+// A plain top-level test window, destroyed with the object. It counts the WM_CLOSE messages
+// all such windows got, so a test can tell that nothing went through the close handling.
 
 #include <windows.h>
 
@@ -7,9 +8,11 @@ namespace kestro::test {
 
 class TestWindow {
  public:
+  static inline int closes = 0;
+
   TestWindow(int width, int height, bool visible) {
     WNDCLASSW window_class{};
-    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.lpfnWndProc = procedure;
     window_class.hInstance = GetModuleHandleW(nullptr);
     window_class.lpszClassName = L"Kestro.TestWindow";
     RegisterClassW(&window_class);  // already registered by an earlier test: fine
@@ -18,7 +21,7 @@ class TestWindow {
     if (hwnd_ != nullptr && visible) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
   }
   ~TestWindow() {
-    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
   }
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
@@ -26,6 +29,11 @@ class TestWindow {
   HWND get() const { return hwnd_; }
 
  private:
+  static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_CLOSE) ++closes;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+
   HWND hwnd_ = nullptr;
 };
 

@@ -6,15 +6,12 @@
 
 #include "app/view/text_report.h"
 #include "app/view/texts.h"
+#include "i18n/product.h"
 #include "i18n/translate.h"
 
 namespace kestro::app {
 
 namespace {
-
-bool contains(const gfx::RectF& r, float x, float y) {
-  return r.x <= x && x < r.x + r.width && r.y <= y && y < r.y + r.height;
-}
 
 // Parts drawn in the scrolling content, which the toolbar covers.
 bool is_content(AccessPart part) {
@@ -98,12 +95,11 @@ void add_report(TreeBuilder& builder, const AppState& state, const Report& repor
     const auto si = static_cast<std::uint32_t>(i);
     const std::int32_t group =
         builder.add(0, make(AccessPart::Card, generation, si, 0, AccessRole::Group, section.title,
-                            gfx::RectF{card.x, card.y - scroll, card.width, card.height}));
+                            gfx::offset(card.box(), 0, -scroll)));
     for (std::size_t k = 0; k < section.rows.size(); ++k) {
       const Row& row = section.rows[k];
       const auto ki = static_cast<std::uint32_t>(k);
-      const gfx::RectF r = card.rows[k];
-      const gfx::RectF on_screen{r.x, r.y - scroll, r.width, r.height};
+      const gfx::RectF on_screen = gfx::offset(card.rows[k], 0, -scroll);
       AccessNode item = make(AccessPart::Row, generation, si, ki, AccessRole::Button,
                              value_line(row), on_screen);
       item.action = HitTarget::value(i, k);
@@ -148,7 +144,7 @@ std::int32_t AccessTree::node_at(float x, float y) const {
     for (std::int32_t c = nodes[static_cast<std::size_t>(at)].last_child; c != kNoNode;
          c = nodes[static_cast<std::size_t>(c)].previous) {
       const AccessNode& node = nodes[static_cast<std::size_t>(c)];
-      if (node.offscreen || !contains(node.rect, x, y)) continue;
+      if (node.offscreen || !gfx::contains(node.rect, x, y)) continue;
       if (is_content(node.key.part) && y < content_top) continue;
       found = c;
       break;
@@ -163,7 +159,7 @@ AccessTree build_access_tree(const AppState& state, ClientSize client,
   client.width = std::max(client.width, 0);
   client.height = std::max(client.height, 0);
   const float s = state.scale();
-  const Report* report = state.report ? &*state.report : nullptr;
+  const Report* report = state.shown_report();
 
   AccessTree tree;
   tree.client = client;
@@ -172,14 +168,13 @@ AccessTree build_access_tree(const AppState& state, ClientSize client,
   tree.nodes.reserve(report == nullptr ? 8 : 16 + 2 * report->sections.size() * 8);
   TreeBuilder builder(tree);
 
-  builder.add(kNoNode, make(AccessPart::Root, 0, 0, 0, AccessRole::Window, "Kestro",
+  builder.add(kNoNode, make(AccessPart::Root, 0, 0, 0, AccessRole::Window, std::string(kProductName),
                             gfx::RectF{0, 0, static_cast<float>(client.width),
                                        static_cast<float>(client.height)}));
-  const std::vector<ToolbarButton> buttons = layout_toolbar(client, s, report, measurer);
-  for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) {
-    AccessNode button = make(AccessPart::Button, 0, static_cast<std::uint32_t>(it->kind), 0,
-                             AccessRole::Button, button_name(*it), it->rect);
-    button.action = HitTarget{it->kind, 0, 0};
+  for (const ToolbarButton& toolbar_button : toolbar_left_to_right(client, s, report, measurer)) {
+    AccessNode button = make(AccessPart::Button, 0, static_cast<std::uint32_t>(toolbar_button.kind),
+                             0, AccessRole::Button, button_name(toolbar_button), toolbar_button.rect);
+    button.action = HitTarget{toolbar_button.kind, 0, 0};
     button.focusable = true;
     builder.add(0, std::move(button));
   }
@@ -307,16 +302,16 @@ std::vector<AccessRequest> AccessHub::take_requests() {
   return std::exchange(requests_, {});
 }
 
-// ---- AccessPublisher -------------------------------------------------------------------------
+// ---- AccessTreeSource -------------------------------------------------------------------------
 
-void AccessPublisher::update(const AppState& state, ClientSize client,
+void AccessTreeSource::update(const AppState& state, ClientSize client,
                              gfx::TextMeasurer* measurer, AccessSink& sink, bool forced) {
   const bool listening = sink.clients_listening();
   if (!listening && !forced) {
     if (last_) sink.mark_stale();
     return;
   }
-  const std::uint64_t structure = report_structure(state.report ? &*state.report : nullptr);
+  const std::uint64_t structure = report_structure(state.shown_report());
   if (structure != structure_) {
     structure_ = structure;
     ++generation_;

@@ -165,7 +165,7 @@ class AccessSink {
 };
 
 // Window thread: turns the state into published trees and events.
-class AccessPublisher {
+class AccessTreeSource {
  public:
   // While no client listens (and not `forced`), builds nothing and marks a published tree
   // stale. Otherwise builds the tree and publishes it; while clients listen it is compared

@@ -25,7 +25,7 @@ bool WindowAccessibility::answers(LPARAM lparam) {
 void WindowAccessibility::refresh(const AppState& state, ClientSize client,
                                   gfx::TextMeasurer* measurer) {
   if (api_ == nullptr || closed_) return;
-  publisher_.update(state, client, measurer, *this, true);
+  trees_.update(state, client, measurer, *this, true);
 }
 
 LRESULT WindowAccessibility::answer(WPARAM wparam, LPARAM lparam) {
@@ -36,7 +36,7 @@ LRESULT WindowAccessibility::answer(WPARAM wparam, LPARAM lparam) {
 void WindowAccessibility::update(const AppState& state, ClientSize client,
                                  gfx::TextMeasurer* measurer) {
   if (api_ == nullptr || closed_) return;  // no client has asked for the window yet
-  publisher_.update(state, client, measurer, *this);
+  trees_.update(state, client, measurer, *this);
 }
 
 std::vector<AccessRequest> WindowAccessibility::take_requests() {

@@ -51,7 +51,7 @@ class WindowAccessibility final : public AccessSink {
   void close();
 
   const std::shared_ptr<AccessHub>& hub() const { return hub_; }
-  AccessPublisher& publisher() { return publisher_; }
+  AccessTreeSource& trees() { return trees_; }
   IRawElementProviderSimple* root() const { return root_.Get(); }
 
   // AccessSink
@@ -69,7 +69,7 @@ class WindowAccessibility final : public AccessSink {
 
   HWND hwnd_;
   std::shared_ptr<AccessHub> hub_;
-  AccessPublisher publisher_;
+  AccessTreeSource trees_;
   Microsoft::WRL::ComPtr<IRawElementProviderSimple> root_;
   const uia::Functions* api_ = nullptr;  // set when a client first asked
   std::vector<PendingEvent> pending_;

@@ -20,7 +20,4 @@ namespace kestro::app {
 Microsoft::WRL::ComPtr<IRawElementProviderSimple> make_element_provider(
     std::shared_ptr<AccessHub> hub, HWND hwnd, const AccessKey& key);
 
-// The control type UI Automation reports for a role.
-int control_type_of(AccessRole role);
-
 }  // namespace kestro::app

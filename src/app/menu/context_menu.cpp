@@ -50,7 +50,8 @@ std::optional<std::string> language_for_command(std::uint32_t id) {
 std::string about_caption() { return std::string(translate(texts::kAbout)); }
 
 std::string about_text() {
-  std::string text = "Kestro ";
+  std::string text(kProductName);
+  text += ' ';
   text.append(kVersion).append("\n\n");
   text.append(translate(texts::kAboutDescription)).append("\n\n");
   text.append(kProductPage).append("\n");

@@ -1,18 +1,14 @@
 #include "app/menu/popup_menu_win32.h"
 
-#include <memory>
 #include <string>
-#include <type_traits>
 
+#include "base/handles_win32.h"
 #include "base/utf16_win32.h"
 
 namespace kestro::app {
 namespace {
 
-struct MenuDestroyer {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+using UniqueMenu = ScopedOwner<HMENU, DestroyMenu>;
 
 void append_items(HMENU menu, const std::vector<MenuItem>& items) {
   for (const MenuItem& item : items) {

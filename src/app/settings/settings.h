@@ -12,10 +12,15 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/product.h"
+
 namespace kestro::app {
 
 // HKEY_CURRENT_USER\Software\Kestro holds every value directly (no subkeys).
-inline constexpr std::string_view kSettingsKey = "Software\\Kestro";
+namespace detail {
+inline constexpr std::string_view kSoftware = "Software\\";
+}  // namespace detail
+inline constexpr std::string_view kSettingsKey = joined_text<detail::kSoftware, kProductName>;
 inline constexpr std::string_view kPlacementValue = "Placement";            // REG_BINARY, 44 bytes
 inline constexpr std::string_view kAutoUpdateValue = "AutoUpdate";          // REG_DWORD
 inline constexpr std::string_view kLastUpdateCheckValue = "LastUpdateCheck";  // REG_SZ seconds

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/updater/launch.h"
-#include "app/updater/publisher.h"
+#include "app/updater/signature.h"
 #include "app/updater/texts.h"
 #include "i18n/translate.h"
 

@@ -1,5 +1,7 @@
 #include "app/updater/launch.h"
 
+#include "i18n/product.h"
+
 namespace kestro::updater {
 
 std::string join_path(std::string_view directory, std::string_view name) {
@@ -10,7 +12,8 @@ std::string join_path(std::string_view directory, std::string_view name) {
 }
 
 std::string installer_file_name(std::string_view version) {
-  std::string name = "Kestro-Setup-";
+  std::string name(kProductName);
+  name += "-Setup-";
   name += version;
   name += ".exe";
   return name;

@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/product.h"
+
 namespace kestro::updater {
 
 // The working directory's name inside the temporary directory, and the manifest's file name.
-inline constexpr std::string_view kDirectoryName = "Kestro";
+inline constexpr std::string_view kDirectoryName = kProductName;
 inline constexpr std::string_view kManifestFileName = "update.json";
 
 // `directory` and `name` joined with one backslash.

@@ -23,10 +23,6 @@ namespace kestro::updater {
 
 namespace {
 
-struct LocalFreer {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
-
 using GetTempPath2WFunction = DWORD(WINAPI*)(DWORD, LPWSTR);
 
 // GetTempPath2W exists from Windows 11 and recent Windows 10 updates on; older systems (and
@@ -163,7 +159,7 @@ std::string os_error_text(DWORD code) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  const std::unique_ptr<void, LocalFreer> owned(buffer);
+  const ScopedOwner<HLOCAL, LocalFree> owned(buffer);
   const std::string message = length > 0 ? from_wide(std::wstring_view(buffer, length)) : "";
   return system_error_text(message, code);
 }
@@ -257,7 +253,7 @@ bool WindowsUpdaterPlatform::create_private_folder(std::string_view path,
           to_wide(security).c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
     return false;
   }
-  const std::unique_ptr<void, LocalFreer> owned(descriptor);
+  const ScopedOwner<HLOCAL, LocalFree> owned(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
   // Fails when the name exists: a folder somebody else made is never taken over.
   return CreateDirectoryW(to_wide(path).c_str(), &attributes) != FALSE;

@@ -5,17 +5,15 @@
 #include <memory>
 
 #include "app/updater/sha256.h"
+#include "base/handles_win32.h"
 
 namespace kestro::updater {
 
 namespace {
 
-struct AlgorithmCloser {
-  void operator()(void* algorithm) const { BCryptCloseAlgorithmProvider(algorithm, 0); }
-};
-struct HashDestroyer {
-  void operator()(void* hash) const { BCryptDestroyHash(hash); }
-};
+NTSTATUS close_algorithm(BCRYPT_ALG_HANDLE algorithm) {
+  return BCryptCloseAlgorithmProvider(algorithm, 0);
+}
 
 bool ok(NTSTATUS status) { return status >= 0; }
 
@@ -49,8 +47,8 @@ class CngSha256 final : public Sha256 {
   }
 
  private:
-  std::unique_ptr<void, AlgorithmCloser> algorithm_;
-  std::unique_ptr<void, HashDestroyer> hash_;
+  ScopedOwner<BCRYPT_ALG_HANDLE, close_algorithm> algorithm_;
+  ScopedOwner<BCRYPT_HASH_HANDLE, BCryptDestroyHash> hash_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "i18n/product.h"
 #include "i18n/text_pair.h"
 
 namespace kestro::updater {
@@ -28,7 +29,7 @@ inline constexpr std::string_view kManifestRejected = "manifest";
 inline constexpr std::string_view kInvalidUtf8 = "stream did not contain valid UTF-8";
 
 // The message box caption (the product name, never translated).
-inline constexpr std::string_view kPromptCaption = "Kestro";
+inline constexpr std::string_view kPromptCaption = kProductName;
 
 // "A new version is available: 1.2.0\n(current 0.1.0)\n\nUpdate now?" in the interface language.
 std::string update_prompt_text(std::string_view new_version, std::string_view current_version);

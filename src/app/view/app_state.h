@@ -52,6 +52,8 @@ struct AppState {
 
   // Every design measure is multiplied by this; the DPI counts as at least 96.
   float scale() const { return scale_of_dpi(dpi); }
+  // The report on show; null while loading.
+  const Report* shown_report() const { return report ? &*report : nullptr; }
 };
 
 // Holds the state (or nothing) plus an in-use flag. A handler claims it; a handler that runs

@@ -118,6 +118,14 @@ std::vector<ToolbarButton> layout_toolbar(ClientSize client, float scale, const 
   return buttons;
 }
 
+std::vector<ToolbarButton> toolbar_left_to_right(ClientSize client, float scale,
+                                                 const Report* report,
+                                                 gfx::TextMeasurer* measurer) {
+  std::vector<ToolbarButton> buttons = layout_toolbar(client, scale, report, measurer);
+  std::reverse(buttons.begin(), buttons.end());
+  return buttons;
+}
+
 gfx::RectF title_box(const LayoutMetrics& m, float scroll) {
   return {m.content_left, m.toolbar + 24 * m.s - scroll, m.content_width, 40 * m.s};
 }

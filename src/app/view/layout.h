@@ -38,6 +38,8 @@ LayoutMetrics layout_metrics(ClientSize client, float scale);
 struct CardBox {
   float x = 0, y = 0, width = 0, height = 0;
   std::vector<gfx::RectF> rows;  // one per row of the section, same order
+
+  gfx::RectF box() const { return gfx::RectF{x, y, width, height}; }
 };
 
 struct CardLayout {
@@ -60,10 +62,15 @@ struct ToolbarButton {
   std::string caption;           // translated text or one icon glyph (UTF-8)
 };
 
-// Rightmost first: Menu, Refresh, then with a report Copy all, then with `needs_admin`
-// View as administrator. Empty without a measurer (no drawing device).
+// Rightmost first, as they are laid out from the toolbar's right edge (and painted and
+// hit-tested): Menu, Refresh, then with a report Copy all, then with `needs_admin` View as
+// administrator. Empty without a measurer (no drawing device).
 std::vector<ToolbarButton> layout_toolbar(ClientSize client, float scale, const Report* report,
                                           gfx::TextMeasurer* measurer);
+// The same buttons in reading order, left to right (the keyboard and screen readers go so).
+std::vector<ToolbarButton> toolbar_left_to_right(ClientSize client, float scale,
+                                                 const Report* report,
+                                                 gfx::TextMeasurer* measurer);
 
 // Glyphs of the two icon buttons.
 inline constexpr const char* kMenuGlyph = "\xEE\x9C\x80";     // U+E700

@@ -8,6 +8,7 @@
 #include "app/view/palette.h"
 #include "app/view/texts.h"
 #include "base/utf8.h"
+#include "i18n/product.h"
 #include "i18n/translate.h"
 
 namespace kestro::app {
@@ -45,14 +46,11 @@ void paint_row(const AppState& state, gfx::Canvas& canvas, const Palette& pal,
                const CardBox& card, std::size_t section_index, std::size_t k, const Row& row,
                float scroll) {
   const float s = state.scale();
-  const RectF box = card.rows[k];
-  const RectF on_screen{box.x, box.y - scroll, box.width, box.height};
+  const RectF on_screen = gfx::offset(card.rows[k], 0, -scroll);
 
   if (state.hover == HitTarget::value(section_index, k)) {
     if (pal.high_contrast) {
-      canvas.stroke_round(RectF{on_screen.x + 0.5f, on_screen.y + 0.5f, on_screen.width - 1,
-                                on_screen.height - 1},
-                          6 * s, 1, pal.hot);
+      canvas.stroke_round(gfx::outline_inset(on_screen), 6 * s, 1, pal.hot);
     } else {
       canvas.fill_round(on_screen, 6 * s, with_alpha(pal.text_muted, kHoverRowAlpha));
     }
@@ -83,8 +81,7 @@ void paint_row(const AppState& state, gfx::Canvas& canvas, const Palette& pal,
     const RectF pill = *parts.pill;
     if (pal.high_contrast) {
       // The badge's word carries the meaning; an outline keeps the pill's shape.
-      canvas.stroke_round(RectF{pill.x + 0.5f, pill.y + 0.5f, pill.width - 1, pill.height - 1},
-                          pill.height * 0.5f, 1, pal.text);
+      canvas.stroke_round(gfx::outline_inset(pill), pill.height * 0.5f, 1, pal.text);
       canvas.draw_text(*row.badge, pill, pal.text, TextStyle::Caption, true);
     } else {
       const Colour tone = tone_colour_f(row.tone);
@@ -119,10 +116,9 @@ void paint_report(const AppState& state, const Report& report, gfx::Canvas& canv
     // Cards wholly above the toolbar line or below the client area are skipped.
     if (top + card.height < m.toolbar || top > hc) continue;
 
-    const RectF face{card.x, top, card.width, card.height};
+    const RectF face = gfx::offset(card.box(), 0, -scroll);
     canvas.fill_round(face, 10 * s, pal.card_fill);
-    canvas.stroke_round(RectF{card.x + 0.5f, top + 0.5f, card.width - 1, card.height - 1},
-                        10 * s, 1, pal.border);
+    canvas.stroke_round(gfx::outline_inset(face), 10 * s, 1, pal.border);
     canvas.draw_icon(section_icon(section.kind), icon_box(card, top, s), pal.accent);
     canvas.draw_text(section.title, heading_box(card, top, s), pal.text, TextStyle::BodyStrong,
                      false);
@@ -144,10 +140,10 @@ void paint_toolbar(const AppState& state, gfx::Canvas& canvas, ClientSize client
   const float t = layout_metrics(client, s).toolbar;
   canvas.fill_box(0, 0, wc, t, pal.toolbar);
   canvas.fill_box(0, t - 1, wc, t, pal.border);
-  canvas.draw_text("Kestro", RectF{18 * s, 0, 200 * s, t}, pal.text, TextStyle::BodyStrong,
+  canvas.draw_text(kProductName, RectF{18 * s, 0, 200 * s, t}, pal.text, TextStyle::BodyStrong,
                    false);
 
-  const Report* report = state.report ? &*state.report : nullptr;
+  const Report* report = state.shown_report();
   for (const ToolbarButton& button : layout_toolbar(client, s, report, &canvas)) {
     const bool hovered = state.hover.kind == button.kind;
     const bool icon = is_icon_caption(button.caption);
@@ -158,9 +154,7 @@ void paint_toolbar(const AppState& state, gfx::Canvas& canvas, ClientSize client
                         tint ? with_alpha(pal.accent, kPrimaryHoverAlpha) : pal.accent);
     } else if (pal.high_contrast) {
       if (!icon && !hovered) {
-        const RectF r = button.rect;
-        canvas.stroke_round(RectF{r.x + 0.5f, r.y + 0.5f, r.width - 1, r.height - 1}, 8 * s, 1,
-                            pal.text);
+        canvas.stroke_round(gfx::outline_inset(button.rect), 8 * s, 1, pal.text);
       }
     } else if (hovered) {
       canvas.fill_round(button.rect, 8 * s, with_alpha(pal.text_muted, kButtonHoverAlpha));
@@ -168,9 +162,7 @@ void paint_toolbar(const AppState& state, gfx::Canvas& canvas, ClientSize client
       canvas.fill_round(button.rect, 8 * s, with_alpha(pal.text_muted, kTextButtonRestAlpha));
     }
     if (hovered && pal.high_contrast) {
-      const RectF r = button.rect;
-      canvas.stroke_round(RectF{r.x + 0.5f, r.y + 0.5f, r.width - 1, r.height - 1}, 8 * s, 1,
-                          pal.hot);
+      canvas.stroke_round(gfx::outline_inset(button.rect), 8 * s, 1, pal.hot);
     }
     if (primary) {
       canvas.draw_text(button.caption, button.rect, pal.on_accent, TextStyle::Body, true);

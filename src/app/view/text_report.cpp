@@ -18,11 +18,8 @@ std::string plain_text_report(const Report& report) {
     text.append("\n[").append(section.title).append("]\n");
     for (const Row& row : section.rows) text.append(value_line(row)).push_back('\n');
   }
-  text.append("\n\u2014 Kestro ")
-      .append(kVersion)
-      .append(" \u00B7 ")
-      .append(kProductPage)
-      .push_back('\n');
+  text.append("\n\u2014 ").append(kProductName).append(" ").append(kVersion);
+  text.append(" \u00B7 ").append(kProductPage).push_back('\n');
   return text;
 }
 

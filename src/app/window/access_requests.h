@@ -14,7 +14,7 @@ namespace kestro::app {
 // to act on what it saw), then the invocations (pressed like Enter on a focused element) and
 // focus changes on the elements that tree still has, oldest first. A request for an element
 // that went (another report, a toast that is gone) does nothing.
-void serve_access_requests(const std::vector<AccessRequest>& requests, AccessPublisher& publisher,
+void serve_access_requests(const std::vector<AccessRequest>& requests, AccessTreeSource& trees,
                            AccessSink& sink, StateSlot<AppState>& slot, WindowHost& host,
                            WindowController& controller);
 

@@ -7,10 +7,6 @@ namespace kestro::app {
 
 namespace {
 
-const Report* report_of(const AppState& state) {
-  return state.report ? &*state.report : nullptr;
-}
-
 bool is_row_of(const Report& report, const HitTarget& target) {
   return target.kind == HitKind::Value && target.section < report.sections.size() &&
          target.row < report.sections[target.section].rows.size();
@@ -21,10 +17,11 @@ bool is_row_of(const Report& report, const HitTarget& target) {
 std::vector<HitTarget> focus_order(const AppState& state, ClientSize client,
                                    gfx::TextMeasurer* measurer) {
   const float s = state.scale();
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   std::vector<HitTarget> order;
-  const std::vector<ToolbarButton> buttons = layout_toolbar(client, s, report, measurer);
-  for (auto it = buttons.rbegin(); it != buttons.rend(); ++it) order.push_back({it->kind, 0, 0});
+  for (const ToolbarButton& button : toolbar_left_to_right(client, s, report, measurer)) {
+    order.push_back({button.kind, 0, 0});
+  }
   const CardLayout layout = layout_cards(client, s, report);
   for (const std::size_t i : reading_order(layout)) {
     for (std::size_t k = 0; k < layout.cards[i].rows.size(); ++k) {
@@ -49,12 +46,11 @@ HitTarget next_focus(const std::vector<HitTarget>& order, const HitTarget& curre
 std::optional<gfx::RectF> focus_rect(const AppState& state, ClientSize client,
                                      gfx::TextMeasurer* measurer, const HitTarget& target) {
   const float s = state.scale();
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   if (target.kind == HitKind::Value) {
     if (report == nullptr || !is_row_of(*report, target)) return std::nullopt;
     const CardLayout layout = layout_cards(client, s, report);
-    const gfx::RectF r = layout.cards[target.section].rows[target.row];
-    return gfx::RectF{r.x, r.y - state.scroll, r.width, r.height};
+    return gfx::offset(layout.cards[target.section].rows[target.row], 0, -state.scroll);
   }
   for (const ToolbarButton& button : layout_toolbar(client, s, report, measurer)) {
     if (button.kind == target.kind) return button.rect;
@@ -63,7 +59,7 @@ std::optional<gfx::RectF> focus_rect(const AppState& state, ClientSize client,
 }
 
 void scroll_into_view(AppState& state, ClientSize client, const HitTarget& target) {
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   if (report == nullptr || !is_row_of(*report, target)) return;
   const float s = state.scale();
   const CardLayout layout = layout_cards(client, s, report);
@@ -140,7 +136,7 @@ void on_click_focus(AppState& state, WindowHost& host, const HitTarget& clicked)
 
 void remember_focused_row(AppState& state) {
   if (state.focus.kind != HitKind::Value) return;
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   if (report != nullptr && is_row_of(*report, state.focus)) {
     const Section& section = report->sections[state.focus.section];
     const std::string& label = section.rows[state.focus.row].label;
@@ -154,7 +150,7 @@ void remember_focused_row(AppState& state) {
 }
 
 void restore_focused_row(AppState& state, WindowHost& host) {
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   if (report == nullptr) return;
   if (state.focus.kind == HitKind::Value && !is_row_of(*report, state.focus)) {
     state.focus = HitTarget{};

@@ -14,10 +14,6 @@ namespace kestro::app {
 
 namespace {
 
-const Report* report_of(const AppState& state) {
-  return state.report ? &*state.report : nullptr;
-}
-
 void scroll_to(AppState& state, WindowHost& host, float target) {
   state.scroll = target;
   clamp_scroll(state, host.client_size());
@@ -29,12 +25,9 @@ void scroll_to(AppState& state, WindowHost& host, float target) {
 HitTarget hit_test(const AppState& state, ClientSize client, gfx::TextMeasurer* measurer,
                    float x, float y) {
   const float s = state.scale();
-  const Report* report = report_of(state);
+  const Report* report = state.shown_report();
   for (const ToolbarButton& button : layout_toolbar(client, s, report, measurer)) {
-    const gfx::RectF& r = button.rect;
-    if (r.x <= x && x < r.x + r.width && r.y <= y && y < r.y + r.height) {
-      return HitTarget{button.kind, 0, 0};
-    }
+    if (gfx::contains(button.rect, x, y)) return HitTarget{button.kind, 0, 0};
   }
   // Rows scrolled under the toolbar are out of reach there.
   if (y < layout_metrics(client, s).toolbar) return HitTarget{};
@@ -44,17 +37,14 @@ HitTarget hit_test(const AppState& state, ClientSize client, gfx::TextMeasurer* 
   for (std::size_t i = 0; i < layout.cards.size(); ++i) {
     const auto& rows = layout.cards[i].rows;
     for (std::size_t k = 0; k < rows.size(); ++k) {
-      const gfx::RectF& r = rows[k];
-      if (r.x <= x && x < r.x + r.width && r.y <= content_y && content_y < r.y + r.height) {
-        return HitTarget::value(i, k);
-      }
+      if (gfx::contains(rows[k], x, content_y)) return HitTarget::value(i, k);
     }
   }
   return HitTarget{};
 }
 
 float max_scroll(const AppState& state, ClientSize client) {
-  return max_scroll(layout_cards(client, state.scale(), report_of(state)), client);
+  return max_scroll(layout_cards(client, state.scale(), state.shown_report()), client);
 }
 
 void clamp_scroll(AppState& state, ClientSize client) {
@@ -199,8 +189,7 @@ ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y) {
   const float fx = static_cast<float>(x);
   const float fy = static_cast<float>(y);
   const HitTarget released = hit_test(state, host.client_size(), host.measurer(), fx, fy);
-  const bool is_button = released.kind != HitKind::Value && released.kind != HitKind::None;
-  if (is_button && released != *pressed) return ClickAction{};
+  if (released != *pressed) return ClickAction{};
   return ClickAction{released, fx, fy};
 }
 

@@ -73,9 +73,9 @@ void copy_value(AppState& state, WindowHost& host, std::uint64_t section, std::u
 
 // The left button went down: remembers what it went down on and keeps the release coming.
 void on_left_button_down(AppState& state, WindowHost& host, int x, int y);
-// The release acts only after a press in the client area, and on a button only when the
-// press went down on that same button (as Windows buttons do): so the release that ends a
-// double-click on the title bar, or a press dragged off a button, does nothing.
+// The release acts only when the press went down on the same button or row (as Windows
+// buttons do): so the release that ends a double-click on the title bar, or a press dragged
+// off a button or row, does nothing.
 ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y);
 
 // ---- Message level -----------------------------------------------------------------------

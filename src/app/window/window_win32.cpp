@@ -25,15 +25,17 @@
 #include "app/window/window_geometry.h"
 #include "app/window/window_host_win32.h"
 #include "app/window/window_placement_win32.h"
+#include "base/utf16_win32.h"
 #include "base/version.h"
 #include "gfx/gfx_win32.h"
+#include "i18n/product.h"
 #include "probe/probe_slot.h"
 
 namespace kestro::app {
 namespace {
 
-constexpr wchar_t kClassName[] = L"Kestro.Main";
-constexpr wchar_t kWindowTitle[] = L"Kestro";
+// "Kestro.Main", as other programs (and the installer's tests) find the window.
+std::wstring class_name() { return to_wide(kProductName) + L".Main"; }
 
 // Everything the window thread keeps for its one window. The state slot starts empty: messages
 // that arrive while the window is being created and placed take the paths for a missing state.
@@ -246,7 +248,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_APP_ACCESS_ACTION:
       // Invocations and focus changes a UI Automation client asked for, or a fresh tree.
       if (window != nullptr) {
-        serve_access_requests(window->access.take_requests(), window->access.publisher(),
+        serve_access_requests(window->access.take_requests(), window->access.trees(),
                               window->access, window->slot, window->host, window->controller);
         window->access.raise_pending_events();
       }
@@ -274,7 +276,8 @@ bool register_window_class(HINSTANCE instance) {
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = nullptr;  // WM_ERASEBKGND erases nothing
   window_class.lpszMenuName = nullptr;
-  window_class.lpszClassName = kClassName;
+  const std::wstring name = class_name();
+  window_class.lpszClassName = name.c_str();
   return RegisterClassW(&window_class) != 0;
 }
 
@@ -293,8 +296,9 @@ void run_window_app(HINSTANCE instance) {
   (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
 
   (void)register_window_class(instance);  // a failure shows up as a failed creation
-  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 1080, 820, nullptr, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExW(0, class_name().c_str(), to_wide(kProductName).c_str(),
+                              WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 1080, 820,
+                              nullptr, nullptr, instance, nullptr);
   if (hwnd == nullptr) return;
 
   const bool dark = is_dark_theme();

@@ -1,4 +1,4 @@
-#include "app/updater/publisher.h"
+#include "app/updater/signature.h"
 
 namespace kestro::updater {
 
