@@ -91,8 +91,6 @@ class WindowController {
   WindowController(const WindowController&) = delete;
   WindowController& operator=(const WindowController&) = delete;
 
-  Slot& slot() { return slot_; }
-
   // The first probe run at start-up.
   void start();
   void on_size();
@@ -118,11 +116,6 @@ class WindowController {
   // Claims the state first, then takes the outcome; a busy state leaves it waiting in the
   // probe slot until the state is released.
   void on_probe_done();
-
-  // The pop-up menu at the client point (x, y): built from the stored settings, tracked with
-  // the state released, then the chosen command runs.
-  void open_context_menu(float x, float y);
-  void run_menu_command(std::uint32_t id);
 
   // Entry points for the other parts of the window (menu commands, updates, UI Automation).
   void refresh();
