@@ -48,7 +48,7 @@ next_build="$work/next-build"
 cmake -G Ninja -S "$repo" -B "$next_build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_VERSION="$next" \
   -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF >"$work/build-next.log" 2>&1 &&
-  cmake --build "$next_build" --target installer >>"$work/build-next.log" 2>&1
+  cmake --build "$next_build" -j "${KESTRO_JOBS:-2}" --target installer >>"$work/build-next.log" 2>&1
 check "installer of $next built from the same sources" test -f "$next_build/installer/Kestro-Setup-$next.exe"
 echo "INFO: building both installers took $(( SECONDS - step_started )) s;" \
   "installer size $(stat -c %s "$build/installer/Kestro-Setup-$version.exe") bytes"
