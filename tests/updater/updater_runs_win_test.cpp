@@ -15,11 +15,12 @@ using namespace test_win;
 std::string digest_of(const std::string& path) { return *sha256_hex(slurp(path)); }
 
 // The Windows platform, counting what is read through held files.
-class CountingPlatform : public UpdaterPlatform {
+class CountingPlatform : public WindowsUpdaterPlatform {
  public:
   class Counted : public HeldFile {
    public:
-    Counted(std::unique_ptr<HeldFile> file, std::uint64_t& bytes) : file_(std::move(file)), bytes_(bytes) {}
+    Counted(std::unique_ptr<HeldFile> file, std::uint64_t& bytes)
+        : file_(std::move(file)), bytes_(bytes) {}
     std::optional<std::uint64_t> size() override { return file_->size(); }
     std::optional<std::size_t> read(std::span<char> buffer) override {
       const auto got = file_->read(buffer);
@@ -30,33 +31,18 @@ class CountingPlatform : public UpdaterPlatform {
     std::unique_ptr<HeldFile> file_;
     std::uint64_t& bytes_;
   };
-  TextOrError working_directory() override { return real.working_directory(); }
-  FolderFacts folder_facts(std::string_view path) override { return real.folder_facts(path); }
-  bool elevated() override { return real.elevated(); }
-  std::optional<std::string> random_bytes(std::size_t count) override { return real.random_bytes(count); }
-  bool create_private_folder(std::string_view path, std::string_view security) override {
-    return real.create_private_folder(path, security);
-  }
-  void remove_folder(std::string_view path) override { real.remove_folder(path); }
-  std::optional<std::string> fetch(std::string_view url, std::string_view to, std::uint64_t max) override {
-    return real.fetch(url, to, max);
-  }
-  TextOrError read_file(std::string_view path, std::uint64_t max) override { return real.read_file(path, max); }
   HeldOpen open_held(std::string_view path) override {
-    HeldOpen open = real.open_held(path);
+    HeldOpen open = WindowsUpdaterPlatform::open_held(path);
     if (open.file) open.file = std::make_unique<Counted>(std::move(open.file), bytes_read);
     return open;
   }
-  std::unique_ptr<Sha256> sha256() override { return real.sha256(); }
   SignatureReading read_signature(HeldFile& file, std::string_view path) override {
-    return real.read_signature(*static_cast<Counted&>(file).file_, path);
+    return WindowsUpdaterPlatform::read_signature(*static_cast<Counted&>(file).file_, path);
   }
   std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) override {
-    return real.file_version(*static_cast<Counted&>(file).file_);
+    return WindowsUpdaterPlatform::file_version(*static_cast<Counted&>(file).file_);
   }
-  void delete_file(std::string_view path) override { real.delete_file(path); }
 
-  WindowsUpdaterPlatform real;
   std::uint64_t bytes_read = 0;
 };
 

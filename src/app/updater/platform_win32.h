@@ -43,7 +43,7 @@ std::optional<std::string> start_installer(const HeldFile& file, std::string_vie
 // Whole seconds since 1970-01-01 UTC (GetSystemTimePreciseAsFileTime; before 1970: 0).
 std::uint64_t unix_now();
 
-class WindowsUpdaterPlatform final : public UpdaterPlatform {
+class WindowsUpdaterPlatform : public UpdaterPlatform {
  public:
   TextOrError working_directory() override { return updater_directory(); }
   FolderFacts folder_facts(std::string_view path) override;
