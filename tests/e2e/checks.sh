@@ -17,5 +17,7 @@ guard() {
 }
 # The version the build at <build-dir> was made with, from its generated version header.
 built_version() {  # <build-dir>
-  sed -nE 's/^#define KESTRO_VERSION_TEXT "(.*)"$/\1/p' "$1/generated/base/version.h" 2>/dev/null
+  local v
+  v=$(sed -nE 's/^#define KESTRO_VERSION_TEXT "(.*)"$/\1/p' "$1/generated/base/version.h" 2>/dev/null) &&
+    [[ -n $v ]] && echo "$v"
 }

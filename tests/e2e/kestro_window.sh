@@ -24,6 +24,7 @@ find_window() {
 no_window() { ! xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
 
 start_app() {  # [arguments...]
+  uia_stop  # first, so that this run does not inherit the old client's input and keep it open
   kh_wine 300 "$exe" "$@" </dev/null >/dev/null 2>&1 &
   app_pid=$!
   kh_wait_for 30 find_window || return 1
@@ -56,10 +57,8 @@ geometry() {  # prints "x y width height" of the X window (the whole Win32 windo
 geometry_is() { [[ $(geometry) == "$1" ]]; }
 client_area() {  # prints "x y width height": the client area in screen pixels
   local area
-  area=$(poke client | tr -d '\r') && [[ $area =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+\ [0-9]+$ ]] &&
-    echo "$area"
+  area=$(poke client | tr -d '\r') && [[ $area =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+\ [0-9]+$ ]] && echo "$area"
 }
-client_size() { local x y w h; read -r x y w h < <(client_area) && echo "$w $h"; }
 pointer_to() {  # <client-x> <client-y>
   local x y w h
   read -r x y w h < <(client_area) && xdotool mousemove $(( x + $1 )) $(( y + $2 ))
@@ -76,8 +75,8 @@ key() { xdotool key --window "$wid" "$@"; }
 # x = 60 in the toolbar and takes no click.
 toolbar_y=26
 name_x=60
-menu_x() { local w h; read -r w h < <(client_size) && echo $(( w - 10 - 18 )); }
-copy_all_x() { local w h; read -r w h < <(client_size) && echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
+menu_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 18 )); }
+copy_all_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
 row_y() { echo $(( 212 + 34 * $1 + 17 )); }  # <n>: the middle of the first card's n-th row (0-based)
 
 # --- Pictures (the client area only) ----------------------------------------------------------
@@ -89,14 +88,10 @@ shot() {  # <png>
   eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
   timeout 20 import -window "$wid" -crop "${w}x${h}+$(( x - X ))+$(( y - Y ))" +repage "$1" 2>/dev/null
 }
-pixel() {  # <png> <client-x> <client-y>: RRGGBB
-  convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null
-}
-live_pixel() {  # <client-x> <client-y>
+pixel_is() {  # <client-x> <client-y> <RRGGBB>
   local f="$work/shots/live.png"
-  shot "$f" && pixel "$f" "$1" "$2"
+  shot "$f" && [[ $(convert "$f" -format "%[hex:p{$1,$2}]" info: 2>/dev/null) == "$3" ]]
 }
-pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
 same_pictures() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) == 0 ]]; }
 same_as() { local f="$work/shots/now.png"; shot "$f" && same_pictures "$1" "$f"; }  # <png>
 differs_from() { local f="$work/shots/now.png"; shot "$f" && ! same_pictures "$1" "$f"; }
@@ -109,51 +104,44 @@ copy_all_drawn() {  # <accent RRGGBB> [<toolbar height>]
 }
 
 # --- State, from the UI Automation tree --------------------------------------------------------
-# One uia_walk for the whole run, asked through a pipe (`uia_walk --serve`): a new client
-# process for every look wedges the window's UI Automation side under this Wine sooner or
-# later. Lines: depth, automation id, control type, focusable, focused, name (tab-separated).
-# start_app starts it; a look that gets no answer in time fails. Its pipes are kept as
-# descriptors of this shell (a coprocess's own are closed in subshells), which Wine programs
-# started through the harness do not inherit.
+# One uia_walk per run of Kestro, asked through a pair of pipes: a new client process for every
+# look wedges the window's UI Automation side under this Wine sooner or later. start_app starts
+# it once the window is there; the next start_app ends it by closing its input. Wine programs
+# started through the harness do not inherit the pipes.
 uia_pid="" uia_in="" uia_out=""
-uia_start() {
-  [[ -n $uia_pid ]] && kill -0 "$uia_pid" 2>/dev/null && return 0
-  uia_stop
-  coproc UIA { kh_wine 3600 "$walk_exe" --serve 2>/dev/null; }
-  uia_pid=$UIA_PID
-  exec {uia_in}>&"${UIA[1]}" {uia_out}<&"${UIA[0]}"
-  KH_FDS+=("$uia_in" "$uia_out")
-}
 uia_stop() {
   local fd
   for fd in $uia_in $uia_out; do exec {fd}>&-; kh__forget_fd "$fd"; done
   uia_in="" uia_out=""
-  [[ -n $uia_pid ]] && kill "$uia_pid" 2>/dev/null && wait "$uia_pid" 2>/dev/null
+  [[ -n $uia_pid ]] || return 0
+  kh_wait_for 10 kh__gone "$uia_pid" || kill "$uia_pid" 2>/dev/null
+  wait "$uia_pid" 2>/dev/null
   uia_pid=""
 }
-uia() {  # [tree|children|last]: the walk's lines; fails when it is incomplete or times out
+uia_start() {
+  rm -f "$work/uia.in" "$work/uia.out" && mkfifo "$work/uia.in" "$work/uia.out" || return 1
+  kh_wine 3600 "$walk_exe" <"$work/uia.in" >"$work/uia.out" 2>/dev/null &
+  uia_pid=$!
+  exec {uia_in}>"$work/uia.in" {uia_out}<"$work/uia.out"
+  KH_FDS+=("$uia_in" "$uia_out")
+}
+# uia [tree|children|last]: the walk's lines (depth, automation id, control type, focusable,
+# focused, name; tab-separated); fails when it is incomplete or gets no answer in time.
+uia() {
   local tag="$BASHPID.$RANDOM" line lines="" status=""
   [[ -n $uia_in ]] || return 1
-  # In a subshell: were the reader gone, the broken pipe would end only that.
-  ( echo "${1:-tree} $tag" >&"$uia_in" ) 2>/dev/null || return 1
+  ( echo "${1:-tree} $tag" >&"$uia_in" ) 2>/dev/null || return 1  # a broken pipe ends only that
   while IFS= read -r -t 60 line <&"$uia_out"; do
-    if [[ $line == "end "*" $tag" ]]; then status=${line#end }; status=${status%% *}; break; fi
-    if [[ $line == "end "* ]]; then lines=""; continue; fi  # the end of an answer given up on
-    lines+="$line"$'\n'
+    if [[ $line == "end "?" $tag" ]]; then status=${line:4:1}; break; fi
+    if [[ $line == "end "* ]]; then lines=""; else lines+="$line"$'\n'; fi  # late: dropped
   done
   printf '%s' "$lines"
   [[ $status == 0 ]]
 }
-children() { uia children; }
-has_child() { local c; c=$(children) && grep -q "^1"$'\t'"$1"$'\t' <<<"$c"; }  # <automation id>
-loaded() { has_child copy-all; }  # the report is in: "Copy all" exists only with it
+loaded() { local c; c=$(uia children) && grep -q $'^1\tcopy-all\t' <<<"$c"; }  # only with a report
 loading_sentence="Reading this PC's details"
-# The loading text in place of the report, read with the quickest look (the window's last
-# child).
-loading() {
-  local last
-  last=$(uia last) && [[ $(cut -f2,6 <<<"$last") == "loading"$'\t'"$loading_sentence" ]]
-}
+# The loading text in place of the report, read with the quickest look (the last child).
+loading() { local c; c=$(uia last) && [[ $(cut -f2,6 <<<"$c") == "loading"$'\t'"$loading_sentence" ]]; }
 # F5 while the report shows, and whether the loading text then replaces it. A probe under Wine
 # can be over in a quarter of a second, so a look every 0.1 s sees it about every other time:
 # up to ten tries. (Looking faster makes it likelier that a look meets elements going away,
@@ -167,24 +155,13 @@ reload_seen() {
   done
   return 1
 }
-# The toast's text; empty when there is none. Fails when the window cannot be read.
-toast_text() {
-  local last
-  last=$(uia last) || return 1
-  awk -F'\t' '$2 == "toast" { print $6 }' <<<"$last"
-}
+# The toast's text, empty when there is none; fails when the window cannot be read.
+toast_text() { local c; c=$(uia last) && awk -F'\t' '$2 == "toast" { print $6 }' <<<"$c"; }
 toast_is() { local t; t=$(toast_text) && [[ $t == "$1" ]]; }
 toast_shown() { local t; t=$(toast_text) && [[ -n $t ]]; }
-toast_gone() { local t; t=$(toast_text) && [[ -z $t ]]; }
-# The automation id of the element with the keyboard focus (none: empty). Fails when the
-# window cannot be read or more than one element claims the focus.
-focused() {
-  local tree ids
-  tree=$(uia) || return 1
-  ids=$(awk -F'\t' '$5 == 1 { print $2 }' <<<"$tree")
-  (( $(grep -c . <<<"$ids") <= 1 )) && echo "$ids"
-}
-focus_is() { local f; f=$(focused) && [[ $f == "$1" ]]; }
+toast_gone() { toast_is ""; }
+# Whether exactly the element <automation id> has the keyboard focus ("": none has it).
+focus_is() { local t; t=$(uia) && [[ $(awk -F'\t' '$5 == 1 { print $2 }' <<<"$t") == "$1" ]]; }
 
 # --- The clipboard and the settings -------------------------------------------------------------
 # Clipboard as another Windows program reads it (exact CR LF), and as X hands it out (LF).

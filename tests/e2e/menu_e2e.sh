@@ -3,8 +3,8 @@
 # the menu as it opens (read from inside Kestro's process through menu_hook.dll), items chosen
 # with the keyboard (languages, automatic updates, About, the maker's website in English and
 # Japanese, Check for updates with the curl stand-in), Escape changing nothing, and a press on
-# the title bar released over a row copying nothing. Also times click-to-menu. Toasts are read
-# by their text from the window's UI Automation tree.
+# the title bar released over a row copying nothing. Also times click-to-menu. Toasts are told
+# by their text, read from the window's UI Automation tree.
 # Every check prints PASS or FAIL; the script exits non-zero when any check failed.
 #
 # usage: menu_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe> <source-dir> <build-dir>
@@ -29,8 +29,7 @@ trap 'exit 143' TERM
 # shellcheck source=checks.sh
 source "$repo/tests/e2e/checks.sh"
 
-version=$(built_version "$build")
-[[ -n $version ]] || { echo "FAIL: no version in $build/generated/base/version.h"; exit 1; }
+version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 work="$build/tests/e2e/menu_e2e"
 rm -rf "$work"
 mkdir -p "$work"
@@ -178,21 +177,17 @@ check "the check calls curl for lang=en" kh_wait_for 15 curl_called_for "$calls"
 check "the toast 'You're up to date ($version)' follows" \
   kh_wait_for 15 toast_is "You're up to date ($version)"
 # --- A press on the title bar released over a row copies nothing ---------------------------
-# The title bar: the strip of the window above its client area.
-title_bar_press() {  # then released over the client point <x> <y>
+title_bar_press() {  # on the strip above the client area, released over the client point <x> <y>
   local X Y W H x y w h
-  read -r X Y W H < <(geometry)
-  read -r x y w h < <(client_area) || return 1
-  xdotool mousemove $(( x + 300 )) $(( (Y + y) / 2 )) mousedown 1 mousemove $(( x + $1 )) $(( y + $2 )) mouseup 1
+  read -r X Y W H < <(geometry) && read -r x y w h < <(client_area) &&
+    xdotool mousemove $(( x + 300 )) $(( (Y + y) / 2 )) mousedown 1 mousemove $(( x + $1 )) $(( y + $2 )) mouseup 1
 }
-if guard "no toast before the marker copy" kh_wait_for 6 toast_gone; then
-  click_client "$name_x" "$(row_y 0)"   # copies the first Summary row: the marker
-  pointer_away
-  marker_copied() { toast_is "Copied: $(clipboard_win)"; }
-  guard "the marker is copied" kh_wait_for 5 marker_copied
-fi
-first=$(clipboard_win)
-if guard "the marker's toast went" kh_wait_for 6 toast_gone; then
+click_client "$name_x" "$(row_y 0)"   # copies the first Summary row: the marker
+pointer_away
+marker_copied() { toast_is "Copied: $(clipboard_win)"; }
+marker_settled() { kh_wait_for 5 marker_copied && kh_wait_for 6 toast_gone; }
+if guard "the marker is copied and its toast went" marker_settled; then
+  first=$(clipboard_win)
   title_bar_press "$name_x" "$(row_y 1)"
   pointer_away
   if kh_wait_for 3 toast_shown; then fail "title-bar press, row release: a toast"; else pass "title-bar press, row release: no toast"; fi

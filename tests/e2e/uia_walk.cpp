@@ -1,28 +1,24 @@
-// A UI Automation client for the window end-to-end test: finds the running Kestro window and
-// walks its whole UI Automation tree through the flat client API (UiaNodeFromHandle, then
-// UiaNavigate to the first child and each next sibling), as a screen reader in another process
-// would. One line per element on standard output, as UTF-8 with LF:
+// A UI Automation client for the end-to-end tests: walks the running Kestro window's UI
+// Automation tree through the flat client API (UiaNodeFromHandle, then UiaNavigate to the first
+// child and each next sibling), as a screen reader in another process would. Only the calls
+// this Wine implements are used (pattern invocation and rectangles are checked in-process by
+// the Windows tests).
+//
+// It walks on request for as long as its standard input stays open: each input line "tree",
+// "children" (the window and its children: the toolbar, the loading text or the cards, the
+// toast) or "last" (only the window's last child, reached in one step: quick enough to catch a
+// toast before it goes), optionally followed by a space and a tag, is answered on standard
+// output (UTF-8, LF) with one line per element
 //
 //   <depth> TAB <automation id> TAB <control type id> TAB <1 when keyboard-focusable, else 0>
 //           TAB <1 when it has the keyboard focus, else 0> TAB <name>
 //
-// The automation id tells the parts apart whatever the interface language: "copy-all",
-// "refresh", "menu", "loading", "toast", "card-<n>", "row-<card>-<row>" and so on.
-// The root (depth 0) is the window itself. `--children` stops at the window's children (the
-// toolbar, the loading text or the cards, the toast), a third of the time of a whole walk.
-// With `--last` only the window's last child is printed (depth 1), reached in one step: quick
-// enough to catch a toast before it goes.
-// Only the calls this Wine implements are used (pattern invocation and rectangles are checked
-// in-process by the Windows tests).
-// Exit code 0 after a complete walk, 1 when the window or UI Automation is missing or a call
-// fails, 2 for usage.
-//
-// `--serve` answers walks for as long as its input stays open: each input line "tree",
-// "children" or "last", optionally followed by a space and a tag, is answered with the walk's
-// lines and then "end 0 <tag>" (complete) or "end 1 <tag>" (no window, or a call failed). It holds the window's root element between walks, renewed
-// when the window changed. Under Wine 8 a client process ending just as the next one connects
-// can leave the window's UI Automation side stuck for good (every later call, and closing the
-// window, then hangs); one client for the whole run never lets it get there.
+// and then "end 0 <tag>" (complete) or "end 1 <tag>" (no window, or a call failed). The root
+// (depth 0) is the window itself; the automation id tells the parts apart whatever the
+// interface language ("copy-all", "loading", "toast", "row-<card>-<row>", ...). The window's
+// root element is held between walks and renewed when the window changed: under this Wine, a
+// new client process for every walk leaves the window's UI Automation side stuck sooner or
+// later (every later call, and closing the window, then hangs).
 
 #include <windows.h>
 #include <ole2.h>
@@ -174,9 +170,10 @@ class Walker {
   const Api& api_;
 };
 
-// One walk of the window `window` (held in `root`, which is renewed when the window changed),
-// in the given mode; its lines in `out`. False when the window is missing or a call failed.
-bool walk_window(const Api& api, HWND& held, Node& root, const std::wstring& mode,
+// One walk ("tree", "children" or "last") of the Kestro window, whose root element `root` is
+// held for `held` and renewed when the window changed; its lines in `out`. False when the
+// command is unknown, the window missing or a call failed.
+bool walk_window(const Api& api, HWND& held, Node& root, const std::string& command,
                  std::string& out) {
   const HWND window = FindWindowW(L"Kestro.Main", L"Kestro");
   if (window != held) {
@@ -187,9 +184,10 @@ bool walk_window(const Api& api, HWND& held, Node& root, const std::wstring& mod
   }
   if (root == nullptr) return false;
   Walker walker(api);
-  const bool complete = mode == L"--last"       ? walker.last_child(root)
-                        : mode == L"--children" ? walker.walk(root, 0, 1)
-                                                : walker.walk(root, 0, -1);
+  const bool complete = command == "last"       ? walker.last_child(root)
+                        : command == "children" ? walker.walk(root, 0, 1)
+                        : command == "tree"     ? walker.walk(root, 0, -1)
+                                                : false;
   out = std::move(walker.out);
   return complete;
 }
@@ -214,32 +212,16 @@ bool read_line(std::string& line) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  const std::wstring mode = argc == 2 ? argv[1] : L"";
-  if (argc > 2 || (argc == 2 && mode != L"--last" && mode != L"--children" && mode != L"--serve")) {
-    return 2;
-  }
+int wmain() {
   (void)CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   Api api{};
   if (!load(api)) return 1;
   HWND held = nullptr;
   Node root = nullptr;
-  std::string out;
-  if (mode != L"--serve") {
-    const bool complete = walk_window(api, held, root, mode, out);
-    if (root != nullptr) api.node_release(root);
-    write_stdout(out);
-    return complete ? 0 : 1;
-  }
-  for (std::string line; read_line(line);) {
+  for (std::string line, out; read_line(line);) {
     const std::size_t space = line.find(' ');
-    const std::string command = line.substr(0, space);
     const std::string tag = space == std::string::npos ? "" : line.substr(space + 1);
-    const std::wstring as_mode = command == "tree"       ? L""
-                                 : command == "children" ? L"--children"
-                                 : command == "last"     ? L"--last"
-                                                         : L"?";
-    const bool complete = as_mode != L"?" && walk_window(api, held, root, as_mode, out);
+    const bool complete = walk_window(api, held, root, line.substr(0, space), out);
     write_stdout((complete ? out : std::string()) + "end " + (complete ? "0 " : "1 ") + tag + "\n");
   }
   if (root != nullptr) api.node_release(root);
