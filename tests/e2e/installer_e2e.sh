@@ -36,7 +36,7 @@ started=$SECONDS
 template=$(kh_template_for "$build/wineprefix")
 export KESTRO_WINE_TEMPLATE=$template  # the next version's build compiles in a copy of it too
 
-version=$(sed -nE 's/^#define KESTRO_VERSION_TEXT "(.*)"$/\1/p' "$build/generated/base/version.h")
+version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$(( patch + 1 ))"
 

@@ -1,13 +1,15 @@
 # shellcheck shell=bash
 # What the end-to-end scripts share about driving Kestro's window under Wine (sourced after
 # tests/wine/harness.sh and checks.sh). The script sets before sourcing:
-#   exe       Kestro.exe      poke_exe  window_poke.exe      work  its working folder
+#   exe  Kestro.exe   poke_exe  window_poke.exe   walk_exe  uia_walk.exe (when it reads state)
+#   work  its working folder
 # Functions that look at the window use `wid`, which find_window and start_app set.
+#
+# The window's state (report or loading text, the toast's text, the keyboard focus) is read
+# from its UI Automation tree, as a screen reader reads it; where its client area lies comes
+# from the Windows side (window_poke client). Pictures are taken only where the drawing itself
+# is checked: palette colours, and whether something is drawn at all.
 
-# With no window manager the X window is the whole Win32 window; the client area starts
-# (4, 23) pixels into it at 96 DPI.
-CX=4
-CY=23
 settings_key='HKCU\Software\Kestro'
 app_pid=""   # the `wine Kestro.exe` run in progress (a child of this shell)
 wid=""       # its X window
@@ -22,9 +24,11 @@ find_window() {
 no_window() { ! xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
 
 start_app() {  # [arguments...]
+  uia_stop  # first, so that this run does not inherit the old client's input and keep it open
   kh_wine 300 "$exe" "$@" </dev/null >/dev/null 2>&1 &
   app_pid=$!
-  kh_wait_for 30 find_window
+  kh_wait_for 30 find_window || return 1
+  if [[ -n ${walk_exe:-} ]]; then uia_start; fi
 }
 app_running() { [[ -n $app_pid ]] && kill -0 "$app_pid" 2>/dev/null; }
 app_gone() { ! app_running; }
@@ -41,60 +45,125 @@ expect_exit() {  # <what>
     wait "$app_pid" 2>/dev/null
   fi
   app_pid=""
-  kh_wait_for 10 no_window || true
+  guard "$1: the window went with the process" kh_wait_for 10 no_window
 }
 
-geometry() {  # prints "x y width height" of the X window
+# --- Where the window is --------------------------------------------------------------------
+geometry() {  # prints "x y width height" of the X window (the whole Win32 window here)
   local X=0 Y=0 WIDTH=0 HEIGHT=0
   eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
   echo "$X $Y $WIDTH $HEIGHT"
 }
-client_size() {
-  local x y w h
-  read -r x y w h < <(geometry)
-  echo "$(( w - 2 * CX )) $(( h - CY - CX ))"
-}
 geometry_is() { [[ $(geometry) == "$1" ]]; }
-
-# import waits for a mouse click when the window is gone; bounded, a failed picture is
-# retried by the polling callers.
-shot() { timeout 20 import -window "$wid" "$1" 2>/dev/null; }
-pixel() {  # <png> <client-x> <client-y>: RRGGBB
-  convert "$1" -format "%[hex:p{$(( $2 + CX )),$(( $3 + CY ))}]" info: 2>/dev/null
+client_area() {  # prints "x y width height": the client area in screen pixels
+  local area
+  area=$(poke client | tr -d '\r') && [[ $area =~ ^-?[0-9]+\ -?[0-9]+\ [0-9]+\ [0-9]+$ ]] && echo "$area"
 }
-live_pixel() {  # <client-x> <client-y>
-  local f="$work/shots/live.png"
-  shot "$f" && pixel "$f" "$1" "$2"
+pointer_to() {  # <client-x> <client-y>
+  local x y w h
+  read -r x y w h < <(client_area) && xdotool mousemove $(( x + $1 )) $(( y + $2 ))
 }
-pixel_is() { [[ $(live_pixel "$1" "$2") == "$3" ]]; }
-same_as() {  # <png>: the window now looks exactly like it
-  local f="$work/shots/now.png"
-  shot "$f" || return 1
-  [[ $(compare -metric AE "$1" "$f" null: 2>&1) == 0 ]]
-}
-differs_from() { ! same_as "$1"; }
-
-# The toast's face (nearly black at alpha 0.92) just inside its top edge, above its text.
-toast_shown() {
-  local w h p
-  read -r w h < <(client_size)
-  p=$(live_pixel $(( w / 2 )) $(( h - 61 ))) || return 1
-  (( 16#${p:0:2} < 0x50 && 16#${p:2:2} < 0x50 && 16#${p:4:2} < 0x50 ))
-}
-toast_gone() { ! toast_shown; }
-
-# Pointer out of the window: no hover highlight in screenshots.
+click_client() { pointer_to "$1" "$2" && xdotool click 1; }  # <x> <y>
+# Pointer out of the window: no hover highlight in pictures.
 pointer_away() { xdotool mousemove 0 0; }
-click_client() {  # <x> <y>
-  xdotool mousemove --window "$wid" $(( $1 + CX )) $(( $2 + CY )) click 1
-}
 key() { xdotool key --window "$wid" "$@"; }
 
-# Loaded: the "Copy all" button in the accent colour (light palette unless given) sits left
-# of the Menu and Refresh buttons.
-copy_all_x() { local w h; read -r w h < <(client_size); echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
-loaded() { pixel_is "$(copy_all_x)" 26 "${1:-2563EB}"; }
+# Where to click, from the window's layout at 96 DPI: this Wine's UI Automation client gives no
+# element rectangles (BoundingRectangle answers E_NOTIMPL, UiaNodeFromPoint aborts). The toolbar
+# is 52 px high; from its right end a 10 px margin, Menu and Refresh (36 px, 6 px apart), then
+# Copy all. The first card's rows start at y = 212, 34 px apart; the program's name sits at
+# x = 60 in the toolbar and takes no click.
+toolbar_y=26
+name_x=60
+menu_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 18 )); }
+copy_all_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
+row_y() { echo $(( 212 + 34 * $1 + 17 )); }  # <n>: the middle of the first card's n-th row (0-based)
 
+# --- Pictures (the client area only) ----------------------------------------------------------
+# import waits for a mouse click when the window is gone; bounded, a failed picture is
+# retried by the polling callers. X hands back what lies on top of the window too.
+shot() {  # <png>
+  local x y w h X=0 Y=0 WIDTH=0 HEIGHT=0
+  read -r x y w h < <(client_area) || return 1
+  eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
+  timeout 20 import -window "$wid" -crop "${w}x${h}+$(( x - X ))+$(( y - Y ))" +repage "$1" 2>/dev/null
+}
+pixel_is() {  # <client-x> <client-y> <RRGGBB>
+  local f="$work/shots/live.png"
+  shot "$f" && [[ $(convert "$f" -format "%[hex:p{$1,$2}]" info: 2>/dev/null) == "$3" ]]
+}
+same_pictures() { [[ $(compare -metric AE "$1" "$2" null: 2>&1) == 0 ]]; }
+same_as() { local f="$work/shots/now.png"; shot "$f" && same_pictures "$1" "$f"; }  # <png>
+differs_from() { local f="$work/shots/now.png"; shot "$f" && ! same_pictures "$1" "$f"; }
+# Whether the "Copy all" button is drawn: its accent colour somewhere in the toolbar band.
+copy_all_drawn() {  # <accent RRGGBB> [<toolbar height>]
+  local f="$work/shots/toolbar.png"
+  shot "$f" &&
+    [[ $(convert "$f" -crop "x${2:-52}+0+0" +repage -fill black +opaque "#$1" \
+           -format '%[fx:maxima.r]' info: 2>/dev/null) != 0 ]]
+}
+
+# --- State, from the UI Automation tree --------------------------------------------------------
+# One uia_walk per run of Kestro, asked through a pair of pipes: a new client process for every
+# look wedges the window's UI Automation side under this Wine sooner or later. start_app starts
+# it once the window is there; the next start_app ends it by closing its input. Wine programs
+# started through the harness do not inherit the pipes.
+uia_pid="" uia_in="" uia_out=""
+uia_stop() {
+  local fd
+  for fd in $uia_in $uia_out; do exec {fd}>&-; kh__forget_fd "$fd"; done
+  uia_in="" uia_out=""
+  [[ -n $uia_pid ]] || return 0
+  kh_wait_for 10 kh__gone "$uia_pid" || kill "$uia_pid" 2>/dev/null
+  wait "$uia_pid" 2>/dev/null
+  uia_pid=""
+}
+uia_start() {
+  rm -f "$work/uia.in" "$work/uia.out" && mkfifo "$work/uia.in" "$work/uia.out" || return 1
+  kh_wine 3600 "$walk_exe" <"$work/uia.in" >"$work/uia.out" 2>/dev/null &
+  uia_pid=$!
+  exec {uia_in}>"$work/uia.in" {uia_out}<"$work/uia.out"
+  KH_FDS+=("$uia_in" "$uia_out")
+}
+# uia [tree|children|last]: the walk's lines (depth, automation id, control type, focusable,
+# focused, name; tab-separated); fails when it is incomplete or gets no answer in time.
+uia() {
+  local tag="$BASHPID.$RANDOM" line lines="" status=""
+  [[ -n $uia_in ]] || return 1
+  ( echo "${1:-tree} $tag" >&"$uia_in" ) 2>/dev/null || return 1  # a broken pipe ends only that
+  while IFS= read -r -t 60 line <&"$uia_out"; do
+    if [[ $line == "end "?" $tag" ]]; then status=${line:4:1}; break; fi
+    if [[ $line == "end "* ]]; then lines=""; else lines+="$line"$'\n'; fi  # late: dropped
+  done
+  printf '%s' "$lines"
+  [[ $status == 0 ]]
+}
+loaded() { local c; c=$(uia children) && grep -q $'^1\tcopy-all\t' <<<"$c"; }  # only with a report
+loading_sentence="Reading this PC's details"
+# The loading text in place of the report, read with the quickest look (the last child).
+loading() { local c; c=$(uia last) && [[ $(cut -f2,6 <<<"$c") == "loading"$'\t'"$loading_sentence" ]]; }
+# F5 while the report shows, and whether the loading text then replaces it. A probe under Wine
+# can be over in a quarter of a second, so a look every 0.1 s sees it about every other time:
+# up to ten tries. (Looking faster makes it likelier that a look meets elements going away,
+# which can leave this Wine's UI Automation without an answer.)
+reload_tries=0
+reload_seen() {
+  for (( reload_tries = 1; reload_tries <= 10; reload_tries++ )); do
+    kh_wait_for 120 loaded || return 1
+    key F5
+    if kh_wait_for 1.5 loading; then return 0; fi
+  done
+  return 1
+}
+# The toast's text, empty when there is none; fails when the window cannot be read.
+toast_text() { local c; c=$(uia last) && awk -F'\t' '$2 == "toast" { print $6 }' <<<"$c"; }
+toast_is() { local t; t=$(toast_text) && [[ $t == "$1" ]]; }
+toast_shown() { local t; t=$(toast_text) && [[ -n $t ]]; }
+toast_gone() { toast_is ""; }
+# Whether exactly the element <automation id> has the keyboard focus ("": none has it).
+focus_is() { local t; t=$(uia) && [[ $(awk -F'\t' '$5 == 1 { print $2 }' <<<"$t") == "$1" ]]; }
+
+# --- The clipboard and the settings -------------------------------------------------------------
 # Clipboard as another Windows program reads it (exact CR LF), and as X hands it out (LF).
 clipboard_win() { poke clipboard; }
 clipboard_is_win() { [[ "$(clipboard_win; echo x)" == "$1x" ]]; }

@@ -31,6 +31,7 @@ source "$repo/tests/e2e/checks.sh"
 kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
 kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
 
+version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 version_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
 settings_key='HKCU\Software\Kestro'
 
@@ -113,7 +114,7 @@ check "Windows version reads 24H2 (build $build_number.1234)" \
   grep -qxF "Version: 24H2 (build $build_number.1234)" <(section_lines "$en" Windows)
 check "System card has the uptime row" \
   grep -qE '^Up for: [0-9]+ d [0-9]+ h [0-9]+ min$' <(section_lines "$en" System)
-check "footer line" test "$(tail -n1 "$en")" == "— Kestro 0.1.0 · https://lumwerk.example/Kestro/"
+check "footer line" test "$(tail -n1 "$en")" == "— Kestro $version · https://lumwerk.example/Kestro/"
 check "empty line before the footer" test "$(tail -n2 "$en" | head -n1)" == ""
 check "output ends with a line feed" test "$(tail -c1 "$en" | od -An -c | tr -d ' ')" == '\n'
 check "output has no carriage return" test "$(tr -cd '\r' <"$en" | wc -c)" -eq 0

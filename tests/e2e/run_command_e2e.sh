@@ -18,13 +18,14 @@ mkdir -p "$work"
 # shellcheck source=checks.sh
 source "$repo/tests/e2e/checks.sh"
 
-footer='— Kestro 0.1.0 · https://lumwerk.example/Kestro/'
 run_headless() { env -u DISPLAY KESTRO_BUILD_ROOT="$build_root" timeout 900 bash "$repo/run.sh" "$@"; }
 
 rc=0
 run_headless --report >"$work/report.txt" 2>"$work/report.err" </dev/null || rc=$?
 check "./run.sh --report without a display ends with 0 (got $rc)" test "$rc" -eq 0
-check "./run.sh --report printed the report (title, [headings], footer)" \
+# The footer names the version of the build run.sh made.
+footer="— Kestro $(built_version "$build_root/win") · https://lumwerk.example/Kestro/"
+check "./run.sh --report printed the report (title, [headings], footer '$footer')" \
   bash -c '[[ -n $(head -n1 "$1") ]] && grep -q "^\[.*\]$" "$1" && [[ $(tail -n1 "$1") == "$2" ]]' \
   _ "$work/report.txt" "$footer"
 check "./run.sh --report wrote nothing else to standard output" \

@@ -24,41 +24,28 @@ kh_prefix_ready "$work/prefix" || exit 1
 root="$work/prefix/drive_c/kestro-test"
 mkdir -p "$root/www/lumwerk.example/Kestro"
 cp "$curl_exe" "$work/prefix/drive_c/windows/system32/curl.exe"
-printf '{"version": "0.1.0", "url": "https://lumwerk.example/dl/K.exe", "sha256": "00", "size": 0}' \
-  >"$root/www/lumwerk.example/Kestro/update.json"
+source "$repo/tests/e2e/checks.sh"
+printf '{"version": "%s", "url": "https://lumwerk.example/dl/K.exe", "sha256": "00", "size": 0}' \
+  "$(built_version "$build")" >"$root/www/lumwerk.example/Kestro/update.json"
 echo 2000 >"$root/www/lumwerk.example/Kestro/update.json.delay-ms"
-settings_key='HKCU\Software\Kestro'
-
-CX=4
-CY=23
-wid=""
-find_window() { wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1); [[ -n $wid ]]; }
-loaded() {
-  local X="" Y="" WIDTH="" HEIGHT="" f="$work/shot.png"
-  eval "$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null)"
-  [[ -n $WIDTH ]] || return 1
-  import -window "$wid" "$f" 2>/dev/null || return 1
-  local x=$(( WIDTH - 2 * CX - 10 - 36 - 6 - 36 - 6 - 6 + CX ))
-  [[ $(convert "$f" -format "%[hex:p{$x,$(( 26 + CY ))}]" info: 2>/dev/null) == 2563EB ]]
-}
+poke_exe="$build/tests/e2e/window_poke.exe"
+source "$repo/tests/e2e/kestro_window.sh"
 lines() { if [[ -f $1 ]]; then wc -l <"$1"; else echo 0; fi; }
 curl_idle() { (( $(lines "$root/curl-exits.log") >= $(lines "$root/curl-calls.log") )); }
 
 one_run() {  # <due|none>: prints seconds to the report
   if [[ $1 == due ]]; then
-    kh_wine 60 reg delete "$settings_key" /v LastUpdateCheck /f </dev/null >/dev/null 2>&1
+    reg_delete LastUpdateCheck
   else
     kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"
   fi
   local start=$EPOCHREALTIME calls
   calls=$(lines "$root/curl-calls.log")
-  kh_wine 120 "$exe" </dev/null >/dev/null 2>&1 &
-  local pid=$!
-  kh_wait_for 30 find_window && kh_wait_for 120 loaded
+  start_app && kh_wait_for 120 copy_all_drawn 2563EB
   local end=$EPOCHREALTIME
   local called=$(( $(lines "$root/curl-calls.log") - calls ))
-  kh_wine 30 "$build/tests/e2e/window_poke.exe" close </dev/null >/dev/null 2>&1
-  wait "$pid" 2>/dev/null
+  poke close >/dev/null 2>&1
+  wait "$app_pid" 2>/dev/null
   kh_wait_for 10 curl_idle
   echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }') $called"
 }

@@ -14,6 +14,7 @@
 //   window_poke dialog             the caption, a line feed, then the text of the message box
 //                                  the Kestro window owns (UTF-8)
 //   window_poke dialog-ok          presses OK in that message box
+//   window_poke client             the client area's screen origin and size: "X Y WIDTH HEIGHT"
 //   window_poke ping               sends WM_NULL to the window and prints how many milliseconds
 //                                  the answer took; exit 1 on no answer within 5 s
 // Exit code 0 on success, 1 when the window or the clipboard text is missing, 2 for usage.
@@ -94,6 +95,15 @@ int print_answer_time(HWND window) {
   return 0;
 }
 
+int print_client_area(HWND window) {
+  RECT client{};
+  POINT origin{0, 0};
+  if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) return 1;
+  write_stdout(std::to_string(origin.x) + " " + std::to_string(origin.y) + " " +
+               std::to_string(client.right) + " " + std::to_string(client.bottom) + "\n");
+  return 0;
+}
+
 // Another process cannot read a menu here, so the hook library reads it inside Kestro: the
 // hook is set on the menu's thread, the request message makes Kestro's process load and run
 // it, and the answer comes back through a file.
@@ -170,6 +180,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog") return print_dialog(window);
   if (command == L"dialog-ok") return press_dialog_ok(window);
   if (command == L"ping") return print_answer_time(window);
+  if (command == L"client") return print_client_area(window);
   if (command == L"maximize") {
     ShowWindow(window, SW_MAXIMIZE);
     return 0;
