@@ -11,32 +11,13 @@
 # usage: access_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <source-dir> <build-dir>
 set -uo pipefail
 
-if (( $# != 5 )); then
-  echo "usage: $0 <Kestro.exe> <window_poke.exe> <uia_walk.exe> <source-dir> <build-dir>" >&2
-  exit 2
-fi
-exe=$(realpath "$1")
-poke_exe=$(realpath "$2")
-walk_exe=$(realpath "$3")
-repo=$(realpath "$4")
-build=$(realpath "$5")
-
-# shellcheck source=../wine/harness.sh
-source "$repo/tests/wine/harness.sh"
-trap kh_cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# shellcheck source=wine_script.sh
+source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe repo build -- "$@"
 
 work="$build/tests/e2e/access_e2e"
 rm -rf "$work"
-template=$(kh_template_for "$build/wineprefix")
-prefix="$work/prefix"
 
-# shellcheck source=checks.sh
-source "$repo/tests/e2e/checks.sh"
-
-kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
-kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+e2e_fresh_prefix "$work"
 
 # shellcheck source=kestro_window.sh
 source "$repo/tests/e2e/kestro_window.sh"

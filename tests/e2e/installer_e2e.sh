@@ -11,23 +11,8 @@
 # usage: installer_e2e.sh <window_poke.exe> <curl.exe> <make_update_manifest.exe> <source-dir> <build-dir>
 set -uo pipefail
 
-if (( $# != 5 )); then
-  echo "usage: $0 <window_poke.exe> <curl.exe> <make_update_manifest.exe> <source-dir> <build-dir>" >&2
-  exit 2
-fi
-poke_exe=$(realpath "$1")
-curl_exe=$(realpath "$2")
-tool_exe=$(realpath "$3")
-repo=$(realpath "$4")
-build=$(realpath "$5")
-
-# shellcheck source=../wine/harness.sh
-source "$repo/tests/wine/harness.sh"
-trap kh_cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-# shellcheck source=checks.sh
-source "$repo/tests/e2e/checks.sh"
+# shellcheck source=wine_script.sh
+source "$(dirname "$0")/wine_script.sh" poke_exe curl_exe tool_exe repo build -- "$@"
 
 work="$build/tests/e2e/installer_e2e"
 rm -rf "$work/prefix" "$work/release-"* "$work/certificate"
@@ -53,9 +38,7 @@ check "installer of $next built from the same sources" test -f "$next_build/inst
 echo "INFO: building both installers took $(( SECONDS - step_started )) s;" \
   "installer size $(stat -c %s "$build/installer/Kestro-Setup-$version.exe") bytes"
 
-kh_fresh_prefix "$template" "$work/prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
-kh_prefix_ready "$work/prefix" || { echo "FAIL: prefix not ready"; exit 1; }
-prefix="$work/prefix"
+e2e_fresh_prefix "$work"
 drive_c="$prefix/drive_c"
 
 # --- The release command, with a throwaway certificate ------------------------------------------

@@ -105,7 +105,7 @@ copy_all_drawn() {  # <accent RRGGBB> [<toolbar height>]
 
 # --- State, from the UI Automation tree --------------------------------------------------------
 # One uia_walk per run of Kestro, asked through a pair of pipes: a new client process for every
-# look wedges the window's UI Automation side under this Wine sooner or later. start_app starts
+# look only adds steps that can meet this Wine's COM race (see loaded). start_app starts
 # it once the window is there; the next start_app ends it by closing its input. Wine programs
 # started through the harness do not inherit the pipes.
 uia_pid="" uia_in="" uia_out=""
@@ -138,7 +138,20 @@ uia() {
   printf '%s' "$lines"
   [[ $status == 0 ]]
 }
-loaded() { local c; c=$(uia children) && grep -q $'^1\tcopy-all\t' <<<"$c"; }  # only with a report
+# Whether a report is shown, read with the quickest look where it can be: every step of a walk
+# can meet this Wine's COM race (a released node unregisters its interface while the call just
+# answered is still counted, and the window's UI Automation side then waits for ever), likeliest
+# while Kestro probes, which is when this is polled. The last child is the loading text, a
+# card (or the note below the cards), or a toast, which may stand over either.
+loaded() {
+  local c
+  c=$(uia last) || return 1
+  case $(cut -f2 <<<"$c") in
+    card-* | note) return 0 ;;
+    toast) c=$(uia children) && grep -q $'^1\tcopy-all\t' <<<"$c" ;;  # Copy all only with a report
+    *) return 1 ;;
+  esac
+}
 loading_sentence="Reading this PC's details"
 # The loading text in place of the report, read with the quickest look (the last child).
 loading() { local c; c=$(uia last) && [[ $(cut -f2,6 <<<"$c") == "loading"$'\t'"$loading_sentence" ]]; }

@@ -6,30 +6,13 @@
 # usage: report_e2e.sh <Kestro.exe> <source-dir> <build-dir>
 set -uo pipefail
 
-if (( $# != 3 )); then
-  echo "usage: $0 <Kestro.exe> <source-dir> <build-dir>" >&2
-  exit 2
-fi
-exe=$(realpath "$1")
-repo=$(realpath "$2")
-build=$(realpath "$3")
-
-# shellcheck source=../wine/harness.sh
-source "$repo/tests/wine/harness.sh"
-trap kh_cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+# shellcheck source=wine_script.sh
+source "$(dirname "$0")/wine_script.sh" exe repo build -- "$@"
 
 work="$build/tests/e2e/report_e2e"
 mkdir -p "$work"
-template=$(kh_template_for "$build/wineprefix")
-prefix="$work/prefix"
 
-# shellcheck source=checks.sh
-source "$repo/tests/e2e/checks.sh"
-
-kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
-kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+e2e_fresh_prefix "$work"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 version_key='HKLM\Software\Microsoft\Windows NT\CurrentVersion'

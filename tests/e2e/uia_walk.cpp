@@ -16,9 +16,10 @@
 // and then "end 0 <tag>" (complete) or "end 1 <tag>" (no window, or a call failed). The root
 // (depth 0) is the window itself; the automation id tells the parts apart whatever the
 // interface language ("copy-all", "loading", "toast", "row-<card>-<row>", ...). The window's
-// root element is held between walks and renewed when the window changed: under this Wine, a
-// new client process for every walk leaves the window's UI Automation side stuck sooner or
-// later (every later call, and closing the window, then hangs).
+// root element is held between walks and renewed when the window changed, so that a walk takes
+// no more steps than it needs: under this Wine every step can meet a race in its COM (releasing
+// an element's provider unregisters its interface while the call just answered is still
+// counted), after which the window's UI Automation side answers no client any more.
 
 #include <windows.h>
 #include <ole2.h>

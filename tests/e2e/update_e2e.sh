@@ -16,26 +16,8 @@
 #                      <installer_standin.exe> <make_update_manifest.exe> <source-dir> <build-dir>
 set -uo pipefail
 
-if (( $# != 8 )); then
-  echo "usage: $0 <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe> <installer_standin.exe> <make_update_manifest.exe> <source-dir> <build-dir>" >&2
-  exit 2
-fi
-exe=$(realpath "$1")
-poke_exe=$(realpath "$2")
-walk_exe=$(realpath "$3")
-curl_exe=$(realpath "$4")
-installer_exe=$(realpath "$5")
-tool_exe=$(realpath "$6")
-repo=$(realpath "$7")
-build=$(realpath "$8")
-
-# shellcheck source=../wine/harness.sh
-source "$repo/tests/wine/harness.sh"
-trap kh_cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-# shellcheck source=checks.sh
-source "$repo/tests/e2e/checks.sh"
+# shellcheck source=wine_script.sh
+source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe installer_exe tool_exe repo build -- "$@"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 offered=1.2.0   # a newer version: what the installer stand-in's version resource says
@@ -44,10 +26,7 @@ beyond=1.3.0    # newer still: offered by a manifest whose installer says $offer
 work="$build/tests/e2e/update_e2e"
 rm -rf "$work"
 mkdir -p "$work/shots" "$work/manifests"
-template=$(kh_template_for "$build/wineprefix")
-prefix="$work/prefix"
-kh_fresh_prefix "$template" "$prefix" || { echo "FAIL: no Wine prefix"; exit 1; }
-kh_prefix_ready "$prefix" || { echo "FAIL: prefix not ready"; exit 1; }
+e2e_fresh_prefix "$work"
 
 drive_c="$prefix/drive_c"
 cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
@@ -101,7 +80,9 @@ dialog_closed() { ! dialog_open; }
 finish_app() {
   if app_running; then
     poke close >/dev/null 2>&1
-    kh_wait_for 20 app_gone || kill "$app_pid" 2>/dev/null
+    # Ending the `wine` run alone would leave Kestro.exe, and its window, to the next case.
+    kh_wait_for 20 app_gone ||
+      { kh_wine 30 taskkill /f /im Kestro.exe </dev/null >/dev/null 2>&1; kill "$app_pid" 2>/dev/null; }
   fi
   [[ -n $app_pid ]] && wait "$app_pid" 2>/dev/null
   app_pid=""
@@ -346,13 +327,17 @@ rm -f "$served_installer.delay-ms"
 # Each failure names itself in the toast: the size, the digest (63 digits are a wrong digest
 # too), and every signature that is not the maker's (an older installer of the maker's too).
 rejected() {  # <case> <manifest> <served file> <toast text>
-  local case=$1 expected=$4 runs
+  local case=$1 expected=$4 runs calls
   reg_delete LastUpdateCheck
   serve "$2" "$3"
   clear_left
-  runs=$(installer_runs)
+  runs=$(installer_runs) calls=$(curl_calls)
   if ! start_app; then fail "$case: no window"; return; fi
-  if ! kh_wait_for 20 dialog_open; then fail "$case: no question"; finish_app; return; fi
+  if ! kh_wait_for 20 dialog_open; then
+    fail "$case: no question ($(( $(curl_calls) - calls )) transfers, LastUpdateCheck '$(reg_value LastUpdateCheck)')"
+    finish_app
+    return
+  fi
   xdotool key --window "$(dialog_wid)" Return
   failure_toast() { dialog_closed && toast_is "$expected"; }
   check "$case: failure toast '$expected'" kh_wait_for 5 failure_toast

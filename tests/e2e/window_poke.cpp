@@ -116,8 +116,8 @@ int print_open_menu() {
   library = library.substr(0, library.find_last_of(L"\\/") + 1) + L"menu_hook.dll";
   const HMODULE module = LoadLibraryW(library.c_str());
   if (module == nullptr) return 1;
-  const auto hook_procedure =
-      reinterpret_cast<HOOKPROC>(GetProcAddress(module, "kestro_menu_hook"));
+  const auto hook_procedure = reinterpret_cast<HOOKPROC>(
+      reinterpret_cast<void*>(GetProcAddress(module, "kestro_menu_hook")));
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring answer = std::wstring(temp) + L"kestro-menu.txt";
