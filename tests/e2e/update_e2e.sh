@@ -348,6 +348,8 @@ rejected() {  # <case> <manifest> <served file> <toast text>
     pass "$case: the installer never ran"
   fi
   check "$case: Kestro keeps running" app_running
+  # A refused installer is not fetched again: the check's manifest and one download.
+  check "$case: two transfers in all (got $(( $(curl_calls) - calls )))" test $(( $(curl_calls) - calls )) -eq 2
   finish_app
 }
 head -c -1 "$inst/norvale.exe" >"$work/short.exe"
