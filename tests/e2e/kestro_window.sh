@@ -32,6 +32,13 @@ start_app() {  # [arguments...]
 }
 app_running() { [[ -n $app_pid ]] && kill -0 "$app_pid" 2>/dev/null; }
 app_gone() { ! app_running; }
+# Ends the run for good: ending the `wine` run alone would leave Kestro.exe, and its window, to
+# whatever comes next.
+app_kill() {
+  kh_wine 30 taskkill /f /im Kestro.exe </dev/null >/dev/null 2>&1
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid" 2>/dev/null
+}
 
 # Waits for the run to end and checks its exit code.
 expect_exit() {  # <what>
@@ -41,8 +48,7 @@ expect_exit() {  # <what>
     check "$1: Kestro.exe ended with exit code 0 (got $rc)" test "$rc" -eq 0
   else
     fail "$1: Kestro.exe did not end"
-    kill "$app_pid" 2>/dev/null
-    wait "$app_pid" 2>/dev/null
+    app_kill
   fi
   app_pid=""
   guard "$1: the window went with the process" kh_wait_for 10 no_window

@@ -80,9 +80,7 @@ dialog_closed() { ! dialog_open; }
 finish_app() {
   if app_running; then
     poke close >/dev/null 2>&1
-    # Ending the `wine` run alone would leave Kestro.exe, and its window, to the next case.
-    kh_wait_for 20 app_gone ||
-      { kh_wine 30 taskkill /f /im Kestro.exe </dev/null >/dev/null 2>&1; kill "$app_pid" 2>/dev/null; }
+    kh_wait_for 20 app_gone || app_kill
   fi
   [[ -n $app_pid ]] && wait "$app_pid" 2>/dev/null
   app_pid=""
@@ -327,7 +325,7 @@ rm -f "$served_installer.delay-ms"
 # Each failure names itself in the toast: the size, the digest (63 digits are a wrong digest
 # too), and every signature that is not the maker's (an older installer of the maker's too).
 rejected() {  # <case> <manifest> <served file> <toast text>
-  local case=$1 expected=$4 runs calls
+  local case=$1 expected=$4 runs calls transfers
   reg_delete LastUpdateCheck
   serve "$2" "$3"
   clear_left
@@ -349,7 +347,8 @@ rejected() {  # <case> <manifest> <served file> <toast text>
   fi
   check "$case: Kestro keeps running" app_running
   # A refused installer is not fetched again: the check's manifest and one download.
-  check "$case: two transfers in all (got $(( $(curl_calls) - calls )))" test $(( $(curl_calls) - calls )) -eq 2
+  transfers=$(( $(curl_calls) - calls ))
+  check "$case: two transfers in all (got $transfers)" test "$transfers" -eq 2
   finish_app
 }
 head -c -1 "$inst/norvale.exe" >"$work/short.exe"

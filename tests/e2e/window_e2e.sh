@@ -97,7 +97,7 @@ check "toast 'Copied: $first_row' shown after the copy" kh_wait_for 3 toast_is "
 shot "$work/toast.png"
 check "toast gone after about 2.5 s" kh_wait_for 6 toast_gone
 
-xdotool key --window "$wid" ctrl+c
+key ctrl+c
 copied_matches_normalised() {
   [[ "$(clipboard_win | tr -d '\r' | normalise)" == "$(normalise <"$expected")" ]] &&
     [[ $(clipboard_win | tr -cd '\r' | wc -c) -eq $(wc -l <"$expected") ]]
@@ -129,15 +129,15 @@ if guard "the copy toast went before the scrolling pictures" kh_wait_for 6 toast
   pointer_to 400 300 && xdotool click 5
   pointer_away
   check "wheel down scrolls" kh_wait_for 5 differs_from "$top"
-  xdotool key --window "$wid" Home
+  key Home
   check "Home returns to the top" kh_wait_for 5 same_as "$top"
-  xdotool key --window "$wid" Next
+  key Next
   check "Page Down scrolls" kh_wait_for 5 differs_from "$top"
   pgdn="$work/shots/pgdn.png"
   shot "$pgdn"
-  xdotool key --window "$wid" End
+  key End
   check "End scrolls (not at the top)" kh_wait_for 5 differs_from "$top"
-  xdotool key --window "$wid" Home
+  key Home
   check "Home after End is the top again" kh_wait_for 5 same_as "$top"
   pointer_to 400 300 && xdotool click 4
   pointer_away
@@ -169,7 +169,7 @@ shot "$work/loaded-dark-live.png"
 
 # --- Closing stores the placement -----------------------------------------------------------
 click_client "$name_x" "$toolbar_y"
-xdotool key --window "$wid" alt+F4
+key alt+F4
 expect_exit "Alt+F4"
 # Keys sent to one window (xdotool --window) reach Wine as that window's own input; it is gone
 # before Alt and F4 come up again, so the prefix's server would keep them held down and close
@@ -271,7 +271,7 @@ for i in $(seq 1 20); do
     wait "$app_pid" || rc=$?
   else
     rc=timeout
-    kill "$app_pid" 2>/dev/null; wait "$app_pid" 2>/dev/null
+    app_kill
   fi
   app_pid=""
   [[ $rc == 0 ]] || { crashes=$((crashes + 1)); statuses+=" $rc"; }
