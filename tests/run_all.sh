@@ -93,6 +93,10 @@ trap kh_cleanup EXIT
 run_step display kh_ensure_display
 
 mkdir -p "$build_root"
+# Free space, for reading a failed run: the Windows tests need about 2 GiB (one Wine prefix
+# and the copies that share its files).
+free_space() { echo "== Free space under $build_root: $(df -h --output=avail "$build_root" | tail -n 1 | tr -d ' ')"; }
+free_space
 
 echo "== Host build"
 if run_step host-configure cmake -G Ninja -S "$repo" -B "$build_root/host" -DCMAKE_BUILD_TYPE=Release >/dev/null &&
@@ -155,6 +159,7 @@ if run_step fuzz-configure cmake -G Ninja -S "$repo" -B "$build_root/fuzz" -DCMA
   fi
 fi
 
+free_space
 echo "== Windows build"
 if run_step windows-configure cmake -G Ninja -S "$repo" -B "$build_root/win" -DCMAKE_BUILD_TYPE=Release \
      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF >/dev/null &&
@@ -174,6 +179,7 @@ if run_step windows-configure cmake -G Ninja -S "$repo" -B "$build_root/win" -DC
   (( rf == 0 )) || failures+=(run-command)
 fi
 
+free_space
 echo
 if [ ${#failures[@]} -gt 0 ]; then
   echo "Failed: ${failures[*]}"

@@ -140,7 +140,7 @@ placement=$(reg_value Placement)
 check "the placement was stored on closing" test -n "$placement"
 
 # --- The update, through the installed Kestro's own updater ------------------------------------
-cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
+cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
 www="$drive_c/kestro-test/www/lumwerk.example"
 mkdir -p "$www/Kestro" "$www/dl"
 cp "$work/release-next/update.json" "$www/Kestro/update.json"

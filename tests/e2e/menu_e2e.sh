@@ -31,7 +31,7 @@ chmod +x "$work/browser.sh"
 kh_reg_add 'HKCU\Software\Wine\WineBrowser' Browsers REG_SZ "$work/browser.sh"
 # The curl stand-in serves an up-to-date manifest, slowly enough to see the first toast.
 drive_c="$prefix/drive_c"
-cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
+cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
 www="$drive_c/kestro-test/www/lumwerk.example/Kestro"
 mkdir -p "$www"
 printf '{"version": "%s", "url": "https://lumwerk.example/dl/Kestro-Setup.exe", "sha256": "00"}' \

@@ -29,7 +29,7 @@ mkdir -p "$work/shots" "$work/manifests"
 e2e_fresh_prefix "$work"
 
 drive_c="$prefix/drive_c"
-cp "$curl_exe" "$drive_c/windows/system32/curl.exe"
+cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
 root="$drive_c/kestro-test"
 www="$root/www/lumwerk.example"
 mkdir -p "$www/Kestro" "$www/dl"

@@ -23,7 +23,7 @@ kh_fresh_prefix "$(kh_template_for "$build/wineprefix")" "$work/prefix" || exit 
 kh_prefix_ready "$work/prefix" || exit 1
 root="$work/prefix/drive_c/kestro-test"
 mkdir -p "$root/www/lumwerk.example/Kestro"
-cp "$curl_exe" "$work/prefix/drive_c/windows/system32/curl.exe"
+cp --remove-destination "$curl_exe" "$work/prefix/drive_c/windows/system32/curl.exe"
 source "$repo/tests/e2e/checks.sh"
 printf '{"version": "%s", "url": "https://lumwerk.example/dl/K.exe", "sha256": "00", "size": 0}' \
   "$(built_version "$build")" >"$root/www/lumwerk.example/Kestro/update.json"

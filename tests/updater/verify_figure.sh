@@ -42,7 +42,7 @@ awk -v host="$best_host" -v s="$seconds" -v rise="$rise" 'BEGIN {
 
 # --- 2. The window while it verifies ---------------------------------------------------------
 drive_c="$prefix/drive_c"
-cp "$build/tests/updater/curl.exe" "$drive_c/windows/system32/curl.exe"
+cp --remove-destination "$build/tests/updater/curl.exe" "$drive_c/windows/system32/curl.exe"
 www="$drive_c/kestro-test/www/lumwerk.example"
 mkdir -p "$www/Kestro" "$www/dl"
 cp "$file" "$www/dl/Kestro-Setup.exe"

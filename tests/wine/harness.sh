@@ -188,9 +188,15 @@ kh__stop_server() {  # <prefix>: stops every process of the prefix and waits for
 # Builds a configured prefix at <dir> from nothing (wineboot -i), via a temporary folder
 # so that a half-made prefix is never mistaken for a ready one.
 # Which Wine a prefix was made with: with its 32-bit side (wine32, which installers need) or
-# without. A prefix made before wine32 was installed starts no program once it is, so a ready
-# prefix is one whose marker names the Wine of this machine; any other is made again.
-kh__wine_kind() { if [[ -x /usr/lib/wine/wine ]]; then echo wow64; else echo win64; fi; }
+# without, and which version. A prefix made before wine32 was installed starts no program once
+# it is, and a newer Wine would update a prefix's DLLs in place, through the links its copies
+# share; so a ready prefix is one whose marker names the Wine of this machine, and any other is
+# made again.
+kh__wine_kind() {
+  local kind=win64
+  [[ -x /usr/lib/wine/wine ]] && kind=wow64
+  echo "$kind $(wine --version 2>/dev/null)"
+}
 kh__is_ready() { [[ -f $1/$KH_MARKER && $(<"$1/$KH_MARKER") == "$(kh__wine_kind)" ]]; }
 
 kh__build_prefix() {
@@ -226,10 +232,30 @@ kh__ensure_template() {
   kh__is_ready "$1" || kh__build_prefix "$1"
 }
 
+# Wine only ever reads the DLLs, programs and tables it put into these folders (while the
+# prefix is as new as the Wine, which the marker vouches for), so every copy shares them with
+# the template by hard links: a copy then costs tens of megabytes instead of more than a
+# gigabyte. Everything else (registry, settings files, what tests add) is copied for real, and
+# a test that puts a file into system32 replaces it rather than writing into it.
+kh__is_shared_file() {  # <path relative to the prefix>
+  [[ $1 =~ ^\./drive_c/windows/(system32|syswow64|winsxs)/.*\.(dll|exe|drv|sys|ocx|acm|cpl|ax|tlb|vxd|nls|com|mod|icm|manifest)$ ]]
+}
+
+kh__unshare_copies() {  # <copy>: gives every file but the shared ones its own data
+  local file
+  while IFS= read -r -d '' file; do
+    kh__is_shared_file "$file" && continue
+    cp -p "$1/$file" "$1/$file.own" && mv -f "$1/$file.own" "$1/$file" || return 1
+  done < <(cd "$1" && find . -type f -print0)
+}
+
 kh__copy_template() {  # <template> <dir>
   local tmp="$2.copying.$$"
   rm -rf "$tmp"
-  cp -a "$1" "$tmp" && rm -rf "$2" && mv "$tmp" "$2" && return 0
+  # Hard links need one file system; across two, a full copy.
+  { { cp -al "$1" "$tmp" 2>/dev/null && kh__unshare_copies "$tmp"; } ||
+      { rm -rf "$tmp" && cp -a "$1" "$tmp"; }; } &&
+    rm -rf "$2" && mv "$tmp" "$2" && return 0
   rm -rf "$tmp"
   return 1
 }
