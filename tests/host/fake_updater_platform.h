@@ -15,6 +15,9 @@
 
 namespace kestro::test {
 
+// SHA-256 of "test", the digest the updater tests' manifests promise.
+inline constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+
 class FakeUpdaterPlatform : public updater::UpdaterPlatform {
  public:
   // Input.

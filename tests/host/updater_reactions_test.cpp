@@ -19,9 +19,9 @@ namespace kestro::updater {
 namespace {
 
 using test::FakeUpdaterPlatform;
+using test::kDigest;
 using Calls = std::vector<std::string>;
 
-constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
 constexpr const char* kInstaller = "C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe";
 
 // The window side of updating, recorded; toasts also go to `show_toast` when it is set (the

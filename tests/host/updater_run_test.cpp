@@ -20,11 +20,11 @@ namespace kestro::updater {
 namespace {
 
 using test::FakeUpdaterPlatform;
+using test::kDigest;
 using Calls = std::vector<std::string>;
 
 constexpr const char* kAddress = "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en";
 constexpr const char* kManifestFile = "C:\\T\\Kestro\\update.json";
-constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
 constexpr const char* kPrivate = "C:\\T\\Kestro\\abababababababababababababababab";
 
 std::string manifest(const char* version) {
