@@ -112,8 +112,6 @@ installed_report_ends_with() {  # <version>
   [[ $(tail -n1 "$work/report.txt") == "— Kestro $1 · https://lumwerk.example/Kestro/" ]]
 }
 program_digest() { sha256sum "$program_dir/Kestro.exe" 2>/dev/null | cut -c1-64; }
-dialog_wid() { xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | grep -vx "$wid" | head -n1; }
-dialog_open() { [[ -n $(dialog_wid) ]]; }
 any_kestro_window() { xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; }
 
 # --- Install the first version silently --------------------------------------------------------
@@ -149,9 +147,9 @@ reg_delete LastUpdateCheck
 loop_started=$EPOCHREALTIME
 start_app || fail "update: no window"
 if kh_wait_for 30 dialog_open; then
-  question=$(poke dialog | tr -d '\r')
+  question=$(dialog_text)
   check "the update question offers $next" grep -q "$next" <<<"$question"
-  xdotool key --window "$(dialog_wid)" Return
+  poke dialog-yes
   expect_exit "update: the old Kestro"
   check "update: the new Kestro starts by itself" kh_wait_for 60 any_kestro_window
   loop_seconds=$(awk -v a="$loop_started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')

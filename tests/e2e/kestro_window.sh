@@ -16,6 +16,10 @@ wid=""       # its X window
 mkdir -p "$work/shots"
 
 poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
+# The message box the window owns, read and answered (poke dialog-yes, ...) from the Windows side.
+dialog_text() { poke dialog | tr -d '\r'; }
+dialog_open() { poke dialog >/dev/null; }
+dialog_closed() { ! dialog_open; }
 
 find_window() {
   wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)

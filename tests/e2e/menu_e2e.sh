@@ -65,9 +65,6 @@ text_value() {
     awk -v name="$1" '$1 == name { sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; found = 1 }
                       END { exit !found }'
 }
-dialog_text() { poke dialog | tr -d '\r'; }
-dialog_open() { poke dialog >/dev/null; }
-dialog_closed() { ! dialog_open; }
 no_value() { ! has_value "$1"; }
 text_is() { has_value "$1" && [[ $(text_value "$1") == "$2" ]]; }
 reg_is() { [[ $(reg_value "$1") == "$2" ]]; }

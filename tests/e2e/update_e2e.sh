@@ -73,9 +73,6 @@ no_curl_running() { ! curl_running; }
 # The release tool under Wine: <installer> <version> <address> <output>
 make_manifest() { kh_wine 60 "$tool_exe" "Z:$1" "$2" "$3" "Z:$4" </dev/null >/dev/null 2>"$work/tool.err"; }
 
-dialog_wid() { xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | grep -vx "$wid" | head -n1; }
-dialog_open() { [[ -n $(dialog_wid) ]]; }
-dialog_closed() { ! dialog_open; }
 # Ends the run (closing it if it still runs) and the stand-in's transfers, whatever they do.
 finish_app() {
   if app_running; then
@@ -234,10 +231,10 @@ clear_left
 calls=$(curl_calls)
 start_app || fail "offer: no window"
 check "newer version: a message box opens" kh_wait_for 20 dialog_open
-question=$(poke dialog | tr -d '\r')
+question=$(dialog_text)
 check "message box caption and text exact" test "$question" == "$expected_question"
 [[ $question == "$expected_question" ]] || printf 'INFO: got %q\n' "$question"
-xdotool key --window "$(dialog_wid)" n
+poke dialog-no
 check "No closes the message box" kh_wait_for 5 dialog_closed
 if kh_wait_for 3 called_times $(( calls + 2 )); then fail "No: something was downloaded"; else pass "No: nothing downloaded"; fi
 check "No: no installer file" nothing_left
@@ -289,7 +286,7 @@ clear_left
 exits=$(curl_exits)
 start_app || fail "slow download: no window"
 if kh_wait_for 20 dialog_open; then
-  xdotool key --window "$(dialog_wid)" Return
+  poke dialog-yes
   check "Yes shows the toast '$downloading_text'" kh_wait_for 3 toast_is "$downloading_text"
   responsive "slow download" $(( exits + 2 ))
 else
@@ -306,7 +303,7 @@ clear_left
 start_app || fail "close while downloading: no window"
 if kh_wait_for 20 dialog_open; then
   calls=$(curl_calls)
-  xdotool key --window "$(dialog_wid)" Return
+  poke dialog-yes
   check "close while downloading: the download runs" kh_wait_for 20 called_times $(( calls + 1 ))
   check "close while downloading: its curl.exe runs" kh_wait_for 10 curl_running
   exits=$(curl_exits)
@@ -336,7 +333,7 @@ rejected() {  # <case> <manifest> <served file> <toast text>
     finish_app
     return
   fi
-  xdotool key --window "$(dialog_wid)" Return
+  poke dialog-yes
   failure_toast() { dialog_closed && toast_is "$expected"; }
   check "$case: failure toast '$expected'" kh_wait_for 5 failure_toast
   check "$case: downloaded file deleted, nothing left" kh_wait_for 10 nothing_left
@@ -370,7 +367,7 @@ runs=$(installer_runs)
 start_app || fail "install: no window"
 poke move 300 120 900 700 >/dev/null
 if kh_wait_for 20 dialog_open; then
-  xdotool key --window "$(dialog_wid)" Return
+  poke dialog-yes
   check "Yes: the installer runs" kh_wait_for 20 installer_ran_since "$runs"
   run=$(tail -n1 "$root/installer-runs.log" 2>/dev/null | tr -d '\n')
   installer_win="${run%%$'\t'*}"

@@ -13,7 +13,7 @@
 //                                  this program) writes it from inside Kestro's process
 //   window_poke dialog             the caption, a line feed, then the text of the message box
 //                                  the Kestro window owns (UTF-8)
-//   window_poke dialog-ok          presses OK in that message box
+//   window_poke dialog-ok          presses OK in that message box (dialog-yes, dialog-no: Yes, No)
 //   window_poke client             the client area's screen origin and size: "X Y WIDTH HEIGHT"
 //   window_poke ping               sends WM_NULL to the window and prints how many milliseconds
 //                                  the answer took; exit 1 on no answer within 5 s
@@ -76,11 +76,13 @@ int print_dialog(HWND owner) {
   return 0;
 }
 
-int press_dialog_ok(HWND owner) {
+// A click through the box's own messages, not a key through X: a key reaches whichever window
+// has the focus when it arrives, and its release finds no window once the box has closed.
+int press_dialog_button(HWND owner, int id) {
   const HWND dialog = owned_dialog(owner);
-  const HWND ok = dialog != nullptr ? GetDlgItem(dialog, IDOK) : nullptr;
-  if (ok == nullptr) return 1;
-  SendMessageW(ok, BM_CLICK, 0, 0);
+  const HWND button = dialog != nullptr ? GetDlgItem(dialog, id) : nullptr;
+  if (button == nullptr) return 1;
+  SendMessageW(button, BM_CLICK, 0, 0);
   return 0;
 }
 
@@ -178,7 +180,9 @@ int wmain(int argc, wchar_t** argv) {
   if (window == nullptr) return 1;
   if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"dialog") return print_dialog(window);
-  if (command == L"dialog-ok") return press_dialog_ok(window);
+  if (command == L"dialog-ok") return press_dialog_button(window, IDOK);
+  if (command == L"dialog-yes") return press_dialog_button(window, IDYES);
+  if (command == L"dialog-no") return press_dialog_button(window, IDNO);
   if (command == L"ping") return print_answer_time(window);
   if (command == L"client") return print_client_area(window);
   if (command == L"maximize") {
