@@ -149,7 +149,7 @@ start_app || fail "update: no window"
 if kh_wait_for 30 dialog_open; then
   question=$(dialog_text)
   check "the update question offers $next" grep -q "$next" <<<"$question"
-  poke dialog-yes
+  answer_dialog yes
   expect_exit "update: the old Kestro"
   check "update: the new Kestro starts by itself" kh_wait_for 60 any_kestro_window
   loop_seconds=$(awk -v a="$loop_started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')

@@ -20,6 +20,17 @@ poke() { kh_wine 30 "$poke_exe" "$@" </dev/null; }
 dialog_text() { poke dialog | tr -d '\r'; }
 dialog_open() { poke dialog >/dev/null; }
 dialog_closed() { ! dialog_open; }
+# Presses <yes|no|ok> in that box, again while it stays open (a click the box never saw must not
+# end a case); false when it never closes.
+answer_dialog() {  # <yes|no|ok>
+  local try
+  for try in 1 2 3; do
+    poke "dialog-$1" >/dev/null
+    kh_wait_for 3 dialog_closed && return 0
+    echo "INFO: the message box is still open after $try clicks on ${1^}"
+  done
+  return 1
+}
 
 find_window() {
   wid=$(xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | head -n1)
