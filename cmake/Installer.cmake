@@ -4,13 +4,27 @@
 # package innosetup-compiler at a pinned version, installed into the build tree, and runs under
 # Wine (installer/compile_under_wine.sh).
 
+#
+# A release signs the Kestro.exe it packs: with KESTRO_SIGN_TOOL set (tools/release.sh sets it
+# to tools/sign.sh), `<tool> <Kestro.exe> <signed copy>` makes the copy the installer takes.
+
 set(KESTRO_INNOSETUP_NPM_VERSION "6.3.1")
+set(KESTRO_SIGN_TOOL "" CACHE STRING "Signs a copy of Kestro.exe for the installer: <tool> <in> <out>")
 set(KESTRO_INSTALLER_DIR "${CMAKE_BINARY_DIR}/installer")
 set(KESTRO_INSTALLER "${KESTRO_INSTALLER_DIR}/Kestro-Setup-${PROJECT_VERSION}.exe")
 set(KESTRO_INSTALLER_SCRIPT "${CMAKE_SOURCE_DIR}/installer/kestro.iss")
+if(KESTRO_SIGN_TOOL)
+  set(KESTRO_PACKED_EXE "${KESTRO_INSTALLER_DIR}/signed/Kestro.exe")
+  set(KESTRO_SIGN_PACKED_EXE
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${KESTRO_INSTALLER_DIR}/signed"
+      COMMAND ${KESTRO_SIGN_TOOL} "$<TARGET_FILE:Kestro>" "${KESTRO_PACKED_EXE}")
+else()
+  set(KESTRO_PACKED_EXE "$<TARGET_FILE:Kestro>")
+  set(KESTRO_SIGN_PACKED_EXE)
+endif()
 set(KESTRO_INSTALLER_DEFINES
     "AppVersion=${PROJECT_VERSION}"
-    "SourceExe=$<TARGET_FILE:Kestro>"
+    "SourceExe=${KESTRO_PACKED_EXE}"
     "IconFile=${CMAKE_SOURCE_DIR}/res/kestro.ico"
     "OutputDir=${KESTRO_INSTALLER_DIR}"
     "RunningMutex=${KESTRO_RUNNING_MUTEX}")
@@ -29,6 +43,7 @@ endif()
 add_custom_command(
   OUTPUT "${KESTRO_INSTALLER}"
   COMMAND "${CMAKE_COMMAND}" -E make_directory "${KESTRO_INSTALLER_DIR}"
+  ${KESTRO_SIGN_PACKED_EXE}
   COMMAND ${KESTRO_COMPILE_INSTALLER}
   DEPENDS Kestro "${KESTRO_INSTALLER_SCRIPT}" "${CMAKE_SOURCE_DIR}/res/kestro.ico"
           "${CMAKE_SOURCE_DIR}/installer/compile_under_wine.sh"

@@ -8,7 +8,8 @@
 ;
 ; The updater starts it as  Kestro-Setup-<version>.exe /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1
 ; from the Kestro that is about to close: it waits (at most 30 s) until no Kestro runs, puts
-; the files in place and starts the new Kestro. Settings (HKCU\Software\Kestro) are never
+; the files in place and starts the new Kestro. An update that gives up (another Kestro stays
+; open) changes nothing and starts the installed Kestro again, so the user keeps one. Settings (HKCU\Software\Kestro) are never
 ; touched by an install or update; uninstalling removes them with Kestro.exe --unregister.
 
 #ifndef AppVersion
@@ -132,9 +133,19 @@ begin
   Result := not KestroRunning;
 end;
 
+// An update closed the Kestro that started it; when the update cannot go on, that user must
+// not be left without one.
+procedure StartInstalledKestro;
+var
+  Ignored: Integer;
+begin
+  if FileExists(ExpandConstant('{app}\Kestro.exe')) then
+    Exec(ExpandConstant('{app}\Kestro.exe'), '', '', SW_SHOWNORMAL, ewNoWait, Ignored);
+end;
+
 // Before a single file is touched: an update started by Kestro waits for it to end; so does an
 // install while Kestro is open, showing why. Still running after that: nothing is changed,
-// the wizard says why (silently: exit code 7).
+// the wizard says why (silently: exit code 7), and an update starts the installed Kestro again.
 function PrepareToInstall(var NeedsRestart: Boolean): String;
 var
   Waiting: TOutputMarqueeProgressWizardPage;
@@ -152,6 +163,7 @@ begin
   finally
     if Waiting <> nil then Waiting.Hide;
   end;
+  if (Result <> '') and IsUpdate then StartInstalledKestro;
 end;
 
 // A running Kestro keeps its program file in use: the uninstall waits for it the same way.
@@ -159,7 +171,7 @@ function InitializeUninstall: Boolean;
 begin
   Result := WaitForKestroToClose(nil);
   if not Result then
-    MsgBox(CustomMessage('KestroStillRunning'), mbError, MB_OK);
+    SuppressibleMsgBox(CustomMessage('KestroStillRunning'), mbError, MB_OK, IDOK);
 end;
 
 // Kestro's working folder (%TEMP%\Kestro, where updates are downloaded) goes with it.

@@ -54,6 +54,9 @@ int main(int argc, char** argv) {
   if (in.bad()) return refuse("cannot read " + installer);
   const std::string bytes = read.str();
   if (bytes.empty()) return refuse(installer + " is empty");
+  if (bytes.size() > kestro::updater::kMaxInstallerBytes) {
+    return refuse(installer + " is larger than Kestro downloads");
+  }
   const std::optional<std::string> digest = kestro::updater::sha256_hex(bytes);
   if (!digest) return refuse("SHA-256 could not be computed");
 

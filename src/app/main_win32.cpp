@@ -101,6 +101,9 @@ void print_report() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Before anything can load a DLL: DLLs come from the system folder only, never from the
+  // program's own folder or the current one, where other programs of the user can put some.
+  (void)SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Never destroyed: worker threads translate until the process ends.
   static const kestro::app::WindowsLanguageSource& language_source =
       *new kestro::app::WindowsLanguageSource;

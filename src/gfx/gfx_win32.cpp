@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "base/system_library_win32.h"
 #include "base/utf16_win32.h"
 
 namespace kestro::gfx {
@@ -32,8 +33,27 @@ D2D1_COLOR_F to_d2d(Colour c) { return D2D1_COLOR_F{c.r, c.g, c.b, c.a}; }
 D2D1_RECT_F to_rect(RectF r) { return D2D1_RECT_F{r.x, r.y, r.x + r.width, r.y + r.height}; }
 
 HRESULT create_d3d_device(D3D_DRIVER_TYPE type, ComPtr<ID3D11Device>& device) {
-  return D3D11CreateDevice(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
-                           D3D11_SDK_VERSION, device.ReleaseAndGetAddressOf(), nullptr, nullptr);
+  static const SystemFunction<HRESULT, IDXGIAdapter*, D3D_DRIVER_TYPE, HMODULE, UINT,
+                              const D3D_FEATURE_LEVEL*, UINT, UINT, ID3D11Device**,
+                              D3D_FEATURE_LEVEL*, ID3D11DeviceContext**>
+      create(L"d3d11.dll", "D3D11CreateDevice", E_NOTIMPL);
+  return create(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
+                D3D11_SDK_VERSION, device.ReleaseAndGetAddressOf(), nullptr, nullptr);
+}
+
+HRESULT create_d2d_factory(ComPtr<ID2D1Factory1>& factory) {
+  static const SystemFunction<HRESULT, D2D1_FACTORY_TYPE, REFIID, const D2D1_FACTORY_OPTIONS*,
+                              void**>
+      create(L"d2d1.dll", "D2D1CreateFactory", E_NOTIMPL);
+  return create(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), nullptr,
+                reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
+}
+
+HRESULT create_write_factory(ComPtr<IDWriteFactory>& factory) {
+  static const SystemFunction<HRESULT, DWRITE_FACTORY_TYPE, REFIID, IUnknown**> create(
+      L"dwrite.dll", "DWriteCreateFactory", E_NOTIMPL);
+  return create(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                reinterpret_cast<IUnknown**>(factory.ReleaseAndGetAddressOf()));
 }
 
 void client_size(HWND hwnd, UINT& width, UINT& height) {
@@ -102,12 +122,10 @@ GfxCreated create_gfx(HWND hwnd, UINT dpi) {
   gfx->scale = static_cast<float>(dpi) / 96.0f;
 
   ComPtr<ID2D1Factory1> d2d_factory;
-  HRESULT hr = D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1),
-                                 nullptr, reinterpret_cast<void**>(d2d_factory.GetAddressOf()));
+  HRESULT hr = create_d2d_factory(d2d_factory);
   if (FAILED(hr)) return {nullptr, hr};
 
-  hr = DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                           reinterpret_cast<IUnknown**>(gfx->write_factory.GetAddressOf()));
+  hr = create_write_factory(gfx->write_factory);
   if (FAILED(hr)) return {nullptr, hr};
 
   // Machines without a hardware device (and remote sessions) draw through WARP.

@@ -13,6 +13,7 @@
 
 #include "base/handles_win32.h"
 #include "base/registry_win32.h"
+#include "base/system_library_win32.h"
 #include "base/utf16_win32.h"
 #include "wmi/wmi_com_win32.h"
 
@@ -127,9 +128,11 @@ VersionValues WindowsProbePlatform::windows_version_values() {
 
 std::vector<GraphicsAdapter> WindowsProbePlatform::graphics_adapters() {
   std::vector<GraphicsAdapter> adapters;
+  static const SystemFunction<HRESULT, REFIID, void**> create_factory(
+      L"dxgi.dll", "CreateDXGIFactory1", E_NOTIMPL);
   ComPtr<IDXGIFactory1> factory;
-  if (FAILED(CreateDXGIFactory1(__uuidof(IDXGIFactory1),
-                                reinterpret_cast<void**>(factory.GetAddressOf()))) ||
+  if (FAILED(create_factory(__uuidof(IDXGIFactory1),
+                            reinterpret_cast<void**>(factory.GetAddressOf()))) ||
       !factory) {
     return adapters;
   }

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # Kestro's own installer end to end under Wine, in a fresh copy of the test prefix: the
-# release command signs the installers of this build's version and of the next one (the same
-# sources built again with a higher version) and writes their manifests; the first is
-# installed silently, the installed Kestro updates itself to the second through its own
-# updater (the curl stand-in in system32 serves the second release), and the second is
-# uninstalled. On the way: an installer that gives up on a Kestro that does not close, and a
-# cancelled install, each leaving the installed program as it was. Every check prints PASS or
-# FAIL; the script exits non-zero when any failed.
+# release command makes the signed installers (around a signed Kestro.exe) of this build's
+# version and of the next one (the same sources built again with a higher version) and writes
+# their manifests; the first is installed silently, the installed Kestro, started with the
+# user's own rights (limited_launcher.exe), updates itself to the second through its own updater
+# (the curl stand-in in system32 serves the second release) and removes the installer the
+# update left, and the second is uninstalled. On the way: an update that gives up on a Kestro
+# that does not close, starting Kestro again and changing nothing, and a cancelled install,
+# leaving the installed program as it was. Every check prints PASS or FAIL; the script exits
+# non-zero when any failed.
 #
-# usage: installer_e2e.sh <window_poke.exe> <curl.exe> <make_update_manifest.exe> <source-dir> <build-dir>
+# usage: installer_e2e.sh <window_poke.exe> <curl.exe> <make_update_manifest.exe> <limited_launcher.exe>
+#                         <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" poke_exe curl_exe tool_exe repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" poke_exe curl_exe tool_exe launcher_exe repo build -- "$@"
 
 work="$build/tests/e2e/installer_e2e"
 rm -rf "$work/prefix" "$work/release-"* "$work/certificate"
@@ -25,23 +28,9 @@ version=$(built_version "$build") || { echo "FAIL: no version header in $build";
 IFS=. read -r major minor patch <<<"$version"
 next="$major.$minor.$(( patch + 1 ))"
 
-# --- The two installers -----------------------------------------------------------------------
-step_started=$SECONDS
-cmake --build "$build" --target installer >"$work/build-current.log" 2>&1
-check "installer of $version built" test -f "$build/installer/Kestro-Setup-$version.exe"
-next_build="$work/next-build"
-cmake -G Ninja -S "$repo" -B "$next_build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_VERSION="$next" \
-  -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF >"$work/build-next.log" 2>&1 &&
-  cmake --build "$next_build" -j "${KESTRO_JOBS:-2}" --target installer >>"$work/build-next.log" 2>&1
-check "installer of $next built from the same sources" test -f "$next_build/installer/Kestro-Setup-$next.exe"
-echo "INFO: building both installers took $(( SECONDS - step_started )) s;" \
-  "installer size $(stat -c %s "$build/installer/Kestro-Setup-$version.exe") bytes"
-
+# --- The two releases, with a throwaway certificate ----------------------------------------------
 e2e_fresh_prefix "$work"
 drive_c="$prefix/drive_c"
-
-# --- The release command, with a throwaway certificate ------------------------------------------
 certificate="$work/certificate"
 mkdir -p "$certificate"
 (
@@ -65,29 +54,45 @@ kh_cleanup
 exit \$rc
 EOF
 chmod +x "$work/manifest-tool"
-release() {  # <installer> <version> <output>
+release() {  # <build-dir> <version> <output> [release.sh options...]: a test release
+  local dir=$1 v=$2 out=$3; shift 3
   KESTRO_SIGNING_PASSWORD=test-password KESTRO_MANIFEST_TOOL="$work/manifest-tool" \
-    bash "$repo/tools/release.sh" "$1" "$certificate/signing.p12" "$2" \
-    "https://lumwerk.example/dl/Kestro-Setup-$2.exe" "$3" >/dev/null 2>"$work/release.err"
+    bash "$repo/tools/release.sh" "$@" "$dir" "$certificate/signing.p12" \
+    "https://lumwerk.example/dl/Kestro-Setup-$v.exe" "$out" >/dev/null 2>"$work/release.err"
 }
-release "$build/installer/Kestro-Setup-$version.exe" "$version" "$work/release-current"
-check "release $version: signed installer, update.json and SHA256SUMS" \
+signed_by_maker() {  # <file>
+  osslsigncode verify -in "$1" -CAfile "$certificate/ca.crt" 2>/dev/null | grep -q 'CN=Norvale Tech Co., Ltd.'
+}
+
+step_started=$SECONDS
+rc=0; release "$build" "$version" "$work/release-current" --no-timestamp || rc=$?
+check "release $version: signed installer, update.json and SHA256SUMS (exit $rc)" \
   test -s "$work/release-current/Kestro-Setup-$version.exe" -a -s "$work/release-current/update.json"
-release "$next_build/installer/Kestro-Setup-$next.exe" "$next" "$work/release-next"
+(( rc == 0 )) || sed 's/^/INFO: /' "$work/release.err"
+next_build="$work/next-build"
+cmake -G Ninja -S "$repo" -B "$next_build" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_VERSION="$next" \
+  -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF >"$work/build-next.log" 2>&1 &&
+  cmake --build "$next_build" -j "${KESTRO_JOBS:-2}" --target Kestro >>"$work/build-next.log" 2>&1
+rc=0; release "$next_build" "$next" "$work/release-next" --no-timestamp || rc=$?
 released="$work/release-next/Kestro-Setup-$next.exe"
+check "release $next from the same sources (exit $rc)" test -s "$released"
+(( rc == 0 )) || sed 's/^/INFO: /' "$work/release.err"
+echo "INFO: both releases took $(( SECONDS - step_started )) s; installer size $(stat -c %s "$released" 2>/dev/null) bytes"
 check "release $next: SHA256SUMS matches the files" bash -c "cd '$work/release-next' && sha256sum --quiet -c SHA256SUMS"
-check "release $next: the installer is signed by Norvale Tech Co., Ltd." \
-  bash -c "osslsigncode verify -in '$released' -CAfile '$certificate/ca.crt' 2>/dev/null | grep -q 'CN=Norvale Tech Co., Ltd.'"
+check "release $next: the installer is signed by Norvale Tech Co., Ltd." signed_by_maker "$released"
 check "release $next: the manifest names the signed file's digest and size" \
   grep -q "\"sha256\": \"$(sha256sum "$released" | cut -c1-64)\".*\"size\": $(stat -c %s "$released")" \
   <(tr -d '\n' <"$work/release-next/update.json")
+no_password_written() { ! grep -rqF test-password "$work/release-next" "$next_build/installer" 2>/dev/null; }
+check "the signing password went to no file" no_password_written
 rc=0
-( unset KESTRO_SIGNING_PASSWORD; bash "$repo/tools/release.sh" "$released" "$certificate/signing.p12" "$next" \
-    https://lumwerk.example/dl/x.exe "$work/release-refused" ) >/dev/null 2>&1 || rc=$?
+( unset KESTRO_SIGNING_PASSWORD; bash "$repo/tools/release.sh" --no-timestamp "$next_build" \
+    "$certificate/signing.p12" https://lumwerk.example/dl/x.exe "$work/release-refused" ) >/dev/null 2>&1 || rc=$?
 check "release refused without KESTRO_SIGNING_PASSWORD (exit $rc)" test "$rc" -eq 1 -a ! -e "$work/release-refused/update.json"
 rc=0
-release "$released" 9.9.9 "$work/release-refused" || rc=$?
-check "release refused for an installer of another version (exit $rc)" test "$rc" -eq 1 -a ! -e "$work/release-refused/update.json"
+( unset KESTRO_TIMESTAMP_URL; release "$next_build" "$next" "$work/release-refused" ) || rc=$?
+check "release refused without a timestamp server (exit $rc)" test "$rc" -eq 1 -a ! -e "$work/release-refused/update.json"
 
 # --- Helpers ----------------------------------------------------------------------------------
 user=$(basename "$(dirname "$(find "$drive_c/users" -mindepth 2 -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n1)")")
@@ -98,6 +103,7 @@ exe="C:\\users\\$user\\AppData\\Local\\Programs\\Kestro\\Kestro.exe"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\{C6B4F1B2-8E3D-4B7A-9F21-3D5A0E7C4B19}_is1'
 # shellcheck source=kestro_window.sh
 source "$repo/tests/e2e/kestro_window.sh"
+launch=("$launcher_exe")
 
 setup() {  # <installer> <arguments...>: runs it to its end; its exit code
   local installer=$1; shift
@@ -125,6 +131,7 @@ check "uninstall entry: DisplayName Kestro" test "$(uninstall_value DisplayName)
 check "uninstall entry: Publisher Lumwerk" test "$(uninstall_value Publisher)" == Lumwerk
 check "uninstall entry: DisplayVersion $version" test "$(uninstall_value DisplayVersion)" == "$version"
 check "installed Kestro.exe --report ends with $version" installed_report_ends_with "$version"
+check "the installed Kestro.exe is signed by Norvale Tech Co., Ltd." signed_by_maker "$program_dir/Kestro.exe"
 
 # --- A language and a window placement of the user's own ---------------------------------------
 kh_reg_add "$settings_key" Language REG_SZ de
@@ -160,21 +167,27 @@ if kh_wait_for 30 dialog_open; then
   check "update: Language is still de" test "$(reg_value Language)" == de
   check "update: the placement is kept" test "$(reg_value Placement)" == "$placement"
   check "update: the new window opens where the old one was" kh_wait_for 10 geometry_is "240 130 820 640"
+  no_installer_left() { [[ -z $(find "$temp_kestro" -name 'Kestro-Setup-*.exe' 2>/dev/null) ]]; }
+  check "update: the new Kestro removes the installer the update left" kh_wait_for 60 no_installer_left
   echo "INFO: from start to the updated window: ${loop_seconds} s"
 else
   fail "update: no question"
 fi
 
-# --- An installer that finds Kestro open and not closing gives up, changing nothing ------------
+# --- An update that finds Kestro open and not closing gives up, changes nothing and starts -------
+# --- Kestro again: a user whose Kestro closed for the update is never left without one ----------
+kestro_windows() { xdotool search --onlyvisible --name '^Kestro$' 2>/dev/null | wc -l; }
+two_kestro_windows() { (( $(kestro_windows) == 2 )); }
 before=$(program_digest)
 step_started=$SECONDS
-rc=0; setup "$released" /SILENT /SUPPRESSMSGBOXES /NORESTART || rc=$?
-check "installer with Kestro open: exit code 7 after waiting (got $rc, $(( SECONDS - step_started )) s)" \
+rc=0; setup "$released" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1 || rc=$?
+check "update with Kestro open: exit code 7 after waiting (got $rc, $(( SECONDS - step_started )) s)" \
   test "$rc" -eq 7 -a $(( SECONDS - step_started )) -ge 29
-check "installer with Kestro open: the program is untouched" test "$(program_digest)" == "$before"
-check "installer with Kestro open: Kestro still runs" any_kestro_window
-poke close >/dev/null
-check "the updated Kestro closes" kh_wait_for 20 bash -c "! xdotool search --onlyvisible --name '^Kestro\$' >/dev/null 2>&1"
+check "update with Kestro open: the program is untouched" test "$(program_digest)" == "$before"
+check "update with Kestro open: Kestro is started again beside the one still open" kh_wait_for 30 two_kestro_windows
+app_kill
+check "both Kestro windows close" kh_wait_for 20 no_window
+app_pid=""
 
 # --- A cancelled install leaves the installed version working ----------------------------------
 wizard_open() { xdotool search --onlyvisible --name '^Setup - Kestro' >/dev/null 2>&1; }
@@ -194,7 +207,6 @@ check "cancelled install: $next still installed and working" installed_report_en
 check "cancelled install: the program is untouched" test "$(program_digest)" == "$before"
 
 # --- Uninstall: nothing is left -----------------------------------------------------------------
-check "the update left its installer in %TEMP%\\Kestro" test -n "$(find "$temp_kestro" -name 'Kestro-Setup-*.exe' 2>/dev/null)"
 kh_wine 120 "C:\\users\\$user\\AppData\\Local\\Programs\\Kestro\\unins000.exe" /VERYSILENT /SUPPRESSMSGBOXES /NORESTART \
   </dev/null >/dev/null 2>&1
 gone() { [[ ! -e $program_dir ]]; }

@@ -11,6 +11,9 @@
 # is checked: palette colours, and whether something is drawn at all.
 
 settings_key='HKCU\Software\Kestro'
+# What Kestro is started through: nothing (under Wine every process is elevated), or
+# limited_launcher.exe, which gives it the user's own rights as on a machine with UAC.
+launch=()
 app_pid=""   # the `wine Kestro.exe` run in progress (a child of this shell)
 wid=""       # its X window
 mkdir -p "$work/shots"
@@ -40,7 +43,10 @@ no_window() { ! xdotool search --onlyvisible --name '^Kestro$' >/dev/null 2>&1; 
 
 start_app() {  # [arguments...]
   uia_stop  # first, so that this run does not inherit the old client's input and keep it open
-  kh_wine 300 "$exe" "$@" </dev/null >/dev/null 2>&1 &
+  local program=$exe
+  # The launcher hands the path to Windows as it is: a host path needs its drive.
+  (( ${#launch[@]} > 0 )) && [[ $program == /* ]] && program="Z:$program"
+  kh_wine 300 "${launch[@]}" "$program" "$@" </dev/null >/dev/null 2>&1 &
   app_pid=$!
   kh_wait_for 30 find_window || return 1
   if [[ -n ${walk_exe:-} ]]; then uia_start; fi
@@ -50,7 +56,7 @@ app_gone() { ! app_running; }
 # Ends the run for good: ending the `wine` run alone would leave Kestro.exe, and its window, to
 # whatever comes next.
 app_kill() {
-  kh_wine 30 taskkill /f /im Kestro.exe </dev/null >/dev/null 2>&1
+  kh_taskkill Kestro.exe
   kill "$app_pid" 2>/dev/null
   wait "$app_pid" 2>/dev/null
 }

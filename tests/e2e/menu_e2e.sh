@@ -3,15 +3,18 @@
 # the menu as it opens (read from inside Kestro's process through menu_hook.dll), items chosen
 # with the keyboard (languages, automatic updates, About, the maker's website in English and
 # Japanese, Check for updates with the curl stand-in), Escape changing nothing, and a press on
-# the title bar released over a row copying nothing. Also times click-to-menu. Toasts are told
+# the title bar released over a row copying nothing. Under Wine every process is elevated: that
+# copy neither checks nor downloads, and its Check for updates says where updates come from; a
+# last start with the user's own rights (limited_launcher.exe) checks. Also times click-to-menu. Toasts are told
 # by their text, read from the window's UI Automation tree.
 # Every check prints PASS or FAIL; the script exits non-zero when any check failed.
 #
-# usage: menu_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe> <source-dir> <build-dir>
+# usage: menu_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe> <limited_launcher.exe>
+#                    <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe launcher_exe repo build -- "$@"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 work="$build/tests/e2e/menu_e2e"
@@ -34,10 +37,11 @@ drive_c="$prefix/drive_c"
 cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
 www="$drive_c/kestro-test/www/lumwerk.example/Kestro"
 mkdir -p "$www"
-printf '{"version": "%s", "url": "https://lumwerk.example/dl/Kestro-Setup.exe", "sha256": "00"}' \
+printf '{"version": "%s", "url": "https://lumwerk.example/dl/Kestro-Setup.exe", "sha256": "00", "size": 1}' \
   "$version" >"$www/update.json"
 echo 1500 >"$www/update.json.delay-ms"
 curl_log="$drive_c/kestro-test/curl-calls.log"
+temp_kestro=$(find "$drive_c/users" -mindepth 2 -maxdepth 2 -name Temp ! -path '*/Public/*' | head -n1)/Kestro
 curl_calls() { if [[ -f $curl_log ]]; then wc -l <"$curl_log"; else echo 0; fi; }
 
 menu_text() { poke menu | tr -d '\r'; }
@@ -79,12 +83,12 @@ curl_called_for() {  # <calls before> <query>
 }
 opened_is() { [[ -f $opened && $(tail -n1 "$opened") == "$1" ]]; }
 
-# No automatic update check at these starts: the last one was just now.
-kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"
-
+# Nothing stored: a copy with the user's own rights would check now; this elevated one does not.
 if ! start_app; then fail "window titled Kestro did not appear"; echo "menu_e2e: $failures failed"; exit 1; fi
 pointer_away
 check "report arrives" kh_wait_for 120 loaded
+check "as administrator: no automatic check" test "$(curl_calls)" -eq 0
+check "as administrator: LastUpdateCheck is not written" no_value LastUpdateCheck
 
 # --- The menu as it opens, and how fast -------------------------------------------------------
 menu_windows() { xdotool search --onlyvisible --class kestro 2>/dev/null | grep -cvx "$wid"; }
@@ -146,14 +150,13 @@ check "OK closes the About box" kh_wait_for 10 dialog_closed
 open_menu && choose 4
 check "More apps opens https://lumwerk.example/" kh_wait_for 15 opened_is "https://lumwerk.example/"
 
-# --- Check for updates ------------------------------------------------------------------------
-calls=$(curl_calls)
+# --- Check for updates, as administrator: nothing fetched, the user told where updates come from --
+rm -rf "$temp_kestro"
 open_menu && choose 3
-check "Check for updates shows 'Checking for updates…' at once" \
-  kh_wait_for 3 toast_is "Checking for updates…"
-check "the check calls curl for lang=en" kh_wait_for 15 curl_called_for "$calls" "update.json?v=$version&lang=en"
-check "the toast 'You're up to date ($version)' follows" \
-  kh_wait_for 15 toast_is "You're up to date ($version)"
+check "as administrator, Check for updates says how to update" \
+  kh_wait_for 3 toast_is "To update, open Kestro normally (not as administrator)"
+if kh_wait_for 3 curl_called_for 0 update.json; then fail "as administrator: curl was called"; else pass "as administrator: nothing fetched"; fi
+check "as administrator: no working folder made" test ! -e "$temp_kestro"
 # --- A press on the title bar released over a row copies nothing ---------------------------
 title_bar_press() {  # on the strip above the client area, released over the client point <x> <y>
   local X Y W H x y w h
@@ -186,6 +189,25 @@ if start_app; then
   expect_exit "close after the Japanese start"
 else
   fail "Japanese start: no window"
+fi
+
+# --- With the user's own rights, Check for updates checks -----------------------------------------
+kh_reg_add "$settings_key" Language REG_SZ en
+kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"  # no automatic check on this start
+launch=("$launcher_exe")
+if start_app; then
+  check "user's own rights: report arrives" kh_wait_for 120 loaded
+  calls=$(curl_calls)
+  open_menu && choose 3
+  check "Check for updates shows 'Checking for updates…' at once" \
+    kh_wait_for 3 toast_is "Checking for updates…"
+  check "the check calls curl for lang=en" kh_wait_for 15 curl_called_for "$calls" "update.json?v=$version&lang=en"
+  check "the toast 'You're up to date ($version)' follows" \
+    kh_wait_for 15 toast_is "You're up to date ($version)"
+  poke close
+  expect_exit "close after the check"
+else
+  fail "user's own rights: no window"
 fi
 
 echo "menu_e2e: $failures failed"

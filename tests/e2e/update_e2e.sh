@@ -9,15 +9,19 @@
 # Yes), the installer start with its switches and the placement left as it was, every
 # verification failure (an older installer of the maker's included), a responsive window
 # while a slow check or download runs, and no curl.exe outliving a Kestro closed during a
-# download. Toasts are told apart by their text, read from the window's UI Automation tree.
-# Every check prints PASS or FAIL; exits non-zero when any failed.
+# download, and the installer an update left removed at the next start. Kestro runs with the
+# user's own rights (limited_launcher.exe), from a folder where DLLs named after system DLLs
+# were planted, none of which it may load. Toasts are told apart by their text, read from the
+# window's UI Automation tree. Every check prints PASS or FAIL; exits non-zero when any failed.
 #
 # usage: update_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe>
-#                      <installer_standin.exe> <make_update_manifest.exe> <source-dir> <build-dir>
+#                      <installer_standin.exe> <make_update_manifest.exe> <limited_launcher.exe>
+#                      <planted_dll.dll> <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe installer_exe tool_exe repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" built_exe poke_exe walk_exe curl_exe installer_exe tool_exe \
+  launcher_exe dll_file repo build -- "$@"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 offered=1.2.0   # a newer version: what the installer stand-in's version resource says
@@ -25,8 +29,13 @@ beyond=1.3.0    # newer still: offered by a manifest whose installer says $offer
 
 work="$build/tests/e2e/update_e2e"
 rm -rf "$work"
-mkdir -p "$work/shots" "$work/manifests"
+mkdir -p "$work/shots" "$work/manifests" "$work/app"
 e2e_fresh_prefix "$work"
+# shellcheck source=planted_dlls.sh
+source "$repo/tests/e2e/planted_dlls.sh"
+exe="$work/app/Kestro.exe"
+cp "$built_exe" "$exe"
+plant_dlls "$dll_file" "$work/app" || { echo "FAIL: DLLs could not be planted"; exit 1; }
 
 drive_c="$prefix/drive_c"
 cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
@@ -50,6 +59,7 @@ fi
 # --- Helpers --------------------------------------------------------------------------------
 # shellcheck source=kestro_window.sh
 source "$repo/tests/e2e/kestro_window.sh"
+launch=("$launcher_exe")
 lines() { if [[ -f $1 ]]; then wc -l <"$1"; else echo 0; fi; }
 curl_calls() { lines "$root/curl-calls.log"; }
 curl_exits() { lines "$root/curl-exits.log"; }
@@ -82,7 +92,7 @@ finish_app() {
   [[ -n $app_pid ]] && wait "$app_pid" 2>/dev/null
   app_pid=""
   if ! curl_idle; then
-    kh_wine 30 taskkill /f /im curl.exe </dev/null >/dev/null 2>&1
+    kh_taskkill curl.exe
     guard "curl.exe ends with the run" kh_wait_for 10 no_curl_running
   fi
   wid=""
@@ -96,15 +106,7 @@ signature_text="The installer's digital signature could not be verified"
 something_visible() { dialog_open || toast_shown; }
 
 last_call() { tail -n1 "$root/curl-calls.log" 2>/dev/null | tr -d '\n'; }
-# Whether a Windows path is <file> in the folder of one check or download: the working folder
-# itself, or in a copy with administrator rights (every process under this Wine) a new one with
-# a random name inside it.
-in_run_folder() {  # <windows path> <file name>
-  local rest=${1#"$win_kestro_dir\\"}
-  [[ $rest != "$1" ]] || return 1
-  [[ $rest == "$2" ]] && return 0
-  [[ $rest =~ ^[0-9a-f]{32}\\(.*)$ && ${BASH_REMATCH[1]} == "$2" ]]
-}
+in_run_folder() { [[ $1 == "$win_kestro_dir\\$2" ]]; }  # <windows path> <file name>
 last_call_is_check() {  # <language>
   local fields
   IFS=$'\t' read -r -a fields <<<"$(last_call)"
@@ -142,6 +144,8 @@ size=$(stat -c %s "$inst/norvale.exe")
 printf '{"version": "9.0", "url": "http://lumwerk.example/dl/Kestro-Setup.exe", "sha256": "%s", "size": %s}' \
   "$digest" "$size" >"$m/http.json"
 printf '{"version": "v1.0", "url": "%s", "sha256": "%s", "size": %s}' "$installer_url" "$digest" "$size" >"$m/v-version.json"
+# No size: a download without a bound, refused like any other broken manifest.
+printf '{"version": "9.0", "url": "%s", "sha256": "%s"}' "$installer_url" "$digest" >"$m/no-size.json"
 sed -E 's/"sha256": "[0-9a-f]{64}"/"sha256": "'"$(printf '0%.0s' {1..64})"'"/' "$m/norvale.json" >"$m/zeros.json"
 sed -E 's/("sha256": "[0-9a-f]{63})[0-9a-f]"/\1"/' "$m/norvale.json" >"$m/digits63.json"
 check "63-digit manifest made" grep -qE '"sha256": "[0-9a-f]{63}"' "$m/digits63.json"
@@ -210,7 +214,7 @@ finish_app
 check "LastUpdateCheck abc replaced by a number" bash -c "[[ '$(reg_value LastUpdateCheck)' =~ ^[1-9][0-9]+$ ]]"
 
 # --- Rejected manifests: nothing visible ----------------------------------------------------
-for case in http v-version; do
+for case in http v-version no-size; do
   reg_delete LastUpdateCheck
   serve "$m/$case.json"
   calls=$(curl_calls)
@@ -382,12 +386,28 @@ if kh_wait_for 20 dialog_open; then
   rc=0; wait "$app_pid" || rc=$?
   check "Kestro's exit code is 0 (got $rc)" test "$rc" -eq 0
   app_pid=""
-  check "the installer file stays" test -n "$(installer_left)"
+  check "the installer file stays while the update runs" test -n "$(installer_left)"
   check "the stored placement is unchanged" test "$(reg_value Placement)" == "$placement_before"
 else
   fail "install: no question"
 fi
 finish_app
+
+# --- The next start removes installers left by updates to this version or an older one ----------
+# (here the stand-in installed nothing: the $offered one is newer, as a download's file is, and stays)
+kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"  # no check on this start
+cp "$inst/norvale.exe" "$kestro_dir/Kestro-Setup-$version.exe"
+cp "$inst/norvale.exe" "$kestro_dir/Kestro-Setup-0.0.1.exe"
+left_names() { find "$kestro_dir" -maxdepth 1 -name 'Kestro-Setup-*.exe' -printf '%f\n' | sort | paste -sd' '; }
+left_is() { [[ $(left_names) == "$1" ]]; }
+if start_app; then
+  check "the next start deletes the installers of $version and 0.0.1, not of $offered" \
+    kh_wait_for 40 left_is "Kestro-Setup-$offered.exe"
+else
+  fail "next start: no window"
+fi
+finish_app
+check "no planted DLL was loaded (loaded: $(planted_loaded "$work/app"))" test -z "$(planted_loaded "$work/app")"
 
 echo "update_e2e: $failures failed"
 (( failures == 0 ))

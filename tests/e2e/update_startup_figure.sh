@@ -2,7 +2,8 @@
 # Start-up with an update check due (the curl stand-in taking 2 s to answer) against start-up
 # with none due: time from launching Kestro.exe under Wine to the report on screen (the "Copy
 # all" button drawn), alternating the two kinds, median of each, and their ratio (expected at
-# most 1.05: the check runs on its own thread). A figure, not a test.
+# most 1.05: the check runs on its own thread). Kestro runs with the user's own rights
+# (limited_launcher.exe of the build), as only such a copy checks. A figure, not a test.
 #
 # usage: update_startup_figure.sh <Kestro.exe> <curl.exe> <source-dir> <build-dir> [runs-each]
 set -uo pipefail
@@ -25,11 +26,12 @@ root="$work/prefix/drive_c/kestro-test"
 mkdir -p "$root/www/lumwerk.example/Kestro"
 cp --remove-destination "$curl_exe" "$work/prefix/drive_c/windows/system32/curl.exe"
 source "$repo/tests/e2e/checks.sh"
-printf '{"version": "%s", "url": "https://lumwerk.example/dl/K.exe", "sha256": "00", "size": 0}' \
+printf '{"version": "%s", "url": "https://lumwerk.example/dl/K.exe", "sha256": "00", "size": 1}' \
   "$(built_version "$build")" >"$root/www/lumwerk.example/Kestro/update.json"
 echo 2000 >"$root/www/lumwerk.example/Kestro/update.json.delay-ms"
 poke_exe="$build/tests/e2e/window_poke.exe"
 source "$repo/tests/e2e/kestro_window.sh"
+launch=("$build/tests/e2e/limited_launcher.exe")
 lines() { if [[ -f $1 ]]; then wc -l <"$1"; else echo 0; fi; }
 curl_idle() { (( $(lines "$root/curl-exits.log") >= $(lines "$root/curl-calls.log") )); }
 

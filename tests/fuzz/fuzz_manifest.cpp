@@ -3,8 +3,8 @@
 // parse_manifest never throws and accepts exactly the texts the rules accept: one JSON object
 // (judged by the JSON library's own document parser; no NUL, no byte-order mark) whose
 // "version", "url" and "sha256" are strings, the version 1 to 32 bytes of digits and dots, the
-// url beginning with "https://"; the digest comes back ASCII lower-cased and "size" only as a
-// non-negative 64-bit integer. What it accepts is written back by write_manifest and read the
+// url beginning with "https://", and "size" an integer from 1 to 512 MiB; the digest comes back
+// ASCII lower-cased. What it accepts is written back by write_manifest and read the
 // same. parse_version always gives at least one component, reads its own canonical form back,
 // and is_newer is a strict order on what it gives.
 #include <cstddef>
@@ -41,10 +41,9 @@ std::optional<UpdateInfo> reference(std::string_view text) {
   for (char& c : sha256) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
   }
-  std::uint64_t size = 0;
-  if (document.contains("size") && document["size"].is_number_unsigned()) {
-    size = document["size"].get<std::uint64_t>();
-  }
+  if (!document.contains("size") || !document["size"].is_number_unsigned()) return {};
+  const std::uint64_t size = document["size"].get<std::uint64_t>();
+  if (size == 0 || size > kestro::updater::kMaxInstallerBytes) return {};
   return UpdateInfo{version, url, sha256, size};
 }
 

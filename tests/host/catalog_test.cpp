@@ -29,7 +29,7 @@ constexpr std::array<std::string_view, 8> kCatalogCodes{"ja", "zh-Hans", "zh-Han
 
 // The English forms of every catalog key, in catalog order. A key missing or renamed in a
 // catalog, or a text renamed here without its catalogs, fails the tests below.
-const std::array<std::string_view, 81> kKeys{
+const std::array<std::string_view, 82> kKeys{
     "Copy all",
     "View as administrator",
     "Reading this PC's details",
@@ -112,6 +112,7 @@ const std::array<std::string_view, 81> kKeys{
     // Names of the two icon buttons for screen readers.
     "Menu",
     "Refresh",
+    "To update, open Kestro normally (not as administrator)",
 };
 
 struct Telling {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -23,9 +24,8 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
   // Input.
   std::optional<std::string> directory = "C:\\T\\Kestro";
   updater::FolderFacts facts{true, true, false};
-  bool is_elevated = false;
-  std::optional<std::string> random = std::string(16, '\xAB');
-  bool private_folder_works = true;
+  std::vector<std::string> listed;             // what files_matching finds
+  std::map<std::string, int> busy;             // a path's deletes that fail before one works
   std::optional<std::string> fetch_failure;    // text fetch() fails with
   std::string served;                          // what a successful fetch "downloaded"
   std::optional<std::string> open_failure;     // text opening or reading a file fails with
@@ -90,17 +90,13 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
     return {*directory, {}};
   }
   updater::FolderFacts folder_facts(std::string_view) override { return facts; }
-  bool elevated() override { return is_elevated; }
-  std::optional<std::string> random_bytes(std::size_t count) override {
-    if (random) random->resize(count, '\xAB');
-    return random;
+  std::vector<std::string> files_matching(std::string_view directory,
+                                          std::string_view pattern) override {
+    calls.push_back("list " + std::string(directory) + " " + std::string(pattern));
+    return listed;
   }
-  bool create_private_folder(std::string_view path, std::string_view security) override {
-    calls.push_back("private " + std::string(path) + " " + std::string(security));
-    return private_folder_works;
-  }
-  void remove_folder(std::string_view path) override {
-    calls.push_back("remove " + std::string(path));
+  void pause(std::uint32_t milliseconds) override {
+    calls.push_back("pause " + std::to_string(milliseconds));
   }
   std::optional<std::string> fetch(std::string_view url, std::string_view destination,
                                    std::uint64_t max_bytes) override {
@@ -127,8 +123,10 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
     calls.push_back("version");
     return version;
   }
-  void delete_file(std::string_view path) override {
+  bool delete_file(std::string_view path) override {
     calls.push_back("delete " + std::string(path));
+    const auto still = busy.find(std::string(path));
+    return still == busy.end() || still->second-- <= 0;
   }
 };
 

@@ -53,6 +53,7 @@ class RecordingUi : public UpdateUi {
     log.push_back("download " + info.version);
     return threads_start;
   }
+  void start_leftover_removal() override { log.push_back("remove leftovers"); }
   std::optional<std::string> start_installer(const InstallerReady&, std::string_view line) override {
     log.push_back("installer " + std::string(line) +
                   (holder != nullptr && holder->held_open == 1 ? " (held)" : ""));
@@ -75,7 +76,7 @@ class UpdateReactionsTest : public ::testing::Test {
   RecordingUi ui;
   UpdateCheckSlot checks;
   DownloadSlot downloads;
-  UpdateReactions reactions{ui, "0.1.0", checks, downloads};
+  UpdateReactions reactions{ui, "0.1.0", Elevation::Limited, checks, downloads};
   const UpdateInfo info{"1.2.0", "https://a/b.exe", kDigest, 4};
   const std::string question = "ask A new version is available: 1.2.0\n(current 0.1.0)\n\nUpdate now?";
 };
@@ -159,8 +160,7 @@ TEST_F(UpdateReactionsTest, DownloadOutcomes) {
     ui.log.clear();
     ui.holder = &platform;
     ui.installer_failure = c.failure;
-    downloads.put(InstallerReady{kInstaller, WorkFolder{"C:\\T\\Kestro", false},
-                                 std::make_unique<FakeUpdaterPlatform::Held>(platform, kInstaller)});
+    downloads.put(InstallerReady{kInstaller, std::make_unique<FakeUpdaterPlatform::Held>(platform, kInstaller)});
     reactions.on_download_done();
     EXPECT_EQ(ui.log, c.log);
     EXPECT_EQ(platform.held_open, 0);  // let go once the installer was started (or not)
@@ -195,7 +195,7 @@ class UpdateControllerTest : public ::testing::Test, public test::ControllerFixt
   updater::RecordingUi ui;
   updater::UpdateCheckSlot checks;
   updater::DownloadSlot downloads;
-  updater::UpdateReactions reactions{ui, kVersion, checks, downloads};
+  updater::UpdateReactions reactions{ui, kVersion, updater::Elevation::Limited, checks, downloads};
   const updater::UpdateInfo info{"1.2.0", "https://a/b.exe", "ab", 4};
 };
 
@@ -276,6 +276,39 @@ TEST_F(UpdateControllerTest, StartupSchedule) {
     if (c.starts) EXPECT_EQ(settings.texts["LastUpdateCheck"], "1733600000") << c.name;
   }
   EXPECT_FALSE(toast());  // the automatic check says nothing when it starts
+}
+
+// A copy raised through UAC (or one whose token cannot be asked) fetches, creates and marks
+// nothing; a manual check there says where updates come from.
+TEST_F(UpdateControllerTest, OnlyACopyWithTheUsersOwnRightsUpdates) {
+  using updater::Elevation;
+  const std::string elsewhere = "To update, open Kestro normally (not as administrator)";
+  struct Case {
+    Elevation elevation;
+    std::vector<std::string> log;
+    int writes;
+    std::string last_toast;
+  };
+  const std::vector<std::string> updates = {"check automatic", "remove leftovers",
+                                            "toast Checking for updates…", "check manual"};
+  const Case cases[] = {
+      {Elevation::Limited, updates, 1, "Checking for updates…"},
+      {Elevation::Default, updates, 1, "Checking for updates…"},
+      {Elevation::Full, {"toast " + elsewhere}, 0, elsewhere},
+      {Elevation::Unknown, {"toast " + elsewhere}, 0, elsewhere},
+  };
+  for (const Case& c : cases) {
+    updater::RecordingUi recording;
+    recording.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
+    updater::UpdateReactions raised{recording, kVersion, c.elevation, checks, downloads};
+    test::FakeSettings settings;
+    (void)run_startup_update_check(settings, 1'733'600'000, raised);
+    raised.remove_leftovers();
+    raised.start_check(true);
+    EXPECT_EQ(recording.log, c.log) << static_cast<int>(c.elevation);
+    EXPECT_EQ(settings.writes, c.writes) << static_cast<int>(c.elevation);
+    EXPECT_EQ(toast(), c.last_toast) << static_cast<int>(c.elevation);
+  }
 }
 
 }  // namespace

@@ -29,14 +29,18 @@ struct ManifestCase {
   std::optional<UpdateInfo> expected;
 };
 
-UpdateInfo info(std::string version, std::uint64_t size = 0, std::string sha = kDigest) {
+UpdateInfo info(std::string version, std::uint64_t size = 1000, std::string sha = kDigest) {
   return UpdateInfo{std::move(version), "https://lumwerk.example/Kestro-Setup.exe", std::move(sha), size};
 }
 
 std::string manifest(const std::string& version_json, const std::string& extra = "",
-                     const std::string& url = "\"https://lumwerk.example/Kestro-Setup.exe\"") {
+                     const std::string& url = "\"https://lumwerk.example/Kestro-Setup.exe\"",
+                     const std::string& size = ", \"size\": 1000") {
   return "{\"version\": " + version_json + ", \"url\": " + url + ", \"sha256\": \"" + kDigest +
-         "\"" + extra + "}";
+         "\"" + size + extra + "}";
+}
+std::string sized(const std::string& size_json) {
+  return manifest("\"1\"", "", "\"https://lumwerk.example/Kestro-Setup.exe\"", ", \"size\": " + size_json);
 }
 
 TEST(Manifest, MemberRules) {
@@ -44,20 +48,24 @@ TEST(Manifest, MemberRules) {
   const ManifestCase cases[] = {
       {manifest("\"1.2.0\""), info("1.2.0")},
       {" \t\r\n" + manifest("\"1.2.0\"") + " \n", info("1.2.0")},
-      {manifest("\"1.2.0\"", ", \"size\": 1000"), info("1.2.0", 1000)},
-      {manifest("\"1\"", ", \"size\": 18446744073709551615"), info("1", UINT64_MAX)},
-      // size: anything but a non-negative integer within 64 bits counts as 0
-      {manifest("\"1\"", ", \"size\": 18446744073709551616"), info("1", 0)},
-      {manifest("\"1\"", ", \"size\": -5"), info("1", 0)},
-      {manifest("\"1\"", ", \"size\": 12.5"), info("1", 0)},
-      {manifest("\"1\"", ", \"size\": 1e3"), info("1", 0)},
-      {manifest("\"1\"", ", \"size\": \"1000\""), info("1", 0)},
-      {manifest("\"1\"", ", \"size\": null"), info("1", 0)},
+      // size: every download is bounded, by an integer from 1 to 512 MiB
+      {sized("1"), info("1", 1)},
+      {sized("536870912"), info("1", 536870912)},
+      {manifest("\"1\"", "", "\"https://lumwerk.example/Kestro-Setup.exe\"", ""), std::nullopt},
+      {sized("0"), std::nullopt},
+      {sized("536870913"), std::nullopt},
+      {sized("18446744073709551615"), std::nullopt},
+      {sized("18446744073709551616"), std::nullopt},
+      {sized("-5"), std::nullopt},
+      {sized("12.5"), std::nullopt},
+      {sized("1e3"), std::nullopt},
+      {sized("\"1000\""), std::nullopt},
+      {sized("null"), std::nullopt},
       {manifest("\"1\"", ", \"notes\": [1, {\"a\": null}]"), info("1")},  // others ignored
-      {"{\"sha256\": \"" + upper + "\", \"url\": \"https://lumwerk.example/Kestro-Setup.exe\", "
+      {"{\"sha256\": \"" + upper + "\", \"size\": 1000, \"url\": \"https://lumwerk.example/Kestro-Setup.exe\", "
        "\"version\": \"0.2\"}", info("0.2")},  // any order; digest lower-cased
       {manifest("\"1\"", "", "\"https://\""),
-       UpdateInfo{"1", "https://", kDigest, 0}},
+       UpdateInfo{"1", "https://", kDigest, 1000}},
       {manifest("\"12345678901234567890123456789012\""), info("12345678901234567890123456789012")},
       {manifest("\".\""), info(".")},
       // version: 1 to 32 bytes of digits and dots
@@ -105,7 +113,7 @@ TEST(Manifest, RepeatedMemberKeepsTheLaterValue) {
 
 TEST(Manifest, WrittenManifestReadsBackUnchanged) {
   for (const UpdateInfo& written :
-       {info("1.2.0", 123456), info("0", 0), UpdateInfo{"9.9", "https://x/\"q\" \\ é", "ab", 1}}) {
+       {info("1.2.0", 123456), info("0", 1), UpdateInfo{"9.9", "https://x/\"q\" \\ é", "ab", 1}}) {
     EXPECT_EQ(parse_manifest(write_manifest(written)), written) << write_manifest(written);
   }
 }
@@ -229,7 +237,7 @@ TEST(Texts, EveryUpdaterTextIsInEveryCatalog) {
   const TextPair all[] = {texts::kChecking,       texts::kUpToDate,     texts::kNewVersion,
                           texts::kCurrent,        texts::kUpdateNow,    texts::kDownloading,
                           texts::kDownloadFailed, texts::kSizeMismatch, texts::kHashMismatch,
-                          texts::kSignatureRejected};
+                          texts::kSignatureRejected, texts::kUpdateFromNormalCopy};
   for (const char* code : {"ja", "zh-Hans", "zh-Hant", "es", "fr", "de", "pt", "ru"}) {
     const Catalog catalog = parse_catalog(catalog_text(code));
     for (const TextPair& pair : all) {
@@ -279,9 +287,9 @@ TEST(CommandLines, CurlProgramAndArguments) {
       {kManifestMaxBytes,
        {"-q", "--globoff", "--max-filesize", "65536", "-fsSL", "--proto", "=https", "--max-time", "600",
         "-o", "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x[1-9]{y,z}"}},
-      {0,  // the manifest gave no size: no limit
-       {"-q", "--globoff", "-fsSL", "--proto", "=https", "--max-time", "600", "-o",
-        "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x[1-9]{y,z}"}},
+      {kMaxInstallerBytes,
+       {"-q", "--globoff", "--max-filesize", "536870912", "-fsSL", "--proto", "=https", "--max-time",
+        "600", "-o", "C:\\T\\Kestro\\update.json", "https://a/b?v=1&x[1-9]{y,z}"}},
   };
   for (const auto& c : lists) {
     EXPECT_EQ(curl_arguments("https://a/b?v=1&x[1-9]{y,z}", "C:\\T\\Kestro\\update.json", c.max_bytes),

@@ -1,11 +1,12 @@
-// The update check and the download as sequences of platform calls, and the folder each run
-// keeps its file in.
+// The update check and the download as sequences of platform calls, the folder they keep their
+// files in, and the installers left there.
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -25,7 +26,6 @@ using Calls = std::vector<std::string>;
 
 constexpr const char* kAddress = "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en";
 constexpr const char* kManifestFile = "C:\\T\\Kestro\\update.json";
-constexpr const char* kPrivate = "C:\\T\\Kestro\\abababababababababababababababab";
 
 std::string manifest(const char* version) {
   return std::string("{\"version\": \"") + version +
@@ -132,64 +132,74 @@ TEST(UpdateCheck, OverlappingChecksRunOneAfterTheOther) {
   EXPECT_EQ(second.calls.back(), std::string("delete ") + kManifestFile);
 }
 
-// ---- The run's folder -----------------------------------------------------------------------
+// ---- The working folder ---------------------------------------------------------------------
 
-TEST(WorkFolder, WhereARunKeepsItsFile) {
+TEST(WorkFolder, OnlyTheFolderItself) {
   ScopedLanguageOverride english("en");
-  const std::string private_call = std::string("private ") + kPrivate + " " +
-                                   std::string(kPrivateFolderSecurity);
   struct Case {
     const char* name;
-    bool exists, directory, reparse_point, elevated, random, private_works;
-    std::variant<WorkFolder, std::string> expected;
-    Calls calls;
-    bool temp = true;  // the system has a temporary directory
+    FolderFacts facts;
+    bool temp;  // the system has a temporary directory
+    std::optional<std::string> folder;
+    std::string error;
   };
   const Case cases[] = {
-      {"no temporary directory: the system's text", true, true, false, false, true, true,
-       "no temp (os error 3)", {"directory"}, false},
-      {"the user's own copy: the working folder", true, true, false, false, true, true,
-       WorkFolder{"C:\\T\\Kestro", false}, {"directory"}},
-      {"a junction", true, true, true, false, true, true, "Download failed", {"directory"}},
-      {"a symbolic link to a file", true, false, true, false, true, true, "Download failed", {"directory"}},
-      {"a file", true, false, false, false, true, true, "Download failed", {"directory"}},
-      {"gone", false, false, false, false, true, true, "Download failed", {"directory"}},
-      {"elevated: a private folder", true, true, false, true, true, true,
-       WorkFolder{kPrivate, true}, {"directory", private_call}},
-      {"elevated, a junction", true, true, true, true, true, true, "Download failed", {"directory"}},
-      {"elevated, no random name", true, true, false, true, false, true, "Download failed", {"directory"}},
-      {"elevated, not made (exists, no rights)", true, true, false, true, true, false,
-       "Download failed", {"directory", private_call}},
+      {"the working folder", {true, true, false}, true, "C:\\T\\Kestro", ""},
+      {"no temporary directory: the system's text", {true, true, false}, false, {}, "no temp (os error 3)"},
+      {"a junction", {true, true, true}, true, {}, "Download failed"},
+      {"a symbolic link to a file", {true, false, true}, true, {}, "Download failed"},
+      {"a file", {true, false, false}, true, {}, "Download failed"},
+      {"gone", {false, false, false}, true, {}, "Download failed"},
   };
   for (const Case& c : cases) {
     FakeUpdaterPlatform platform;
-    platform.facts = FolderFacts{c.exists, c.directory, c.reparse_point};
-    platform.is_elevated = c.elevated;
-    if (!c.random) platform.random.reset();
-    platform.private_folder_works = c.private_works;
+    platform.facts = c.facts;
     if (!c.temp) platform.directory.reset();
-    const auto folder = open_work_folder(platform);
-    EXPECT_EQ(folder.index(), c.expected.index()) << c.name;
-    if (folder.index() == 0 && c.expected.index() == 0) {
-      EXPECT_EQ(std::get<0>(folder).path, std::get<0>(c.expected).path) << c.name;
-      EXPECT_EQ(std::get<0>(folder).private_folder, std::get<0>(c.expected).private_folder) << c.name;
-    } else if (folder.index() == 1 && c.expected.index() == 1) {
-      EXPECT_EQ(std::get<1>(folder), std::get<1>(c.expected)) << c.name;
-    }
-    EXPECT_EQ(platform.calls, c.calls) << c.name;
+    const TextOrError folder = open_work_folder(platform);
+    EXPECT_EQ(folder.text, c.folder) << c.name;
+    EXPECT_EQ(folder.error, c.error) << c.name;
   }
 }
 
-// Read as Windows reads it: the owner, a protected list, and which groups get what.
-TEST(WorkFolder, PrivateFolderSecurityAdmitsOnlyAdministratorsAndSystem) {
-  const std::string_view sddl = kPrivateFolderSecurity;
-  EXPECT_TRUE(sddl.starts_with("O:BA"));                        // owner Administrators
-  EXPECT_NE(sddl.find("D:P("), std::string_view::npos);         // nothing inherited
-  std::vector<std::string> entries;
-  for (std::size_t at = sddl.find('('); at != std::string_view::npos; at = sddl.find('(', at + 1)) {
-    entries.emplace_back(sddl.substr(at + 1, sddl.find(')', at) - at - 1));
+TEST(WorkFolder, LeftInstallersOfThisVersionOrOlderGo) {
+  const std::string list = "list C:\\T\\Kestro Kestro-Setup-*.exe";
+  const auto del = [](const char* name) { return std::string("delete C:\\T\\Kestro\\") + name; };
+  struct Case {
+    const char* name;
+    std::vector<std::string> listed;
+    std::map<std::string, int> busy;
+    Calls calls;
+    FolderFacts facts = {true, true, false};
+  };
+  const std::string pause = "pause " + std::to_string(kLeftoverRetryMilliseconds);
+  Calls gives_up = {"directory", list};
+  for (int i = 0; i < kLeftoverTries; ++i) {
+    if (i > 0) gives_up.push_back(pause);
+    gives_up.push_back(del("Kestro-Setup-1.2.0.exe"));
   }
-  EXPECT_EQ(entries, (std::vector<std::string>{"A;OICI;FA;;;BA", "A;OICI;FA;;;SY"}));
+  const Case cases[] = {
+      {"this version, older ones; a newer download and other names stay",
+       {"Kestro-Setup-1.2.0.exe", "Kestro-Setup-1.1.exe", "Kestro-Setup-1.3.0.exe", "Kestro-Setup-x.exe",
+        "Kestro-Setup-.exe", "Kestro-Setup-1.2.0.exe.part"},
+       {},
+       {"directory", list, del("Kestro-Setup-1.2.0.exe"), del("Kestro-Setup-1.1.exe")}},
+      {"the installer still runs for two more tries", {"Kestro-Setup-1.2.0.exe"}, {{"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe", 2}},
+       {"directory", list, del("Kestro-Setup-1.2.0.exe"), pause, del("Kestro-Setup-1.2.0.exe"), pause,
+        del("Kestro-Setup-1.2.0.exe")}},
+      {"one that never goes is left after the last try", {"Kestro-Setup-1.2.0.exe"},
+       {{"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe", 1000}}, gives_up},
+      {"nothing left", {}, {}, {"directory", list}},
+      {"a junction in the folder's place is not looked into", {"Kestro-Setup-1.2.0.exe"}, {}, {"directory"},
+       {true, true, true}},
+  };
+  for (const Case& c : cases) {
+    FakeUpdaterPlatform platform;
+    platform.listed = c.listed;
+    platform.busy = c.busy;
+    platform.facts = c.facts;
+    remove_leftover_installers(platform, "1.2.0");
+    EXPECT_EQ(platform.calls, c.calls) << c.name;
+  }
 }
 
 // ---- The download ---------------------------------------------------------------------------
@@ -209,7 +219,6 @@ TEST(Download, VerificationSequence) {
   const std::string release = std::string("release ") + kInstaller;
   const std::string remove = std::string("delete ") + kInstaller;
   const std::string signature = std::string("signature ") + kInstaller;
-  const std::string in_private = std::string(kPrivate) + "\\Kestro-Setup-1.2.0.exe";
   const std::string sign = "The installer's digital signature could not be verified";
   const std::string corrupt = "Downloaded file is corrupt (hash mismatch)";
   struct Case {
@@ -231,8 +240,6 @@ TEST(Download, VerificationSequence) {
                                "digest",    signature, "version", release, remove};
   const Case cases[] = {
       {"verified", offered(4), "abcd", {}, {}, {}, kDigest, good, v120, {}, verified},
-      {"size 0 is not checked nor limited", offered(0), "abcdef", {}, {}, {}, kDigest, good, v120, {},
-       {"directory", fetch(0), hold, "size", "digest", signature, "version"}},
       {"close failed still accepted", offered(4), "abcd", {}, {}, {}, kDigest, {0, "Norvale Tech Co., Ltd.", -1},
        v120, {}, verified},
       {"transfer failed: what it left goes", offered(4), "", "Download failed", {}, {}, kDigest, good, v120,
@@ -291,7 +298,7 @@ TEST(Download, VerificationSequence) {
       EXPECT_EQ(platform.held_open, 1) << c.name;  // still held for the installer start
       EXPECT_EQ(platform.hashed, c.served) << c.name;
     }
-    if (c.info.size != c.served.size() && c.info.size != 0) EXPECT_EQ(platform.largest_read, 0u) << c.name;
+    if (c.info.size != c.served.size()) EXPECT_EQ(platform.largest_read, 0u) << c.name;
     EXPECT_EQ(platform.calls, c.calls) << c.name;
   }
 
@@ -299,7 +306,7 @@ TEST(Download, VerificationSequence) {
   FakeUpdaterPlatform large;
   large.served = std::string(2 * kHashPieceBytes + 5, 'z');
   large.digest = kDigest;
-  EXPECT_TRUE(std::holds_alternative<InstallerReady>(run_download(large, offered(0))));
+  EXPECT_TRUE(std::holds_alternative<InstallerReady>(run_download(large, offered(large.served.size()))));
   EXPECT_EQ(large.hashed, large.served);
   EXPECT_EQ(large.largest_read, kHashPieceBytes);
   FakeUpdaterPlatform throwing;
@@ -309,14 +316,6 @@ TEST(Download, VerificationSequence) {
   ASSERT_TRUE(std::holds_alternative<DownloadFailed>(thrown));
   EXPECT_EQ(std::get<DownloadFailed>(thrown).text, corrupt);
   EXPECT_EQ(throwing.calls.back(), remove);
-
-  // Elevated: the file is in a private folder, which goes with a rejected file.
-  FakeUpdaterPlatform elevated;
-  elevated.is_elevated = true;
-  elevated.served = "abcd";
-  EXPECT_TRUE(std::holds_alternative<DownloadFailed>(run_download(elevated, offered(4))));
-  EXPECT_EQ(elevated.calls.back(), std::string("remove ") + kPrivate);
-  EXPECT_EQ(elevated.calls[elevated.calls.size() - 2], "delete " + in_private);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 //   - https://host/path?query is served from <root>\www\host\path (the query is ignored);
 //   - <root>\curl-delay-ms, or <served file>.delay-ms, makes it wait that many milliseconds
 //     before it writes anything (a slow network);
+//   - <served file>.endless makes it write that file over and over without end, about 64 MB
+//     a second (a server that never stops sending);
 //   - like curl: a URL that is not https gives exit code 1 (--proto =https), a missing file 22
 //     (-f and a 404), an output file that cannot be written 23; success 0.
 
@@ -107,13 +109,19 @@ int serve(int argc, wchar_t** argv, const std::wstring& root) {
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   int status = 0;
   std::vector<char> chunk(1 << 16);
+  const bool endless = is_file(served + L".endless");
   for (;;) {
     DWORD got = 0;
     if (in == INVALID_HANDLE_VALUE || !ReadFile(in, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
       status = 22;
       break;
     }
-    if (got == 0) break;
+    if (got == 0) {
+      if (!endless) break;
+      SetFilePointer(in, 0, nullptr, FILE_BEGIN);
+      Sleep(1);
+      continue;
+    }
     DWORD written = 0;
     if (!WriteFile(out, chunk.data(), got, &written, nullptr) || written != got) {
       status = 23;

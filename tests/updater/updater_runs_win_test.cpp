@@ -70,11 +70,9 @@ TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
   const InstallerReady& ready = std::get<InstallerReady>(first);
   EXPECT_EQ(slurp(ready.path), signed_bytes);
   EXPECT_EQ(platform.bytes_read, signed_bytes.size());  // once, for the digest
-  // An elevated copy keeps it in a new folder of its own inside the working directory.
-  EXPECT_EQ(ready.folder.private_folder, platform.elevated());
-  EXPECT_EQ(ready.path, join_path(ready.folder.path, "Kestro-Setup-1.2.0.exe"));
+  EXPECT_EQ(ready.path, join_path(*updater_directory().text, "Kestro-Setup-1.2.0.exe"));
   std::get<InstallerReady>(first).held.reset();
-  discard_work_file(platform, ready.folder, ready.path);
+  EXPECT_TRUE(platform.delete_file(ready.path));
 
   struct Rejected {
     const char* name;
@@ -82,16 +80,25 @@ TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
     std::uint64_t served_size;  // 0: the file served as it is
     const char* text;
   };
+  serve("endless.exe", signed_bytes);
+  serve("endless.exe.endless", "");
   const Rejected cases[] = {
       {"another company's installer with its right digest",
-       {"1.2.0", "https://lumwerk.example/other.exe", digest_of(installer("other.exe")), 0}, 0,
+       {"1.2.0", "https://lumwerk.example/other.exe", digest_of(installer("other.exe")),
+        slurp(installer("other.exe")).size()}, 0,
        "The installer's digital signature could not be verified"},
       // The maker's own signature on an installer older than the manifest says.
-      {"an older installer", {"1.3.0", "https://lumwerk.example/good.exe", info.sha256, 0}, 0,
+      {"an older installer", {"1.3.0", "https://lumwerk.example/good.exe", info.sha256, info.size}, 0,
        "The installer's digital signature could not be verified"},
-      // 256 MiB where the manifest says 1 MiB: refused before a byte is read.
+      // 256 MiB where the manifest says 1 MiB: stopped at the bound, however fast it came.
       {"256 MiB for 1 MiB", {"1.2.0", "https://lumwerk.example/big.exe", info.sha256, 1 << 20}, 256u << 20,
+       "Download failed"},
+      // 256 MiB where the manifest says 300 MiB: refused before a byte is read.
+      {"256 MiB for 300 MiB", {"1.2.0", "https://lumwerk.example/big.exe", info.sha256, 300u << 20}, 256u << 20,
        "Downloaded size mismatch"},
+      // A server that never stops: curl is ended once the file passes the manifest's size.
+      {"an endless stream", {"1.2.0", "https://lumwerk.example/endless.exe", info.sha256, 1 << 20}, 0,
+       "Download failed"},
   };
   {
     const std::wstring big = to_wide(root + "\\www\\lumwerk.example\\big.exe");
@@ -112,14 +119,28 @@ TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
 
 TEST_F(UpdaterWin, WholeCheckThroughThePlatform) {
   CreateDirectoryW(to_wide(root + "\\www\\lumwerk.example\\Kestro").c_str(), nullptr);
-  serve("Kestro\\update.json",
-        R"({"version": "0.2", "url": "https://lumwerk.example/K.exe", "sha256": "AB", "size": 7})");
-  WindowsUpdaterPlatform platform;
-  const CheckResult result = run_update_check(
-      platform, "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en", "0.1.0");
-  const CheckResult expected = Available{UpdateInfo{"0.2", "https://lumwerk.example/K.exe", "ab", 7}};
-  EXPECT_EQ(result, expected);
-  EXPECT_EQ(left_in_working_directory(), std::vector<std::string>{});
+  const std::string offer = R"({"version": "0.2", "url": "https://lumwerk.example/K.exe", "sha256": "AB")";
+  const struct {
+    const char* name;
+    std::string served;
+    bool endless;
+    CheckResult expected;
+  } cases[] = {
+      {"an offer", offer + R"(, "size": 7})", false,
+       Available{UpdateInfo{"0.2", "https://lumwerk.example/K.exe", "ab", 7}}},
+      {"no size: no bound, refused", offer + "}", false, CheckFailed{"manifest"}},
+      {"a manifest without end: stopped", offer + std::string(1000, ' '), true, CheckFailed{"Download failed"}},
+  };
+  for (const auto& c : cases) {
+    serve("Kestro\\update.json", c.served);
+    const std::string endless = "Kestro\\update.json.endless";
+    if (c.endless) serve(endless, "");
+    WindowsUpdaterPlatform platform;
+    const CheckResult result = run_update_check(
+        platform, "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en", "0.1.0");
+    EXPECT_EQ(result, c.expected) << c.name;
+    EXPECT_EQ(left_in_working_directory(), std::vector<std::string>{}) << c.name;
+  }
 }
 
 // A window that receives the threads' messages.
@@ -146,7 +167,7 @@ TEST_F(UpdaterWin, ThreadsHandOverAndPost) {
   MessageWindow receiver;
   ASSERT_NE(receiver.window, nullptr);
   ASSERT_TRUE(start_download_thread(receiver.window, WM_APP + 3,
-                                    UpdateInfo{"78.0", "https://lumwerk.example/none.exe", "00", 0}));
+                                    UpdateInfo{"78.0", "https://lumwerk.example/none.exe", "00", 1}));
   ASSERT_TRUE(receiver.wait_for(WM_APP + 3));
   std::optional<DownloadResult> download = download_slot().take();
   ASSERT_TRUE(download);

@@ -160,6 +160,17 @@ kh_wine() {
   return "$rc"
 }
 
+# kh_taskkill <image name>: ends every process of that name in the current WINEPREFIX at once.
+# With wine32 installed `wine taskkill` is the 32-bit tool, which sees no 64-bit process (it
+# says it found none); the 64-bit loader runs the 64-bit one.
+kh_taskkill() {
+  : "${WINEPREFIX:?kh_taskkill needs WINEPREFIX (call kh_prefix_ready first)}"
+  kh__workdir
+  ( cd "$KH_WORKDIR" &&
+    WINEPREFIX="$WINEPREFIX" WINEDEBUG=-all DISPLAY="${DISPLAY:-}" \
+      kh__exec_clean timeout -k 5 30 /usr/lib/wine/wine64 taskkill /f /im "$1" ) </dev/null >/dev/null 2>&1
+}
+
 # kh_reg_add <key> <value-name> <type> <data>: one value through Wine's reg.exe, in the
 # registry view 64-bit programs read (with wine32 installed, `wine reg` is the 32-bit tool,
 # whose HKLM\Software is the 32-bit view; HKCU\Software is the same in both).

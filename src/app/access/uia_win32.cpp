@@ -1,26 +1,25 @@
 #include "app/access/uia_win32.h"
 
+#include "base/system_library_win32.h"
+
 namespace kestro::uia {
 
 namespace {
 
 template <class F>
-bool resolve(HMODULE module, const char* name, F& out) {
-  out = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+bool resolve(const char* name, F& out) {
+  out = system_function<F>(L"uiautomationcore.dll", name);
   return out != nullptr;
 }
 
 Functions load() {
   Functions f{};
-  HMODULE module = LoadLibraryExW(L"uiautomationcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module == nullptr) return f;
-  const bool complete =
-      resolve(module, "UiaReturnRawElementProvider", f.return_raw_element_provider) &&
-      resolve(module, "UiaHostProviderFromHwnd", f.host_provider_from_hwnd) &&
-      resolve(module, "UiaClientsAreListening", f.clients_are_listening) &&
-      resolve(module, "UiaRaiseAutomationEvent", f.raise_automation_event);
+  const bool complete = resolve("UiaReturnRawElementProvider", f.return_raw_element_provider) &&
+                        resolve("UiaHostProviderFromHwnd", f.host_provider_from_hwnd) &&
+                        resolve("UiaClientsAreListening", f.clients_are_listening) &&
+                        resolve("UiaRaiseAutomationEvent", f.raise_automation_event);
   if (!complete) return Functions{};
-  (void)resolve(module, "UiaDisconnectProvider", f.disconnect_provider);
+  (void)resolve("UiaDisconnectProvider", f.disconnect_provider);
   return f;
 }
 

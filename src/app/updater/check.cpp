@@ -46,10 +46,9 @@ UpdateCheckSlot& update_check_slot() {
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
                              std::string_view current_version) {
   const std::lock_guard one_at_a_time(check_lock());
-  std::variant<WorkFolder, std::string> opened = open_work_folder(platform);
-  if (auto* refused = std::get_if<std::string>(&opened)) return CheckFailed{std::move(*refused)};
-  const WorkFolder& folder = std::get<WorkFolder>(opened);
-  const std::string file = join_path(folder.path, kManifestFileName);
+  TextOrError folder = open_work_folder(platform);
+  if (!folder.text) return CheckFailed{std::move(folder.error)};
+  const std::string file = join_path(*folder.text, kManifestFileName);
 
   CheckResult result = CheckFailed{std::string(translate(texts::kDownloadFailed))};
   try {
@@ -57,7 +56,7 @@ CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address
   } catch (...) {
     // Out of memory: the failure above, and the file still goes.
   }
-  discard_work_file(platform, folder, file);  // nothing stays behind, whatever the outcome
+  (void)platform.delete_file(file);  // nothing stays behind, whatever the outcome
   return result;
 }
 

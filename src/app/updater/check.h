@@ -35,8 +35,8 @@ using UpdateCheckSlot = HandOverSlot<CheckDelivery>;
 UpdateCheckSlot& update_check_slot();
 
 // The check itself: the manifest at `address` (at most 64 KiB) is fetched into "update.json"
-// in the run's folder (work_folder.h), read, parsed and compared with `current_version`; the
-// file (and a private folder) is deleted whatever the outcome. Checks of the whole process
+// in the working folder (work_folder.h), read, parsed and compared with `current_version`; the
+// file is deleted whatever the outcome. Checks of the whole process
 // run one after the other: a second one waits until the first is done, so neither reads nor
 // deletes the other's file.
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,

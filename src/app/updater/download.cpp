@@ -7,6 +7,7 @@
 #include "app/updater/launch.h"
 #include "app/updater/signature.h"
 #include "app/updater/texts.h"
+#include "app/updater/work_folder.h"
 #include "i18n/translate.h"
 
 namespace kestro::updater {
@@ -33,7 +34,7 @@ std::variant<std::unique_ptr<HeldFile>, std::string> fetch_and_verify(UpdaterPla
 
   const std::optional<std::uint64_t> size = file.size();
   if (!size) return file.error();
-  if (info.size != 0 && *size != info.size) return text(texts::kSizeMismatch);
+  if (*size != info.size) return text(texts::kSizeMismatch);
 
   std::string read_error;
   const std::optional<std::string> digest = held_file_sha256(platform, file, *size, read_error);
@@ -84,10 +85,9 @@ DownloadSlot& download_slot() {
 
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info) {
   const std::lock_guard one_at_a_time(download_lock());
-  std::variant<WorkFolder, std::string> opened = open_work_folder(platform);
-  if (auto* refused = std::get_if<std::string>(&opened)) return DownloadFailed{std::move(*refused)};
-  WorkFolder& folder = std::get<WorkFolder>(opened);
-  const std::string path = join_path(folder.path, installer_file_name(info.version));
+  TextOrError folder = open_work_folder(platform);
+  if (!folder.text) return DownloadFailed{std::move(folder.error)};
+  const std::string path = join_path(*folder.text, installer_file_name(info.version));
 
   std::variant<std::unique_ptr<HeldFile>, std::string> verified = text(texts::kDownloadFailed);
   try {
@@ -96,9 +96,9 @@ DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info) {
     // Out of memory: the failure above, and the file still goes.
   }
   if (auto* held = std::get_if<std::unique_ptr<HeldFile>>(&verified)) {
-    return InstallerReady{path, std::move(folder), std::move(*held)};
+    return InstallerReady{path, std::move(*held)};
   }
-  discard_work_file(platform, folder, path);
+  (void)platform.delete_file(path);
   return DownloadFailed{std::move(std::get<std::string>(verified))};
 }
 

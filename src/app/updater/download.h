@@ -11,7 +11,6 @@
 
 #include "app/updater/manifest.h"
 #include "app/updater/platform.h"
-#include "app/updater/work_folder.h"
 #include "base/hand_over_slot.h"
 
 namespace kestro::updater {
@@ -23,7 +22,6 @@ inline constexpr std::size_t kHashPieceBytes = 1 << 20;
 // the installer process has been started (or given up on).
 struct InstallerReady {
   std::string path;
-  WorkFolder folder;  // where it lies; a private folder goes when the installer is given up on
   std::unique_ptr<HeldFile> held;
 };
 struct DownloadFailed {
@@ -41,9 +39,9 @@ DownloadSlot& download_slot();
 std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile& file,
                                             std::uint64_t size, std::string& read_error) noexcept;
 
-// Fetches `info.url` (at most `info.size` bytes when given) to "Kestro-Setup-<version>.exe" in
-// the run's folder (work_folder.h), opens it once and checks it through that handle: its
-// length against `info.size` (when given) before a byte is read, its SHA-256 read in pieces,
+// Fetches `info.url` (at most `info.size` bytes) to "Kestro-Setup-<version>.exe" in the
+// working folder (work_folder.h), opens it once and checks it through that handle: its
+// length against `info.size` before a byte is read, its SHA-256 read in pieces,
 // its publisher, and that its version resource says `info.version` (an installer of another
 // version, an older one above all, is refused as not properly signed). Anything that does not
 // end ready, a failed transfer included, deletes the file (after letting go of it).

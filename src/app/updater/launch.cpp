@@ -1,5 +1,6 @@
 #include "app/updater/launch.h"
 
+#include "app/updater/manifest.h"
 #include "i18n/product.h"
 
 namespace kestro::updater {
@@ -11,12 +12,29 @@ std::string join_path(std::string_view directory, std::string_view name) {
   return path;
 }
 
+namespace {
+constexpr std::string_view kInstallerInfix = "-Setup-";
+constexpr std::string_view kExeSuffix = ".exe";
+}  // namespace
+
 std::string installer_file_name(std::string_view version) {
   std::string name(kProductName);
-  name += "-Setup-";
+  name += kInstallerInfix;
   name += version;
-  name += ".exe";
+  name += kExeSuffix;
   return name;
+}
+
+std::optional<std::string_view> installer_file_version(std::string_view name) {
+  const std::size_t head = kProductName.size() + kInstallerInfix.size();
+  if (!name.starts_with(kProductName) || name.size() < head + kExeSuffix.size() ||
+      name.substr(kProductName.size(), kInstallerInfix.size()) != kInstallerInfix ||
+      !name.ends_with(kExeSuffix)) {
+    return std::nullopt;
+  }
+  const std::string_view version = name.substr(head, name.size() - head - kExeSuffix.size());
+  if (!valid_manifest_version(version)) return std::nullopt;
+  return version;
 }
 
 std::optional<std::string> curl_path(std::string_view system_directory) {
@@ -31,11 +49,9 @@ std::optional<std::string> curl_path(std::string_view system_directory) {
 
 std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination,
                                         std::uint64_t max_bytes) {
-  std::vector<std::string> arguments = {"-q", "--globoff"};
-  if (max_bytes != 0) arguments.insert(arguments.end(), {"--max-filesize", std::to_string(max_bytes)});
-  arguments.insert(arguments.end(), {"-fsSL", "--proto", "=https", "--max-time", "600", "-o",
-                                     std::string(destination), std::string(url)});
-  return arguments;
+  return {"-q",     "--globoff",  "--max-filesize", std::to_string(max_bytes),
+          "-fsSL",  "--proto",    "=https",         "--max-time",
+          "600",    "-o",         std::string(destination), std::string(url)};
 }
 
 std::string quote_argument(std::string_view argument) {

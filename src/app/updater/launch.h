@@ -20,6 +20,8 @@ inline constexpr std::string_view kManifestFileName = "update.json";
 std::string join_path(std::string_view directory, std::string_view name);
 // "Kestro-Setup-<version>.exe".
 std::string installer_file_name(std::string_view version);
+// The version in such a name, when it is one a manifest may give; nothing for any other name.
+std::optional<std::string_view> installer_file_version(std::string_view name);
 
 // The most a manifest may hold; curl stops a longer one and the check reads no further.
 inline constexpr std::uint64_t kManifestMaxBytes = 64 * 1024;
@@ -30,8 +32,8 @@ inline constexpr std::uint64_t kManifestMaxBytes = 64 * 1024;
 std::optional<std::string> curl_path(std::string_view system_directory);
 // The transfer's arguments after the program name: "-q" first, so no user configuration file
 // is read; "--globoff", so brackets and braces in an address are not patterns; at most
-// `max_bytes` (0: no limit, the option is left out); then fail on HTTP errors, no progress but errors shown, redirects
-// followed, HTTPS only (also for redirects), at most 600 s, the body written to `destination`.
+// `max_bytes`; then fail on HTTP errors, no progress but errors shown, redirects followed,
+// HTTPS only (also for redirects), at most 600 s, the body written to `destination`.
 std::vector<std::string> curl_arguments(std::string_view url, std::string_view destination,
                                         std::uint64_t max_bytes);
 

@@ -37,13 +37,12 @@ std::optional<UpdateInfo> parse_manifest(std::string_view text) {
     if (version == nullptr || url == nullptr || sha256 == nullptr) return std::nullopt;
     if (!valid_manifest_version(*version) || !valid_installer_url(*url)) return std::nullopt;
 
-    UpdateInfo info{*version, *url, ascii_lower(*sha256), 0};
-    // Only a non-negative integer counts; negative, fractional, too large or not a number: 0.
-    if (const auto size = document.find("size");
-        size != document.end() && size->is_number_unsigned()) {
-      info.size = size->get<std::uint64_t>();
-    }
-    return info;
+    // Only an integer counts: negative, fractional or not a number is no size at all.
+    const auto size = document.find("size");
+    if (size == document.end() || !size->is_number_unsigned()) return std::nullopt;
+    const std::uint64_t bytes = size->get<std::uint64_t>();
+    if (bytes == 0 || bytes > kMaxInstallerBytes) return std::nullopt;
+    return UpdateInfo{*version, *url, ascii_lower(*sha256), bytes};
   } catch (...) {
     return std::nullopt;  // out of memory while building the document
   }

@@ -16,10 +16,14 @@ struct UpdateInfo {
   std::string version;  // 1 to 32 bytes of digits and dots
   std::string url;      // begins with "https://"
   std::string sha256;   // as the manifest gave it, ASCII lower-cased (not checked here)
-  std::uint64_t size = 0;  // expected length in bytes; 0 means "not checked"
+  std::uint64_t size = 0;  // its exact length in bytes, 1 to kMaxInstallerBytes
 
   friend bool operator==(const UpdateInfo&, const UpdateInfo&) = default;
 };
+
+// The largest installer Kestro fetches: every download has a bound, which is the manifest's
+// "size", so a manifest without a valid one is refused.
+inline constexpr std::uint64_t kMaxInstallerBytes = 512ull * 1024 * 1024;
 
 // The manifest's "version": 1 to 32 bytes, only the digits 0 to 9 and ".".
 bool valid_manifest_version(std::string_view version);
@@ -27,9 +31,8 @@ bool valid_manifest_version(std::string_view version);
 bool valid_installer_url(std::string_view url);
 
 // One JSON object (only white space around it; no byte-order mark, no NUL) with "version",
-// "url" and "sha256" as strings that pass the rules above; "size" counts only as a
-// non-negative integer that fits 64 bits, anything else is 0; other members are ignored.
-// Nothing for any other text. Never throws.
+// "url" and "sha256" as strings that pass the rules above and "size" as an integer from 1 to
+// kMaxInstallerBytes; other members are ignored. Nothing for any other text. Never throws.
 std::optional<UpdateInfo> parse_manifest(std::string_view text);
 
 // The manifest text for `info` (compact JSON, members in a fixed order). Every UpdateInfo

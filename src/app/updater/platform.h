@@ -62,19 +62,16 @@ class UpdaterPlatform {
   // parents if possible; the system error text when there is no temporary directory.
   virtual TextOrError working_directory() = 0;
   virtual FolderFacts folder_facts(std::string_view path) = 0;
-  // Whether this process runs with administrator rights (an elevated token).
-  virtual bool elevated() = 0;
-  // `count` bytes from the system's random number generator; nothing when it failed.
-  virtual std::optional<std::string> random_bytes(std::size_t count) = 0;
-  // Creates the new folder `path` with the security descriptor `security` (descriptor
-  // language) from the start. False when it cannot be made so, also when `path` exists.
-  virtual bool create_private_folder(std::string_view path, std::string_view security) = 0;
-  // Removes an empty folder; a failure is ignored.
-  virtual void remove_folder(std::string_view path) = 0;
+  // The names of the files in `directory` that match `pattern` ("Kestro-Setup-*.exe").
+  virtual std::vector<std::string> files_matching(std::string_view directory,
+                                                  std::string_view pattern) = 0;
+  // Waits `milliseconds` on the calling (worker) thread.
+  virtual void pause(std::uint32_t milliseconds) = 0;
 
-  // Fetches `url` into `destination` with the system's curl.exe, at most `max_bytes` (0: no
-  // limit). Nothing on success, else "Download failed" (curl ran and failed) or the system
-  // error text (it could not be run).
+  // Fetches `url` into `destination` with the system's curl.exe, at most `max_bytes`: a
+  // transfer that writes more is stopped, whatever the server said of its length. Nothing on
+  // success, else "Download failed" (curl ran and failed, or was stopped) or the system error
+  // text (it could not be run).
   virtual std::optional<std::string> fetch(std::string_view url, std::string_view destination,
                                            std::uint64_t max_bytes) = 0;
   // The file's first `max_bytes` + 1 bytes at most (so a longer file shows as longer); the
@@ -88,8 +85,9 @@ class UpdaterPlatform {
   // The file version of the held file's version resource, as its four numbers; nothing when
   // it has none or it cannot be read.
   virtual std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) = 0;
-  // Deletes the file; a failure is ignored.
-  virtual void delete_file(std::string_view path) = 0;
+  // Deletes the file. False when it is still there (in use, no rights); a file that did not
+  // exist is gone.
+  virtual bool delete_file(std::string_view path) = 0;
 };
 
 }  // namespace kestro::updater

@@ -1,7 +1,5 @@
 #include "app/updater/platform_win32.h"
 
-#include <bcrypt.h>
-#include <sddl.h>
 #include <softpub.h>
 #include <wincrypt.h>
 #include <wintrust.h>
@@ -16,12 +14,52 @@
 #include "app/updater/system_error.h"
 #include "app/updater/texts.h"
 #include "base/handles_win32.h"
+#include "base/system_library_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 
 namespace kestro::updater {
 
 namespace {
+
+// Authenticode, certificate names and version resources come from DLLs that are not known
+// DLLs, so from the system folder on first use. A missing function answers as a failure.
+LONG verify_trust(HWND window, GUID* action, WINTRUST_DATA* data) {
+  static const SystemFunction<LONG, HWND, GUID*, LPVOID> verify(L"wintrust.dll", "WinVerifyTrust",
+                                                                TRUST_E_PROVIDER_UNKNOWN);
+  return verify(window, action, data);
+}
+CRYPT_PROVIDER_DATA* provider_data(HANDLE state) {
+  static const SystemFunction<CRYPT_PROVIDER_DATA*, HANDLE> get(
+      L"wintrust.dll", "WTHelperProvDataFromStateData", nullptr);
+  return get(state);
+}
+CRYPT_PROVIDER_SGNR* first_signer(CRYPT_PROVIDER_DATA* provider) {
+  static const SystemFunction<CRYPT_PROVIDER_SGNR*, CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD> get(
+      L"wintrust.dll", "WTHelperGetProvSignerFromChain", nullptr);
+  return get(provider, 0, FALSE, 0);
+}
+DWORD certificate_name(PCCERT_CONTEXT certificate, wchar_t* name, DWORD size) {
+  static const SystemFunction<DWORD, PCCERT_CONTEXT, DWORD, DWORD, void*, LPWSTR, DWORD> get(
+      L"crypt32.dll", "CertGetNameStringW", 0);
+  return get(certificate, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name, size);
+}
+DWORD version_info_size(const wchar_t* path) {
+  static const SystemFunction<DWORD, LPCWSTR, LPDWORD> get(L"version.dll",
+                                                           "GetFileVersionInfoSizeW", 0);
+  DWORD ignored = 0;
+  return get(path, &ignored);
+}
+BOOL version_info(const wchar_t* path, DWORD size, void* data) {
+  static const SystemFunction<BOOL, LPCWSTR, DWORD, DWORD, LPVOID> get(
+      L"version.dll", "GetFileVersionInfoW", FALSE);
+  return get(path, 0, size, data);
+}
+BOOL version_value(const void* data, const wchar_t* key, void** value, UINT* length) {
+  static const SystemFunction<BOOL, LPCVOID, LPCWSTR, LPVOID*, PUINT> get(
+      L"version.dll", "VerQueryValueW", FALSE);
+  return get(data, key, value, length);
+}
 
 using GetTempPath2WFunction = DWORD(WINAPI*)(DWORD, LPWSTR);
 
@@ -138,6 +176,33 @@ std::optional<std::wstring> system_directory() {
   }
 }
 
+// The file a transfer writes, measured through a handle of Kestro's own that lets curl go on
+// writing and the file be deleted.
+class GrowingFile {
+ public:
+  explicit GrowingFile(std::wstring path) : path_(std::move(path)) {}
+
+  // Bytes written so far: 0 until curl has made the file.
+  std::uint64_t size() {
+    if (!file_.valid()) {
+      file_.reset(CreateFileW(path_.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    LARGE_INTEGER size{};
+    if (!file_.valid() || !GetFileSizeEx(file_.get(), &size)) return 0;
+    return static_cast<std::uint64_t>(size.QuadPart);
+  }
+
+ private:
+  std::wstring path_;
+  UniqueHandle file_;
+};
+
+// How often a running transfer is measured, and how long a stopped one may take to end.
+constexpr DWORD kWatchIntervalMilliseconds = 250;
+constexpr DWORD kStopWaitMilliseconds = 10000;
+
 // A job that ends every process in it when its last handle closes: when Kestro ends, however
 // it ends, no curl.exe of its goes on writing a half file.
 UniqueHandle kill_on_close_job() {
@@ -183,6 +248,8 @@ std::optional<std::string> fetch_with_curl(std::string_view url, std::string_vie
       command_line(*program, curl_arguments(url, destination, max_bytes));
   if (!line) return os_error_text(ERROR_INVALID_PARAMETER);  // a NUL would cut it short
 
+  // What an earlier run left under this name must not count as written by this one.
+  (void)DeleteFileW(to_wide(destination).c_str());
   const UniqueHandle job = kill_on_close_job();
   if (!job.valid()) return os_error_text(GetLastError());
   const std::wstring wide_program = to_wide(*program);
@@ -207,12 +274,24 @@ std::optional<std::string> fetch_with_curl(std::string_view url, std::string_vie
     (void)TerminateProcess(process.get(), 1);
     return os_error_text(error);
   }
-  if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) {
-    return os_error_text(GetLastError());
+  // --max-filesize is only a wish: older curl does not apply it to a response that does not
+  // say its length beforehand. So the file is measured while curl writes, and a transfer past
+  // the bound is stopped.
+  GrowingFile written(to_wide(destination));
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(process.get(), kWatchIntervalMilliseconds);
+    if (waited == WAIT_OBJECT_0) break;
+    if (waited != WAIT_TIMEOUT) return os_error_text(GetLastError());
+    if (written.size() > max_bytes) {
+      (void)TerminateJobObject(job.get(), 1);
+      (void)WaitForSingleObject(process.get(), kStopWaitMilliseconds);
+      return std::string(translate(texts::kDownloadFailed));
+    }
   }
   DWORD exit_code = 0;
   if (!GetExitCodeProcess(process.get(), &exit_code)) return os_error_text(GetLastError());
-  if (exit_code != 0) return std::string(translate(texts::kDownloadFailed));
+  // A transfer quicker than the first look is judged by the same bound.
+  if (exit_code != 0 || written.size() > max_bytes) return std::string(translate(texts::kDownloadFailed));
   return std::nullopt;
 }
 
@@ -224,44 +303,23 @@ FolderFacts WindowsUpdaterPlatform::folder_facts(std::string_view path) {
                      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
-bool WindowsUpdaterPlatform::elevated() {
-  HANDLE token_handle = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token_handle)) return true;
-  const UniqueHandle token(token_handle);
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  // When it cannot be told, the careful answer: a private folder costs nothing.
-  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size)) {
-    return true;
-  }
-  return elevation.TokenIsElevated != 0;
+std::vector<std::string> WindowsUpdaterPlatform::files_matching(std::string_view directory,
+                                                                std::string_view pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileExW(to_wide(join_path(directory, pattern)).c_str(),
+                                         FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  const ScopedOwner<HANDLE, FindClose> owned(search);
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(from_wide_up_to_nul(found.cFileName, MAX_PATH));
+    }
+  } while (FindNextFileW(search, &found));
+  return names;
 }
 
-std::optional<std::string> WindowsUpdaterPlatform::random_bytes(std::size_t count) {
-  std::string bytes(count, '\0');
-  if (BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(count),
-                      BCRYPT_USE_SYSTEM_PREFERRED_RNG) < 0) {
-    return std::nullopt;
-  }
-  return bytes;
-}
-
-bool WindowsUpdaterPlatform::create_private_folder(std::string_view path,
-                                                   std::string_view security) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          to_wide(security).c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
-    return false;
-  }
-  const ScopedOwner<HLOCAL, LocalFree> owned(descriptor);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  // Fails when the name exists: a folder somebody else made is never taken over.
-  return CreateDirectoryW(to_wide(path).c_str(), &attributes) != FALSE;
-}
-
-void WindowsUpdaterPlatform::remove_folder(std::string_view path) {
-  (void)RemoveDirectoryW(to_wide(path).c_str());
-}
+void WindowsUpdaterPlatform::pause(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 TextOrError WindowsUpdaterPlatform::read_file(std::string_view path, std::uint64_t max_bytes) {
   const UniqueHandle file(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -289,14 +347,13 @@ std::optional<std::vector<std::uint32_t>> WindowsUpdaterPlatform::file_version(H
   // The version functions take a name; the held file's own resolved one leads nowhere else.
   const std::optional<std::wstring> path = final_path(held->get());
   if (!path) return std::nullopt;
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path->c_str(), &ignored);
+  const DWORD size = version_info_size(path->c_str());
   if (size == 0) return std::nullopt;
   std::vector<char> data(size);
-  if (!GetFileVersionInfoW(path->c_str(), 0, size, data.data())) return std::nullopt;
+  if (!version_info(path->c_str(), size, data.data())) return std::nullopt;
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+  if (!version_value(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
       fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != 0xFEEF04BD) {
     return std::nullopt;
   }
@@ -304,8 +361,10 @@ std::optional<std::vector<std::uint32_t>> WindowsUpdaterPlatform::file_version(H
                                     HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS)};
 }
 
-void WindowsUpdaterPlatform::delete_file(std::string_view path) {
-  (void)DeleteFileW(to_wide(path).c_str());
+bool WindowsUpdaterPlatform::delete_file(std::string_view path) {
+  if (DeleteFileW(to_wide(path).c_str())) return true;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
 SignatureReading read_signature(HeldFile& held_file, std::string_view path) {
@@ -336,21 +395,19 @@ SignatureReading read_signature(HeldFile& held_file, std::string_view path) {
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   const HWND no_window = static_cast<HWND>(INVALID_HANDLE_VALUE);
   SignatureReading reading;
-  reading.trust = static_cast<std::int32_t>(WinVerifyTrust(no_window, &action, &data));
+  reading.trust = static_cast<std::int32_t>(verify_trust(no_window, &action, &data));
   if (reading.trust == 0) {
-    CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(data.hWVTStateData);
-    CRYPT_PROVIDER_SGNR* signer =
-        provider != nullptr ? WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+    CRYPT_PROVIDER_DATA* provider = provider_data(data.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* signer = provider != nullptr ? first_signer(provider) : nullptr;
     if (signer != nullptr && signer->csCertChain > 0 && signer->pasCertChain != nullptr &&
         signer->pasCertChain[0].pCert != nullptr) {
       wchar_t name[256] = {};
-      (void)CertGetNameStringW(signer->pasCertChain[0].pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0,
-                               nullptr, name, 256);
+      (void)certificate_name(signer->pasCertChain[0].pCert, name, 256);
       reading.signer = from_wide_up_to_nul(name, 256);
     }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
-  reading.close = static_cast<std::int32_t>(WinVerifyTrust(no_window, &action, &data));
+  reading.close = static_cast<std::int32_t>(verify_trust(no_window, &action, &data));
   return reading;
 }
 

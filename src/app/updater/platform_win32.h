@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/updater/platform.h"
 
@@ -22,9 +23,10 @@ TextOrError updater_directory();
 
 // Runs curl.exe from the system directory (GetSystemDirectoryW, never an environment
 // variable) with curl_arguments(), without a console window, inside a job object that ends it
-// when Kestro ends, and waits for it without a time limit. Nothing when it exited with 0;
-// "Download failed" for any other exit code; the system error text when it could not be
-// started or waited for.
+// when Kestro ends, and waits for it without a time limit, measuring `destination` about four
+// times a second: past `max_bytes` curl is ended. Nothing when it exited with 0; "Download
+// failed" for any other exit code or a stopped transfer; the system error text when it could
+// not be started or waited for.
 std::optional<std::string> fetch_with_curl(std::string_view url, std::string_view destination,
                                            std::uint64_t max_bytes);
 
@@ -47,10 +49,9 @@ class WindowsUpdaterPlatform : public UpdaterPlatform {
  public:
   TextOrError working_directory() override { return updater_directory(); }
   FolderFacts folder_facts(std::string_view path) override;
-  bool elevated() override;
-  std::optional<std::string> random_bytes(std::size_t count) override;
-  bool create_private_folder(std::string_view path, std::string_view security) override;
-  void remove_folder(std::string_view path) override;
+  std::vector<std::string> files_matching(std::string_view directory,
+                                          std::string_view pattern) override;
+  void pause(std::uint32_t milliseconds) override;
   std::optional<std::string> fetch(std::string_view url, std::string_view destination,
                                    std::uint64_t max_bytes) override {
     return fetch_with_curl(url, destination, max_bytes);
@@ -62,7 +63,7 @@ class WindowsUpdaterPlatform : public UpdaterPlatform {
     return updater::read_signature(file, path);
   }
   std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) override;
-  void delete_file(std::string_view path) override;
+  bool delete_file(std::string_view path) override;
 };
 
 }  // namespace kestro::updater

@@ -15,15 +15,28 @@ std::string text(const TextPair& pair) { return std::string(translate(pair)); }
 }  // namespace
 
 UpdateReactions::UpdateReactions(UpdateUi& ui, std::string_view current_version,
-                                 UpdateCheckSlot& checks, DownloadSlot& downloads)
-    : ui_(ui), current_version_(current_version), checks_(checks), downloads_(downloads) {}
+                                 Elevation elevation, UpdateCheckSlot& checks,
+                                 DownloadSlot& downloads)
+    : ui_(ui),
+      current_version_(current_version),
+      allowed_(may_update(elevation)),
+      checks_(checks),
+      downloads_(downloads) {}
 
 void UpdateReactions::start_check(bool manual) {
+  if (!allowed_) {
+    if (manual) ui_.toast(text(texts::kUpdateFromNormalCopy));
+    return;
+  }
   if (manual) ui_.toast(text(texts::kChecking));
   if (!ui_.start_check(manual) && manual) {
     // No result will come; the user was just told a check is running.
     ui_.toast(text(texts::kDownloadFailed));
   }
+}
+
+void UpdateReactions::remove_leftovers() {
+  if (allowed_ && !downloading_) ui_.start_leftover_removal();
 }
 
 void UpdateReactions::on_check_done() {

@@ -9,6 +9,7 @@
 
 #include "app/updater/check.h"
 #include "app/updater/download.h"
+#include "app/updater/elevation.h"
 
 namespace kestro::updater {
 
@@ -22,26 +23,36 @@ class UpdateUi {
   // Start the check or download thread; false when no thread could be started.
   virtual bool start_check(bool manual) = 0;
   virtual bool start_download(UpdateInfo info) = 0;
+  // Start the thread that removes installers left by earlier updates (work_folder.h).
+  virtual void start_leftover_removal() = 0;
   // Starts the verified installer with `command_line`, while it is still held: nothing when it
   // started, else the text for the user.
   virtual std::optional<std::string> start_installer(const InstallerReady& installer,
                                                      std::string_view command_line) = 0;
-  // Deletes an installer that was let go without being started, with its private folder.
+  // Deletes an installer that was let go without being started.
   virtual void discard_installer(const InstallerReady& installer) = 0;
   // Ends the window for the installer, without saving its placement.
   virtual void close_for_update() = 0;
 };
 
-// One per window. Only one update question is open at a time and only one download runs.
+// One per window. Only one update question is open at a time and only one download runs. A
+// copy that may not update (elevation.h) starts nothing at all.
 class UpdateReactions {
  public:
-  UpdateReactions(UpdateUi& ui, std::string_view current_version,
+  UpdateReactions(UpdateUi& ui, std::string_view current_version, Elevation elevation,
                   UpdateCheckSlot& checks = update_check_slot(),
                   DownloadSlot& downloads = download_slot());
 
+  // Whether this copy updates at all.
+  bool allowed() const { return allowed_; }
+
   // A manual check ("Check for updates") first says "Checking for updates…"; a check thread
-  // that cannot be started then says "Download failed". The automatic check says nothing.
+  // that cannot be started then says "Download failed". The automatic check says nothing. In
+  // a copy that may not update, a manual check only says where updates come from.
   void start_check(bool manual);
+
+  // At start-up: installers that earlier updates left behind go, on a thread of their own.
+  void remove_leftovers();
 
   // The check's message. Up to date or failed: a toast for a manual check only. A newer
   // release: the question; Yes says "Downloading update…" and starts the download. An offer
@@ -59,6 +70,7 @@ class UpdateReactions {
 
   UpdateUi& ui_;
   std::string current_version_;
+  bool allowed_;
   UpdateCheckSlot& checks_;
   DownloadSlot& downloads_;
   bool asking_ = false;       // the update question is open

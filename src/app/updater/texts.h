@@ -20,6 +20,9 @@ inline constexpr TextPair kDownloadFailed{"다운로드하지 못했습니다", 
 inline constexpr TextPair kSizeMismatch{"받은 파일 크기가 다릅니다", "Downloaded size mismatch"};
 inline constexpr TextPair kHashMismatch{"받은 파일이 손상되었습니다 (해시 불일치)",
                                         "Downloaded file is corrupt (hash mismatch)"};
+inline constexpr TextPair kUpdateFromNormalCopy{
+    "업데이트하려면 Kestro를 관리자 권한 없이 여세요",
+    "To update, open Kestro normally (not as administrator)"};
 inline constexpr TextPair kSignatureRejected{"설치 파일의 디지털 서명을 확인할 수 없습니다",
                                              "The installer's digital signature could not be verified"};
 }  // namespace texts

@@ -7,6 +7,7 @@
 #include "app/updater/download.h"
 #include "app/updater/platform_win32.h"
 #include "app/updater/texts.h"
+#include "app/updater/work_folder.h"
 #include "base/handles_win32.h"
 #include "base/version.h"
 #include "base/worker.h"
@@ -44,6 +45,16 @@ bool start_download_thread(HWND window, UINT done_message, UpdateInfo info) {
         PostMessageW(window, done_message, 0, 0);
       },
       DownloadResult{DownloadFailed{std::string(translate(texts::kDownloadFailed))}});
+}
+
+bool start_leftover_removal_thread() {
+  return start_worker(
+      [] {
+        WindowsUpdaterPlatform platform;
+        remove_leftover_installers(platform, kVersion);
+        return true;
+      },
+      [](bool) {}, false);
 }
 
 }  // namespace kestro::updater

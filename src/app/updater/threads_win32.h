@@ -12,5 +12,7 @@ namespace kestro::updater {
 
 bool start_update_check_thread(HWND window, UINT done_message, bool manual);
 bool start_download_thread(HWND window, UINT done_message, UpdateInfo info);
+// Removes installers earlier updates left (work_folder.h); nothing is posted.
+bool start_leftover_removal_thread();
 
 }  // namespace kestro::updater

@@ -5,7 +5,6 @@
 #include "app/updater/platform_win32.h"
 #include "app/updater/texts.h"
 #include "app/updater/threads_win32.h"
-#include "app/updater/work_folder.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 
@@ -31,6 +30,8 @@ bool Win32UpdateUi::start_download(UpdateInfo info) {
   return start_download_thread(window_, download_done_, std::move(info));
 }
 
+void Win32UpdateUi::start_leftover_removal() { (void)start_leftover_removal_thread(); }
+
 std::optional<std::string> Win32UpdateUi::start_installer(const InstallerReady& installer,
                                                           std::string_view command_line) {
   if (!installer.held) return std::string(translate(texts::kSignatureRejected));
@@ -38,8 +39,7 @@ std::optional<std::string> Win32UpdateUi::start_installer(const InstallerReady& 
 }
 
 void Win32UpdateUi::discard_installer(const InstallerReady& installer) {
-  WindowsUpdaterPlatform platform;
-  discard_work_file(platform, installer.folder, installer.path);
+  (void)WindowsUpdaterPlatform{}.delete_file(installer.path);
 }
 
 void Win32UpdateUi::close_for_update() { (void)DestroyWindow(window_); }

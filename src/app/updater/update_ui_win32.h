@@ -21,6 +21,7 @@ class Win32UpdateUi final : public UpdateUi {
   bool ask(std::string_view text) override;
   bool start_check(bool manual) override;
   bool start_download(UpdateInfo info) override;
+  void start_leftover_removal() override;
   std::optional<std::string> start_installer(const InstallerReady& installer,
                                              std::string_view command_line) override;
   void discard_installer(const InstallerReady& installer) override;

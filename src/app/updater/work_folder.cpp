@@ -1,31 +1,48 @@
 #include "app/updater/work_folder.h"
 
+#include <string>
+#include <vector>
+
 #include "app/updater/launch.h"
+#include "app/updater/manifest.h"
 #include "app/updater/texts.h"
 #include "i18n/translate.h"
 
 namespace kestro::updater {
 
-std::variant<WorkFolder, std::string> open_work_folder(UpdaterPlatform& platform) {
-  const TextOrError directory = platform.working_directory();
-  if (!directory.text) return directory.error;
-  const std::string refused(translate(texts::kDownloadFailed));
-  const FolderFacts facts = platform.folder_facts(*directory.text);
-  if (!facts.exists || !facts.directory || facts.reparse_point) return refused;
-  if (!platform.elevated()) return WorkFolder{*directory.text, false};
+namespace {
 
-  const std::optional<std::string> random = platform.random_bytes(kPrivateNameBytes);
-  if (!random || random->size() != kPrivateNameBytes) return refused;
-  WorkFolder folder{join_path(*directory.text, hex_lower(*random)), true};
-  // A folder that exists already is never used: somebody else may have made it.
-  if (!platform.create_private_folder(folder.path, kPrivateFolderSecurity)) return refused;
-  return folder;
+bool is_folder_itself(const FolderFacts& facts) {
+  return facts.exists && facts.directory && !facts.reparse_point;
 }
 
-void discard_work_file(UpdaterPlatform& platform, const WorkFolder& folder,
-                       std::string_view file) {
-  platform.delete_file(file);
-  if (folder.private_folder) platform.remove_folder(folder.path);
+}  // namespace
+
+TextOrError open_work_folder(UpdaterPlatform& platform) {
+  TextOrError directory = platform.working_directory();
+  if (!directory.text) return directory;
+  if (!is_folder_itself(platform.folder_facts(*directory.text))) {
+    return {std::nullopt, std::string(translate(texts::kDownloadFailed))};
+  }
+  return directory;
+}
+
+void remove_leftover_installers(UpdaterPlatform& platform, std::string_view current_version) {
+  const TextOrError directory = platform.working_directory();
+  if (!directory.text || !is_folder_itself(platform.folder_facts(*directory.text))) return;
+  const std::vector<std::uint32_t> current = parse_version(current_version);
+  std::vector<std::string> left;
+  for (const std::string& name : platform.files_matching(*directory.text, installer_file_name("*"))) {
+    const std::optional<std::string_view> version = installer_file_version(name);
+    if (version && !is_newer(parse_version(*version), current)) {
+      left.push_back(join_path(*directory.text, name));
+    }
+  }
+  for (int tries = 1; !left.empty(); ++tries) {
+    std::erase_if(left, [&](const std::string& path) { return platform.delete_file(path); });
+    if (left.empty() || tries == kLeftoverTries) break;
+    platform.pause(kLeftoverRetryMilliseconds);
+  }
 }
 
 }  // namespace kestro::updater

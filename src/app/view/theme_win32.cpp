@@ -1,11 +1,10 @@
 #include "app/view/theme_win32.h"
 
-#include <dwmapi.h>
-
 #include <cstdint>
 #include <optional>
 
 #include "base/registry_win32.h"
+#include "base/system_library_win32.h"
 
 namespace kestro::app {
 namespace {
@@ -24,8 +23,10 @@ bool is_dark_theme() {
 }
 
 void apply_dark_title_bar(HWND hwnd, bool dark) {
+  static const SystemFunction<HRESULT, HWND, DWORD, LPCVOID, DWORD> set_attribute(
+      L"dwmapi.dll", "DwmSetWindowAttribute", E_NOTIMPL);
   const std::uint32_t value = dark ? 1u : 0u;
-  (void)DwmSetWindowAttribute(hwnd, kImmersiveDarkMode, &value, sizeof(value));
+  (void)set_attribute(hwnd, kImmersiveDarkMode, &value, sizeof(value));
 }
 
 SystemColours system_colours() {

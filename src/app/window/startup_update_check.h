@@ -10,7 +10,8 @@ namespace kestro::app {
 
 // Reads `AutoUpdate` and `LastUpdateCheck`; when a check is due, stores `LastUpdateCheck` =
 // `now` (before the check runs, whatever its outcome) and starts an automatic check. True when
-// one was started. `now` is in whole seconds since 1970-01-01 UTC.
+// one was started. A copy that may not update reads and writes nothing. `now` is in whole
+// seconds since 1970-01-01 UTC.
 bool run_startup_update_check(SettingsStore& settings, std::uint64_t now,
                               updater::UpdateReactions& updates);
 

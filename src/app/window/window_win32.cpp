@@ -11,6 +11,7 @@
 #include "app/access/accessibility_win32.h"
 #include "app/menu/menu_host_win32.h"
 #include "app/settings/settings_registry_win32.h"
+#include "app/updater/elevation_win32.h"
 #include "app/updater/platform_win32.h"
 #include "app/updater/update_ui_win32.h"
 #include "app/view/app_state.h"
@@ -43,7 +44,7 @@ struct MainWindow {
   explicit MainWindow(HWND window)
       : update_ui(window, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE,
                   [this](std::string text) { controller.show_toast(std::move(text)); }),
-        updates(update_ui, kVersion),
+        updates(update_ui, kVersion, updater::process_elevation()),
         host(window),
         menu_host(window, [this](std::string text) { controller.show_toast(std::move(text)); },
                   [this] { updates.start_check(true); }),
@@ -331,6 +332,7 @@ void run_window_app(HINSTANCE instance) {
   // The automatic update check, at most once a day; the only place one starts by itself.
   RegistrySettings settings;
   (void)run_startup_update_check(settings, updater::unix_now(), window.updates);
+  window.updates.remove_leftovers();
 
   run_message_loop();
 
