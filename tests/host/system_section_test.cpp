@@ -52,6 +52,46 @@ TEST(SystemTitle, FollowsMakerModelBoardFallbacks) {
   }
 }
 
+TEST(SystemTitle, LenovoModelsByName) {
+  ScopedLanguageOverride en("en");
+  struct Case {
+    std::string maker;
+    std::string model;
+    WmiResult product;  // Version of Win32_ComputerSystemProduct
+    std::string title;
+    std::optional<std::string> model_row;
+  };
+  const auto version = [](wmi::WmiValue v) { return WmiResult(WmiRows{row({v})}); };
+  const std::vector<Case> cases = {
+      {"LENOVO", "20HGS0001P", version("ThinkPad T470s"), "LENOVO ThinkPad T470s",
+       "ThinkPad T470s (20HGS0001P)"},
+      {"Lenovo", "20HGS0001P", version("  ThinkPad T470s "), "Lenovo ThinkPad T470s",
+       "ThinkPad T470s (20HGS0001P)"},
+      {"LENOVO", "20XY", version("Lenovo IdeaPad 5"), "Lenovo IdeaPad 5", "Lenovo IdeaPad 5 (20XY)"},
+      {"LENOVO", "ThinkPad T14", version("ThinkPad T14"), "LENOVO ThinkPad T14", "ThinkPad T14"},
+      {"LENOVO", "To be filled by O.E.M.", version("ThinkPad X1"), "LENOVO ThinkPad X1",
+       "ThinkPad X1"},
+      // Nothing usable from the product: the model stays.
+      {"LENOVO", "20HGS0001P", std::nullopt, "LENOVO 20HGS0001P", "20HGS0001P"},
+      {"LENOVO", "20HGS0001P", WmiRows{}, "LENOVO 20HGS0001P", "20HGS0001P"},
+      {"LENOVO", "20HGS0001P", version(std::nullopt), "LENOVO 20HGS0001P", "20HGS0001P"},
+      {"LENOVO", "20HGS0001P", version("Default string"), "LENOVO 20HGS0001P", "20HGS0001P"},
+      // Only Lenovo's Version names the machine.
+      {"Acme", "Z15", version("Z15 Pro"), "Acme Z15", "Z15"},
+      {"Lenovo Group", "20HG", version("ThinkPad T470s"), "Lenovo Group 20HG", "20HG"},
+  };
+  for (const Case& c : cases) {
+    const SystemFacts facts =
+        system_facts(WmiRows{row({c.maker, c.model})}, std::nullopt, std::nullopt, c.product);
+    EXPECT_EQ(report_title(facts), c.title) << c.maker << " / " << c.model;
+    std::optional<std::string> model_row;
+    for (const Row& r : system_rows(facts)) {
+      if (r.label == "Model") model_row = r.value;
+    }
+    EXPECT_EQ(model_row, c.model_row) << c.maker << " / " << c.model;
+  }
+}
+
 TEST(SystemTitle, KoreanFallbackTitle) {
   ScopedLanguageOverride ko("ko");
   EXPECT_EQ(report_title(SystemFacts{}), "이 PC");
