@@ -149,27 +149,20 @@ TEST_F(BatteryTest, RowsPerRecordInOrder) {
 }
 
 TEST_F(BatteryTest, EveryBatteryNamedWhenSeveralShowRows) {
-  struct Case {
-    const char* what;
-    std::vector<BatteryInfo> batteries;
-    std::vector<std::string> names;  // the Name rows' values, in order
+  using Names = std::vector<std::string>;  // the Name rows' values, in order
+  const std::vector<std::pair<std::vector<BatteryInfo>, Names>> cases = {
+      {{battery(50000, 45000, 3)}, {}},  // one battery: unnamed as before
+      {{battery(50000, 45000, 3, "DELL 7FHHV24"), battery(0, 0, 9)}, {"DELL 7FHHV24", "Battery 2"}},
+      {{battery(0, 0, 7), battery(0, 0, 0), battery(0, 0, 9)}, {"Battery 1", "Battery 2"}},
+      {{battery(0, 0, 0, "Main"), battery(0, 0, 9)}, {"Main", "Battery 2"}},  // a name is a row
+      {{battery(0, 0, 0), battery(0, 0, 0, "Main")}, {"Main"}},
   };
-  const std::vector<Case> cases = {
-      {"one nameless battery stays unnamed", {battery(50000, 45000, 3)}, {}},
-      {"a nameless second battery", {battery(50000, 45000, 3, "DELL 7FHHV24"), battery(0, 0, 9)},
-       {"DELL 7FHHV24", "Battery 2"}},
-      {"two nameless batteries", {battery(0, 0, 7), battery(0, 0, 9)}, {"Battery 1", "Battery 2"}},
-      {"a battery without rows takes no place", {battery(0, 0, 7), battery(0, 0, 0), battery(0, 0, 9)},
-       {"Battery 1", "Battery 2"}},
-      {"a name alone is a row", {battery(0, 0, 0, "Main"), battery(0, 0, 9)}, {"Main", "Battery 2"}},
-      {"one named battery among empty ones", {battery(0, 0, 0), battery(0, 0, 0, "Main")}, {"Main"}},
-  };
-  for (const Case& c : cases) {
-    std::vector<std::string> names;
-    for (const Row& row : battery_record_rows(c.batteries)) {
+  for (const auto& [batteries, expected] : cases) {
+    Names names;
+    for (const Row& row : battery_record_rows(batteries)) {
       if (row.label == "Name") names.push_back(row.value);
     }
-    EXPECT_EQ(names, c.names) << c.what;
+    EXPECT_EQ(names, expected) << batteries.size();
   }
   // Each name leads its own battery's rows, in the interface language.
   ScopedLanguageOverride korean("ko");
