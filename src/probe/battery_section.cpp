@@ -24,34 +24,58 @@ std::string watt_hours(std::uint32_t milliwatt_hours) {
   return fixed(static_cast<double>(milliwatt_hours) / 1000.0, 1) + " Wh";
 }
 
+// Health, capacity and cycles of one battery; its name is added by the caller.
+std::vector<Row> measure_rows(const BatteryInfo& battery) {
+  std::vector<Row> rows;
+  const std::uint32_t designed = battery.designed_capacity;
+  const std::uint32_t full = battery.full_charged_capacity;
+  if (designed != 0 && full != 0) {
+    const double percent =
+        std::min(static_cast<double>(full) * 100.0 / static_cast<double>(designed), 100.0);
+    rows.push_back(Row::toned_gauge(
+        std::string(translate({"배터리 건강", "Battery health"})),
+        fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(percent, 0)}),
+        health_tone(percent), static_cast<float>(percent) / 100.0f));
+    if ((battery.capabilities & kCapacityRelative) == 0) {
+      rows.push_back(Row::plain(
+          std::string(translate({"용량", "Capacity"})),
+          fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
+                        {watt_hours(full), watt_hours(designed)})));
+    }
+  }
+  if (battery.cycle_count != 0) {
+    rows.push_back(Row::plain(std::string(translate({"충전 횟수", "Charge cycles"})),
+                              decimal(battery.cycle_count)));
+  }
+  return rows;
+}
+
 }  // namespace
 
 std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
-  std::vector<Row> rows;
+  struct Shown {
+    std::string_view name;
+    std::vector<Row> rows;
+  };
+  std::vector<Shown> shown;  // the batteries with anything to show
   for (const BatteryInfo& battery : batteries) {
-    if (!battery.name.empty()) {
-      rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), battery.name));
+    std::vector<Row> rows = measure_rows(battery);
+    if (!battery.name.empty() || !rows.empty()) shown.push_back({battery.name, std::move(rows)});
+  }
+  // With several batteries each one starts with its name, so that one's rows never read as
+  // the previous one's; a nameless one is called by its place ("Battery 2").
+  const bool several = shown.size() >= 2;
+  const std::string name_label(translate({"이름", "Name"}));
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (!shown[i].name.empty()) {
+      rows.push_back(Row::plain(name_label, std::string(shown[i].name)));
+    } else if (several) {
+      rows.push_back(Row::plain(
+          name_label, std::string(translate(section_heading(SectionKind::Battery))) + " " +
+                          decimal(i + 1)));
     }
-    const std::uint32_t designed = battery.designed_capacity;
-    const std::uint32_t full = battery.full_charged_capacity;
-    if (designed != 0 && full != 0) {
-      const double percent =
-          std::min(static_cast<double>(full) * 100.0 / static_cast<double>(designed), 100.0);
-      rows.push_back(Row::toned_gauge(
-          std::string(translate({"배터리 건강", "Battery health"})),
-          fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(percent, 0)}),
-          health_tone(percent), static_cast<float>(percent) / 100.0f));
-      if ((battery.capabilities & kCapacityRelative) == 0) {
-        rows.push_back(Row::plain(
-            std::string(translate({"용량", "Capacity"})),
-            fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
-                          {watt_hours(full), watt_hours(designed)})));
-      }
-    }
-    if (battery.cycle_count != 0) {
-      rows.push_back(Row::plain(std::string(translate({"충전 횟수", "Charge cycles"})),
-                                decimal(battery.cycle_count)));
-    }
+    for (Row& row : shown[i].rows) rows.push_back(std::move(row));
   }
   return rows;
 }

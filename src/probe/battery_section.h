@@ -10,7 +10,8 @@
 
 namespace kestro::probe {
 
-// Rows of every battery record in order; a battery with nothing to show adds nothing.
+// Rows of every battery record in order; a battery with nothing to show adds nothing. When
+// two or more batteries show rows, each one's rows start with its name.
 std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries);
 
 // The closing "Now" line; nothing when the charge level is unknown (above 100).

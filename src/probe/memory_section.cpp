@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
+#include "probe/memory_codes.h"
 #include "probe/row_values.h"
 
 namespace kestro::probe {
@@ -75,10 +76,12 @@ std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code) {
 
 std::string module_description(const wmi::WmiValue& manufacturer,
                                const wmi::WmiValue& part_number) {
-  // normalize_spaces splits at every white space and joins with single U+0020 spaces, so
-  // the words are then the pieces between spaces.
-  const std::string joined = normalize_spaces(manufacturer.value_or(std::string()) + " " +
-                                               part_number.value_or(std::string()));
+  // Coded makers and hex part numbers are read first, so that the placeholder words are
+  // looked for in what they say. normalize_spaces splits at every white space and joins with
+  // single U+0020 spaces, so the words are then the pieces between spaces.
+  const std::string maker = manufacturer ? memory_maker_name(*manufacturer) : std::string();
+  const std::string part = part_number ? decoded_part_number(*part_number) : std::string();
+  const std::string joined = normalize_spaces(maker + " " + part);
   std::string description;
   std::string_view rest = joined;
   while (!rest.empty()) {

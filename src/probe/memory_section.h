@@ -17,7 +17,8 @@ struct MemoryOutput {
   std::string summary;  // the "Installed" text, repeated by the Summary card
 };
 
-// Maker and part number as one text without placeholder words ("Unknown", "None", ...).
+// Maker and part number as one text without placeholder words ("Unknown", "None", ...);
+// a maker's JEDEC code becomes its name and a part number in hex its text first.
 std::string module_description(const wmi::WmiValue& manufacturer,
                                const wmi::WmiValue& part_number);
 

@@ -114,7 +114,7 @@ bool WindowsProbePlatform::is_admin() { return IsUserAnAdmin() != 0; }
 std::uint64_t WindowsProbePlatform::milliseconds_since_boot() { return GetTickCount64(); }
 
 std::unique_ptr<wmi::WmiSession> WindowsProbePlatform::connect(std::string_view wmi_namespace) {
-  return wmi::connect_wmi(wmi_namespace);
+  return wmi::connect_wmi(wmi_namespace, budgets_.for_new_session());
 }
 
 VersionValues WindowsProbePlatform::windows_version_values() {

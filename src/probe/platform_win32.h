@@ -6,6 +6,7 @@
 // while it uses the platform.
 
 #include "probe/platform.h"
+#include "wmi/wait_budget.h"
 
 namespace kestro::probe {
 
@@ -22,6 +23,10 @@ class WindowsProbePlatform final : public ProbePlatform {
   std::optional<DriveSpace> drive_space(char letter) override;
   std::vector<BatteryInfo> batteries() override;
   std::optional<PowerStatus> power_status() override;
+
+ private:
+  // The sessions of one run share one time budget for their queries.
+  wmi::RunBudgets budgets_;
 };
 
 }  // namespace kestro::probe

@@ -17,16 +17,28 @@ constexpr std::array<std::string_view, 4> kComputerProperties = {
 constexpr std::array<std::string_view, 2> kBoardProperties = {"Manufacturer", "Product"};
 constexpr std::array<std::string_view, 3> kBiosProperties = {
     "SMBIOSBIOSVersion", "ReleaseDate", "Manufacturer"};
+constexpr std::array<std::string_view, 1> kProductProperties = {"Version"};
 
 const wmi::WmiRow* first_row(const wmi::WmiResult& result) {
   if (!result || result->empty()) return nullptr;
   return &result->front();
 }
 
+// A Lenovo's product name in place of its machine-type code.
+void use_lenovo_name(SystemFacts& facts, const wmi::WmiResult& product) {
+  if (!equals_ignoring_ascii_case(trim(facts.manufacturer), "LENOVO")) return;
+  const wmi::WmiRow* row = first_row(product);
+  if (row == nullptr || !value_at(*row, 0)) return;
+  const std::string name(trim(*value_at(*row, 0)));
+  if (is_placeholder(name)) return;
+  if (!is_placeholder(facts.model) && facts.model != name) facts.model_code = facts.model;
+  facts.model = name;
+}
+
 }  // namespace
 
 SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
-                         const wmi::WmiResult& bios) {
+                         const wmi::WmiResult& bios, const wmi::WmiResult& product) {
   SystemFacts facts;
   if (const wmi::WmiRow* row = first_row(computer)) {
     facts.manufacturer = std::string(text_at(*row, 0));
@@ -40,6 +52,7 @@ SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& b
   if (const wmi::WmiRow* row = first_row(bios)) {
     facts.bios = BiosData{value_at(*row, 0), value_at(*row, 1)};
   }
+  use_lenovo_name(facts, product);
   return facts;
 }
 
@@ -47,7 +60,9 @@ SystemFacts read_system_facts(wmi::WmiSession* cimv2) {
   const wmi::WmiResult computer = query_on(cimv2, "Win32_ComputerSystem", kComputerProperties);
   const wmi::WmiResult board = query_on(cimv2, "Win32_BaseBoard", kBoardProperties);
   const wmi::WmiResult bios = query_on(cimv2, "Win32_BIOS", kBiosProperties);
-  return system_facts(computer, board, bios);
+  const wmi::WmiResult product =
+      query_on(cimv2, "Win32_ComputerSystemProduct", kProductProperties);
+  return system_facts(computer, board, bios, product);
 }
 
 std::string report_title(const SystemFacts& facts) {
@@ -73,7 +88,9 @@ std::vector<Row> system_rows(const SystemFacts& facts) {
                               facts.manufacturer));
   }
   if (real_maker && !is_placeholder(facts.model)) {
-    rows.push_back(Row::plain(std::string(translate({"모델", "Model"})), facts.model));
+    std::string value = facts.model;
+    if (!facts.model_code.empty()) value += fill_template(" ({0})", {facts.model_code});
+    rows.push_back(Row::plain(std::string(translate({"모델", "Model"})), std::move(value)));
   }
   if (!facts.board.empty()) {
     rows.push_back(Row::plain(std::string(translate({"메인보드", "Motherboard"})), facts.board));

@@ -44,7 +44,7 @@ WmiValue make_value(std::optional<std::string> converted);
 std::optional<std::string> cim_date(const WmiValue& text);
 
 // How the enumeration of one query went, for the rule that decides between rows and failure.
-// The adapter feeds each step's outcome; `finish` gives the result.
+// Each object's row is added as it arrives; `finish` gives the result.
 class RowCollector {
  public:
   void add(WmiRow row) { rows_.push_back(std::move(row)); }

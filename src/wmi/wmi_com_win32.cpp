@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/utf16_win32.h"
+#include "wmi/bounded_query.h"
 
 namespace kestro::wmi {
 namespace {
@@ -63,36 +64,53 @@ WmiValue read_property(IWbemClassObject& object, const std::wstring& name) {
   return make_value(from_wide(std::wstring_view(units, SysStringLen(units))));
 }
 
-class ComSession final : public WmiSession {
+// One query's objects through IEnumWbemClassObject::Next with a bounded wait.
+class ComEnumerator final : public ObjectEnumerator {
  public:
-  explicit ComSession(ComPtr<IWbemServices> services) : services_(std::move(services)) {}
+  ComEnumerator(ComPtr<IEnumWbemClassObject> objects, PropertyList properties)
+      : objects_(std::move(objects)) {
+    names_.reserve(properties.size());
+    for (const std::string_view name : properties) names_.push_back(to_wide(name));
+  }
 
-  WmiResult query_text(std::string_view wql, PropertyList properties) override {
+  NextOutcome next(Milliseconds wait, WmiRow& row) override {
+    ComPtr<IWbemClassObject> object;
+    ULONG returned = 0;
+    const HRESULT status = objects_->Next(static_cast<LONG>(wait.count()), 1,
+                                          object.GetAddressOf(), &returned);
+    if (returned == 0 || !object) {
+      // WBEM_S_TIMEDOUT is a success code: it must not read as the end of the objects.
+      if (status == WBEM_S_TIMEDOUT) return NextOutcome::TimedOut;
+      return FAILED(status) ? NextOutcome::Failed : NextOutcome::End;
+    }
+    row.clear();
+    row.reserve(names_.size());
+    for (const std::wstring& name : names_) row.push_back(read_property(*object.Get(), name));
+    return NextOutcome::Object;
+  }
+
+ private:
+  ComPtr<IEnumWbemClassObject> objects_;
+  std::vector<std::wstring> names_;
+};
+
+class ComSession final : public BoundedSession {
+ public:
+  ComSession(ComPtr<IWbemServices> services, std::shared_ptr<RunBudget> run)
+      : BoundedSession(std::move(run)), services_(std::move(services)) {}
+
+ protected:
+  std::unique_ptr<ObjectEnumerator> execute(std::string_view wql,
+                                            PropertyList properties) override {
     const Bstr language("WQL");
     const Bstr text(wql);
-    if (!language.get() || !text.get()) return std::nullopt;
-    ComPtr<IEnumWbemClassObject> enumerator;
+    if (!language.get() || !text.get()) return nullptr;
+    ComPtr<IEnumWbemClassObject> objects;
     const HRESULT executed = services_->ExecQuery(
         language.get(), text.get(), WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
-        nullptr, &enumerator);
-    if (FAILED(executed) || !enumerator) return std::nullopt;
-
-    std::vector<std::wstring> names;
-    names.reserve(properties.size());
-    for (const std::string_view name : properties) names.push_back(to_wide(name));
-
-    RowCollector collector;
-    for (;;) {
-      ComPtr<IWbemClassObject> object;
-      ULONG returned = 0;
-      const HRESULT next =
-          enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1, object.GetAddressOf(), &returned);
-      if (returned == 0 || !object) return std::move(collector).finish(FAILED(next));
-      WmiRow row;
-      row.reserve(names.size());
-      for (const std::wstring& name : names) row.push_back(read_property(*object.Get(), name));
-      collector.add(std::move(row));
-    }
+        nullptr, &objects);
+    if (FAILED(executed) || !objects) return nullptr;
+    return std::make_unique<ComEnumerator>(std::move(objects), properties);
   }
 
  private:
@@ -101,7 +119,8 @@ class ComSession final : public WmiSession {
 
 }  // namespace
 
-std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace) {
+std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace,
+                                        std::shared_ptr<RunBudget> run) {
   ComPtr<IWbemLocator> locator;
   if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
                               IID_IWbemLocator, reinterpret_cast<void**>(locator.GetAddressOf()))) ||
@@ -111,7 +130,10 @@ std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace) {
   const Bstr path(wmi_namespace);
   if (!path.get()) return nullptr;
   ComPtr<IWbemServices> services;
-  if (FAILED(locator->ConnectServer(path.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+  // Without this flag a connection to a service that does not answer can wait for good;
+  // with it the wait is bounded.
+  if (FAILED(locator->ConnectServer(path.get(), nullptr, nullptr, nullptr,
+                                    WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
                                     &services)) ||
       !services) {
     return nullptr;
@@ -122,7 +144,11 @@ std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace) {
     return nullptr;
   }
   // The locator is released here; the session keeps only the services interface.
-  return std::make_unique<ComSession>(std::move(services));
+  return std::make_unique<ComSession>(std::move(services), std::move(run));
+}
+
+std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace) {
+  return connect_wmi(wmi_namespace, std::make_shared<RunBudget>(steady_clock()));
 }
 
 }  // namespace kestro::wmi

@@ -89,9 +89,9 @@ if [[ -n $screen ]]; then
 else
   fail "screen size unknown (xdotool getdisplaygeometry)"
 fi
-check "Storage lists Drive C:" grep -qE '^Drive C:: [0-9.]+ (GB|TB) used of [0-9.]+ (GB|TB)$' \
+check "Storage lists Drive C:" grep -qE '^Drive C: [0-9.]+ (GB|TB) used of [0-9.]+ (GB|TB)$' \
   <(section_lines "$en" Storage)
-check "Storage lists Drive Z:" grep -qE '^Drive Z:: [0-9.]+ (GB|TB) used of [0-9.]+ (GB|TB)$' \
+check "Storage lists Drive Z:" grep -qE '^Drive Z: [0-9.]+ (GB|TB) used of [0-9.]+ (GB|TB)$' \
   <(section_lines "$en" Storage)
 check "Windows version reads 24H2 (build $build_number.1234)" \
   grep -qxF "Version: 24H2 (build $build_number.1234)" <(section_lines "$en" Windows)

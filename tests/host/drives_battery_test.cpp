@@ -141,10 +141,34 @@ TEST_F(BatteryTest, RowsPerRecordInOrder) {
       Row::plain("Capacity", "45.1 Wh now / 50.0 Wh when new"),
       Row::plain("Charge cycles", "312"),
       Row::plain("Name", "Second"),
+      Row::plain("Name", "Battery 3"),  // the third that shows rows; named for there are several
       Row::toned_gauge("Battery health", "50% of new", Tone::Warning, 0.5f),
       Row::plain("Charge cycles", "5"),
   };
   EXPECT_EQ(battery_record_rows(batteries), expected);
+}
+
+TEST_F(BatteryTest, EveryBatteryNamedWhenSeveralShowRows) {
+  using Names = std::vector<std::string>;  // the Name rows' values, in order
+  const std::vector<std::pair<std::vector<BatteryInfo>, Names>> cases = {
+      {{battery(50000, 45000, 3)}, {}},  // one battery: unnamed as before
+      {{battery(50000, 45000, 3, "DELL 7FHHV24"), battery(0, 0, 9)}, {"DELL 7FHHV24", "Battery 2"}},
+      {{battery(0, 0, 7), battery(0, 0, 0), battery(0, 0, 9)}, {"Battery 1", "Battery 2"}},
+      {{battery(0, 0, 0, "Main"), battery(0, 0, 9)}, {"Main", "Battery 2"}},  // a name is a row
+      {{battery(0, 0, 0), battery(0, 0, 0, "Main")}, {"Main"}},
+  };
+  for (const auto& [batteries, expected] : cases) {
+    Names names;
+    for (const Row& row : battery_record_rows(batteries)) {
+      if (row.label == "Name") names.push_back(row.value);
+    }
+    EXPECT_EQ(names, expected) << batteries.size();
+  }
+  // Each name leads its own battery's rows, in the interface language.
+  ScopedLanguageOverride korean("ko");
+  EXPECT_EQ(battery_record_rows({battery(0, 0, 7), battery(0, 0, 9)}),
+            (std::vector<Row>{Row::plain("이름", "배터리 1"), Row::plain("충전 횟수", "7"),
+                              Row::plain("이름", "배터리 2"), Row::plain("충전 횟수", "9")}));
 }
 
 TEST_F(BatteryTest, NowRow) {
@@ -177,12 +201,13 @@ TEST_F(BatteryTest, PowerStatusReadOnlyWhenBatteriesGaveRows) {
 
   platform.battery_list = {battery(0, 0, 7), battery(0, 0, 9)};
   EXPECT_EQ(probe_battery(platform),
-            (std::vector<Row>{Row::plain("Charge cycles", "7"), Row::plain("Charge cycles", "9"),
+            (std::vector<Row>{Row::plain("Name", "Battery 1"), Row::plain("Charge cycles", "7"),
+                              Row::plain("Name", "Battery 2"), Row::plain("Charge cycles", "9"),
                               Row::plain("Now", "80% \u00B7 plugged in")}));
   EXPECT_EQ(platform.power_status_calls, 1);
 
   platform.power.reset();  // status call failed
-  EXPECT_EQ(probe_battery(platform).size(), 2u);
+  EXPECT_EQ(probe_battery(platform).size(), 4u);
 }
 
 TEST(BatteryKorean, TemplatesAndState) {

@@ -197,6 +197,10 @@ TEST(MemorySection, ModuleDescriptions) {
       {"Acme", std::nullopt, "Acme"},
       {std::nullopt, std::nullopt, ""},
       {"OEM", "N/A", "OEM N/A"},  // only the listed words are placeholders
+      // Coded makers and hex part numbers are read before the placeholder words go.
+      {"0x02FE", "0x45424A3431554638424455302D474E2D4620", "Elpida EBJ41UF8BDU0-GN-F"},
+      {"80AD000080AD", "0x556E6B6E6F776E00", "SK hynix"},  // the part number reads "Unknown"
+      {"0420", "0x4E6F6E65", "0420"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(module_description(c.maker, c.part), c.description)

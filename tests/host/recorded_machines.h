@@ -13,6 +13,7 @@ inline constexpr const char* kComputer =
 inline constexpr const char* kBoard = "SELECT Manufacturer, Product FROM Win32_BaseBoard";
 inline constexpr const char* kBios =
     "SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS";
+inline constexpr const char* kProduct = "SELECT Version FROM Win32_ComputerSystemProduct";
 inline constexpr const char* kOs =
     "SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
     "Win32_OperatingSystem";

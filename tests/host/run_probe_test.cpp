@@ -19,6 +19,7 @@ using test::kMemory;
 using test::kMemoryArray;
 using test::kOs;
 using test::kProcessor;
+using test::kProduct;
 using test::row;
 using wmi::WmiRows;
 
@@ -83,8 +84,8 @@ TEST(RunProbe, FullMachineInFixedOrder) {
   EXPECT_EQ(platform.connected, (std::vector<std::string>{"ROOT\\CIMV2",
                                                           "ROOT\\Microsoft\\Windows\\Storage"}));
   // The CIMV2 queries go out in the order of the run.
-  const std::vector<std::string> cimv2_order = {kComputer, kBoard, kBios, kOs, kLicensing,
-                                                kProcessor, kMemory, kMemoryArray};
+  const std::vector<std::string> cimv2_order = {kComputer, kBoard,  kBios,   kProduct,    kOs,
+                                                kLicensing, kProcessor, kMemory, kMemoryArray};
   ASSERT_GE(platform.sent.size(), cimv2_order.size());
   EXPECT_EQ(std::vector<std::string>(platform.sent.begin(),
                                      platform.sent.begin() + cimv2_order.size()),

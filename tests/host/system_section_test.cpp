@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host/fake_platform.h"
 #include "i18n/translate.h"
 #include "probe/text_case.h"
@@ -49,6 +51,27 @@ TEST(SystemTitle, FollowsMakerModelBoardFallbacks) {
     std::vector<std::string> labels;
     for (const Row& r : system_rows(facts)) labels.push_back(r.label);
     EXPECT_EQ(labels, c.labels) << c.maker << " / " << c.model;
+  }
+}
+
+TEST(SystemTitle, LenovoModelsByName) {
+  ScopedLanguageOverride en("en");
+  const auto version = [](wmi::WmiValue v) { return WmiResult(WmiRows{row({v})}); };
+  const std::vector<std::tuple<std::string, std::string, WmiResult, std::string, std::string>>
+      cases = {  // maker, model, product Version, title, Model row
+          {"LENOVO", "20HGS0001P", version("ThinkPad T470s"), "LENOVO ThinkPad T470s",
+           "ThinkPad T470s (20HGS0001P)"},
+          {"Lenovo", "20XY", version("Lenovo IdeaPad 5"), "Lenovo IdeaPad 5", "Lenovo IdeaPad 5 (20XY)"},
+          {"LENOVO", "ThinkPad T14", version("ThinkPad T14"), "LENOVO ThinkPad T14", "ThinkPad T14"},
+          {"LENOVO", "To be filled by O.E.M.", version("ThinkPad X1"), "LENOVO ThinkPad X1", "ThinkPad X1"},
+          {"LENOVO", "20HG", std::nullopt, "LENOVO 20HG", "20HG"},  // query failed
+          {"LENOVO", "20HG", version("Default string"), "LENOVO 20HG", "20HG"},
+          {"Acme", "Z15", version("Z15 Pro"), "Acme Z15", "Z15"},
+      };
+  for (const auto& [maker, model, product, title, model_row] : cases) {
+    const SystemFacts facts = system_facts(WmiRows{row({maker, model})}, {}, {}, product);
+    EXPECT_EQ(report_title(facts), title) << maker << " / " << model;
+    EXPECT_EQ(system_rows(facts).at(1), Row::plain("Model", model_row)) << maker << " / " << model;
   }
 }
 

@@ -51,6 +51,15 @@ TEST(ValueLine, LabelColonDisplayTextWithoutLineEnd) {
   EXPECT_EQ(value_line(Row::plain("Model", "")), "Model: ");
 }
 
+TEST(ValueLine, ALabelEndingInAColonGetsNoSecondOne) {
+  const Row drive = Row::gauge_row("Drive C:", "371 GB used of 499 GB", 0.74f);
+  EXPECT_EQ(value_line(drive), "Drive C: 371 GB used of 499 GB");
+  EXPECT_EQ(value_line(Row::plain("C: 드라이브", "371 GB")), "C: 드라이브: 371 GB");
+  EXPECT_EQ(value_line(Row::plain("Time\uFF1A", "x")), "Time\uFF1A: x");  // ASCII colon only
+  EXPECT_EQ(plain_text_report({"T", "", {section("Storage", {drive})}}),
+            "T\n\n[Storage]\nDrive C: 371 GB used of 499 GB\n" + kFooter);
+}
+
 TEST(ToCrlf, EveryLineFeedGetsOneCarriageReturn) {
   struct Case {
     std::string_view in;

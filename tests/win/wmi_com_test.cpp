@@ -167,6 +167,24 @@ TEST(WmiCom, StorageNamespaceConnects) {
   });
 }
 
+struct StoppedClock final : Clock {
+  Milliseconds now() override { return Milliseconds(1000); }
+};
+
+TEST(WmiCom, ARunWhoseTimeIsUsedUpQueriesNothing) {
+  in_mta([] {
+    StoppedClock clock;
+    constexpr std::array<std::string_view, 1> kProperties = {"Name"};
+    for (const bool spent : {true, false}) {
+      const auto session = connect_wmi(
+          "ROOT\\CIMV2", std::make_shared<RunBudget>(clock, WaitLimits{Milliseconds(spent ? 0 : 60000)}));
+      ASSERT_NE(session, nullptr);
+      const WmiResult result = query(*session, "Win32_Processor", kProperties);
+      EXPECT_EQ(result && !result->empty(), !spent);
+    }
+  });
+}
+
 TEST(WmiCom, UnknownNamespaceDoesNotConnect) {
   in_mta([] {
     EXPECT_EQ(connect_wmi("ROOT\\KestroNoSuchNamespace"), nullptr);

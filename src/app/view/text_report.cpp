@@ -7,7 +7,8 @@ namespace kestro::app {
 
 std::string value_line(const Row& row) {
   std::string line = row.label;
-  line.append(": ").append(display_text(row));
+  // A label that ends in its own colon ("Drive C:") takes only the space.
+  line.append(line.ends_with(':') ? " " : ": ").append(display_text(row));
   return line;
 }
 

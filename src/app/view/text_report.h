@@ -9,11 +9,12 @@
 
 namespace kestro::app {
 
-// Title line; per section an empty line, "[title]" and one "label: text" line per row; then
-// an empty line and the product footer. Lines end with LF, including the last one.
+// Title line; per section an empty line, "[title]" and one value line per row; then an
+// empty line and the product footer. Lines end with LF, including the last one.
 std::string plain_text_report(const Report& report);
 
-// One row as "label: display text", without a line end.
+// One row as "label: display text", without a line end; a label that already ends with ":"
+// is followed by a space alone ("Drive C: 371 GB used of 499 GB").
 std::string value_line(const Row& row);
 
 // The clipboard's line ends: every LF becomes CR LF and nothing else is touched.

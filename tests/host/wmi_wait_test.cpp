@@ -1,0 +1,96 @@
+// Bounded waits for WMI: a scripted provider on a clock that moves only as the script says.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "wmi/bounded_query.h"
+
+namespace kestro::wmi {
+namespace {
+
+using Ms = Milliseconds;
+constexpr Ms kNever = Ms::max();
+constexpr Ms kFails = Ms(-1);  // the call reports an error at once
+constexpr Ms s(int seconds) { return Ms(seconds * 1000); }
+
+struct FakeClock final : Clock {
+  Ms now() override { return time; }
+  Ms time{0};
+};
+
+// Call i is answered with a row after steps[i] (or times out when that is longer than the
+// wait); past the script the enumeration is complete.
+struct ScriptedObjects final : ObjectEnumerator {
+  ScriptedObjects(FakeClock& c, std::vector<Ms> s) : clock(c), steps(std::move(s)) {}
+  NextOutcome next(Ms wait, WmiRow& row) override {
+    waits.push_back(wait);
+    if (waits.size() > steps.size()) return NextOutcome::End;
+    const Ms after = steps[waits.size() - 1];
+    if (after == kFails) return NextOutcome::Failed;
+    clock.time += std::min(after, wait);
+    row = {"row"};
+    return after > wait ? NextOutcome::TimedOut : NextOutcome::Object;
+  }
+  FakeClock& clock;
+  std::vector<Ms> steps, waits;
+};
+
+TEST(BoundedQuery, EveryWaitEndsWithinTheQueryBudget) {
+  struct Case {
+    const char* what;
+    std::vector<Ms> steps;
+    std::optional<std::size_t> rows;  // nothing: the query failed
+    std::vector<Ms> waits;
+  };
+  const Case cases[] = {
+      {"a Next that never answers", {kNever}, std::nullopt, {s(5)}},
+      {"two rows, then no answer", {s(1), s(1), kNever}, 2, {s(5), s(5), s(5)}},
+      {"rows trickle past the budget", {s(4), s(4), s(4), s(4)}, 3, {s(5), s(5), s(5), s(3)}},
+      {"rows exactly on the budget", {s(5), s(5), s(5), s(5)}, 3, {s(5), s(5), s(5)}},
+      {"a prompt provider reads to the end", {Ms(0), Ms(0)}, 2, {s(5), s(5), s(5)}},
+      {"a failed call after a row keeps the row", {Ms(0), kFails}, 1, {s(5), s(5)}},
+      {"a failed first call fails the query", {kFails}, std::nullopt, {s(5)}},
+  };
+  for (const Case& c : cases) {
+    FakeClock clock;
+    clock.time = s(100);
+    ScriptedObjects objects(clock, c.steps);
+    const WmiResult result = collect_rows(objects, clock, s(115), s(5));
+    EXPECT_EQ(result ? std::optional(result->size()) : std::nullopt, c.rows) << c.what;
+    EXPECT_EQ(objects.waits, c.waits) << c.what;
+  }
+}
+
+struct ScriptedSession final : BoundedSession {
+  ScriptedSession(std::shared_ptr<RunBudget> run, FakeClock& c) : BoundedSession(run), clock(c) {}
+  std::unique_ptr<ObjectEnumerator> execute(std::string_view, PropertyList) override {
+    ++executed;  // a provider that trickles a row every 4 s without end
+    return std::make_unique<ScriptedObjects>(clock, std::vector<Ms>(100, s(4)));
+  }
+  FakeClock& clock;
+  int executed = 0;
+};
+
+TEST(BoundedQuery, AfterTheRunBudgetEveryQueryFailsAtOnce) {
+  FakeClock clock;
+  RunBudgets budgets(clock);
+  auto session = std::make_unique<ScriptedSession>(budgets.for_new_session(), clock);
+  clock.time = s(5);
+  // Each query ends at its own 15 s, the last one at the run's 60 s.
+  for (const auto& [ends_at, rows] : {std::pair{s(20), 3}, {s(35), 3}, {s(50), 3}, {s(60), 2}}) {
+    const WmiResult result = session->query_text("SELECT Name FROM Win32_Slow", {});
+    EXPECT_EQ(result ? int(result->size()) : -1, rows);
+    EXPECT_EQ(clock.time, ends_at);
+  }
+  EXPECT_FALSE(session->query_text("SELECT Name FROM Win32_Slow", {}));
+  EXPECT_EQ(session->executed, 4);  // the last query never reached the provider
+  EXPECT_EQ(clock.time, s(60));
+  // A session opened while this one is open belongs to the same run; after it a new run starts.
+  EXPECT_FALSE(budgets.for_new_session()->query_deadline());
+  session.reset();
+  EXPECT_EQ(budgets.for_new_session()->query_deadline(), s(75));
+}
+
+}  // namespace
+}  // namespace kestro::wmi
