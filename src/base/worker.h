@@ -1,9 +1,13 @@
 #pragma once
-// One job on a detached thread of its own, started from the window thread.
+// One job on a detached thread of its own, started from the window thread, and the one way a
+// worker's result reaches the window.
 
+#include <memory>
 #include <optional>
 #include <thread>
 #include <utility>
+
+#include "base/hand_over_slot.h"
 
 namespace kestro {
 
@@ -32,6 +36,27 @@ bool start_worker(Produce produce, Deliver deliver, Outcome failed) noexcept {
   } catch (...) {
     return false;
   }
+}
+
+// A worker's result on its way to the window thread. The window owns the slot and each worker
+// it starts shares it for the worker's life: a worker that finishes after the window has gone
+// puts its result where nobody reads it any more and touches nothing that was destroyed.
+template <class Outcome>
+using SharedSlot = std::shared_ptr<HandOverSlot<Outcome>>;
+
+// Runs `job()` on a new detached thread; its outcome (or `failed` when it threw) goes into
+// `slot`, and then `notify()` tells the window (on Windows, a message posted without data).
+// The window takes the outcome from the slot when it hears. False when no thread could be
+// started; then nothing is put and nothing notified.
+template <class Outcome, class Job, class Notify>
+bool start_hand_over(SharedSlot<Outcome> slot, Job job, Notify notify, Outcome failed) noexcept {
+  return start_worker(
+      std::move(job),
+      [slot = std::move(slot), notify = std::move(notify)](Outcome outcome) {
+        slot->put(std::move(outcome));
+        notify();  // only once the outcome is in the slot
+      },
+      std::move(failed));
 }
 
 }  // namespace kestro

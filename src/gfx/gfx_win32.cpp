@@ -8,25 +8,10 @@
 #include <string>
 
 #include "base/system_library_win32.h"
-#include "base/utf16_win32.h"
+#include "base/trace_win32.h"
 
 namespace kestro::gfx {
 namespace {
-
-struct FormatSpec {
-  const wchar_t* family;
-  DWRITE_FONT_WEIGHT weight;
-  float size;  // device-independent pixels
-};
-
-// Indexed by TextStyle.
-constexpr std::array<FormatSpec, 5> kFormats = {{
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 11.5f},
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_NORMAL, 13.0f},
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 13.0f},
-    {L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 20.0f},
-    {L"Segoe MDL2 Assets", DWRITE_FONT_WEIGHT_NORMAL, 16.0f},
-}};
 
 D2D1_COLOR_F to_d2d(Colour c) { return D2D1_COLOR_F{c.r, c.g, c.b, c.a}; }
 
@@ -47,13 +32,6 @@ HRESULT create_d2d_factory(ComPtr<ID2D1Factory1>& factory) {
       create(L"d2d1.dll", "D2D1CreateFactory", E_NOTIMPL);
   return create(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory1), nullptr,
                 reinterpret_cast<void**>(factory.ReleaseAndGetAddressOf()));
-}
-
-HRESULT create_write_factory(ComPtr<IDWriteFactory>& factory) {
-  static const SystemFunction<HRESULT, DWRITE_FACTORY_TYPE, REFIID, IUnknown**> create(
-      L"dwrite.dll", "DWriteCreateFactory", E_NOTIMPL);
-  return create(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                reinterpret_cast<IUnknown**>(factory.ReleaseAndGetAddressOf()));
 }
 
 void client_size(HWND hwnd, UINT& width, UINT& height) {
@@ -81,26 +59,6 @@ void draw_layout_centred(Gfx& gfx, IDWriteTextLayout* layout, RectF rect, Colour
 
 }  // namespace
 
-std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale) {
-  TextFormats formats;
-  for (std::size_t i = 0; i < kFormats.size(); ++i) {
-    const FormatSpec& spec = kFormats[i];
-    HRESULT hr = factory->CreateTextFormat(spec.family, nullptr, spec.weight,
-                                           DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL,
-                                           spec.size * scale, L"", formats[i].GetAddressOf());
-    if (FAILED(hr)) return std::nullopt;
-  }
-  return formats;
-}
-
-bool rebuild_text_formats(Gfx& gfx, float scale) {
-  std::optional<TextFormats> formats = build_text_formats(gfx.write_factory.Get(), scale);
-  if (!formats) return false;
-  gfx.formats = std::move(*formats);
-  gfx.scale = scale;
-  return true;
-}
-
 HRESULT make_target(Gfx& gfx) {
   gfx.target_bitmap.Reset();
   ComPtr<IDXGISurface> surface;
@@ -116,16 +74,14 @@ HRESULT make_target(Gfx& gfx) {
                                                   gfx.target_bitmap.GetAddressOf());
 }
 
-GfxCreated create_gfx(HWND hwnd, UINT dpi) {
+namespace {
+
+GfxCreated build_gfx(HWND hwnd) {
   // Every object below is a ComPtr: an early return releases whatever was made so far.
   auto gfx = std::make_unique<Gfx>();
-  gfx->scale = static_cast<float>(dpi) / 96.0f;
 
   ComPtr<ID2D1Factory1> d2d_factory;
   HRESULT hr = create_d2d_factory(d2d_factory);
-  if (FAILED(hr)) return {nullptr, hr};
-
-  hr = create_write_factory(gfx->write_factory);
   if (FAILED(hr)) return {nullptr, hr};
 
   // Machines without a hardware device (and remote sessions) draw through WARP.
@@ -181,13 +137,17 @@ GfxCreated create_gfx(HWND hwnd, UINT dpi) {
   hr = gfx->target->CreateSolidColorBrush(D2D1_COLOR_F{0, 0, 0, 1}, gfx->brush.GetAddressOf());
   if (FAILED(hr)) return {nullptr, hr};
 
-  std::optional<TextFormats> formats = build_text_formats(gfx->write_factory.Get(), gfx->scale);
-  if (!formats) return {nullptr, E_FAIL};
-  gfx->formats = std::move(*formats);
-
   hr = make_target(*gfx);
   if (FAILED(hr)) return {nullptr, hr};
   return {std::move(gfx), S_OK};
+}
+
+}  // namespace
+
+GfxCreated create_gfx(HWND hwnd) {
+  GfxCreated created = build_gfx(hwnd);
+  if (!created.gfx) trace_failure("Creating the drawing device", created.error);
+  return created;
 }
 
 void resize(Gfx& gfx, int width, int height) {
@@ -200,7 +160,12 @@ void resize(Gfx& gfx, int width, int height) {
 }
 
 bool begin_frame(Gfx& gfx, Colour background) {
-  if (!gfx.target_bitmap && FAILED(make_target(gfx))) return false;
+  if (!gfx.target_bitmap) {
+    if (const HRESULT hr = make_target(gfx); FAILED(hr)) {
+      trace_failure("Making the frame's target bitmap", hr);
+      return false;
+    }
+  }
   gfx.context->SetTarget(gfx.target_bitmap.Get());
   gfx.target->BeginDraw();
   gfx.target->SetTransform(D2D1_MATRIX_3X2_F{1, 0, 0, 1, 0, 0});
@@ -211,66 +176,32 @@ bool begin_frame(Gfx& gfx, Colour background) {
 FrameOutcome end_frame(Gfx& gfx) {
   HRESULT drawn = gfx.target->EndDraw();
   gfx.context->SetTarget(nullptr);
+  if (FAILED(drawn)) trace_failure("ID2D1RenderTarget::EndDraw", drawn);
   if (drawn == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) return FrameOutcome::DeviceLost;
   HRESULT presented = gfx.swap_chain->Present(1, 0);
+  if (FAILED(presented)) trace_failure("IDXGISwapChain::Present", presented);
   if (presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET) {
     return FrameOutcome::DeviceLost;
   }
   return FrameOutcome::Shown;
 }
 
-ComPtr<IDWriteTextLayout> make_layout(Gfx& gfx, std::string_view text, float max_width,
-                                      TextStyle style, bool centred) {
-  IDWriteTextFormat* format = gfx.format(style);
-  if (format == nullptr) return nullptr;
-  std::wstring wide = to_wide(text);
-  if (wide.size() > std::numeric_limits<UINT32>::max()) return nullptr;
-  ComPtr<IDWriteTextLayout> layout;
-  HRESULT hr = gfx.write_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()),
-                                                   format, std::max(max_width, 1.0f), 1000.0f,
-                                                   layout.GetAddressOf());
-  if (FAILED(hr)) return nullptr;
-  // Setter failures leave the layout as it is; it is still drawn.
-  (void)layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
-  ComPtr<IDWriteInlineObject> ellipsis;
-  if (SUCCEEDED(gfx.write_factory->CreateEllipsisTrimmingSign(format, ellipsis.GetAddressOf()))) {
-    DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
-    (void)layout->SetTrimming(&trimming, ellipsis.Get());
-  }
-  (void)layout->SetTextAlignment(centred ? DWRITE_TEXT_ALIGNMENT_CENTER
-                                         : DWRITE_TEXT_ALIGNMENT_LEADING);
-  return layout;
-}
-
-void draw_text(Gfx& gfx, std::string_view text, RectF rect, Colour colour, TextStyle style,
-               bool centred) {
-  ComPtr<IDWriteTextLayout> layout = make_layout(gfx, text, rect.width, style, centred);
+void draw_text(Gfx& gfx, const TextResources& text, std::string_view line, RectF rect,
+               Colour colour, TextStyle style, bool centred) {
+  ComPtr<IDWriteTextLayout> layout = make_layout(text, line, rect.width, style, centred);
   if (!layout) return;
   draw_layout_centred(gfx, layout.Get(), rect, colour, D2D1_DRAW_TEXT_OPTIONS_CLIP);
 }
 
-void draw_icon(Gfx& gfx, std::string_view glyph, RectF rect, Colour colour) {
-  IDWriteTextFormat* format = gfx.format(TextStyle::Icon);
-  if (format == nullptr) return;
-  std::wstring wide = to_wide(glyph);
-  if (wide.size() > std::numeric_limits<UINT32>::max()) return;
-  ComPtr<IDWriteTextLayout> layout;
-  if (FAILED(gfx.write_factory->CreateTextLayout(wide.c_str(), static_cast<UINT32>(wide.size()),
-                                                 format, std::max(rect.width, 1.0f), 1000.0f,
-                                                 layout.GetAddressOf()))) {
-    return;
-  }
-  (void)layout->SetWordWrapping(DWRITE_WORD_WRAPPING_NO_WRAP);
-  (void)layout->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
+void draw_icon(Gfx& gfx, const TextResources& text, std::string_view glyph, RectF rect,
+               Colour colour) {
+  ComPtr<IDWriteTextLayout> layout = make_layout(text, glyph, rect.width, TextStyle::Icon, true);
+  if (!layout) return;
   draw_layout_centred(gfx, layout.Get(), rect, colour, D2D1_DRAW_TEXT_OPTIONS_NONE);
 }
 
 std::optional<TextMetrics> D2dCanvas::measure(std::string_view text, TextStyle style) {
-  ComPtr<IDWriteTextLayout> layout = make_layout(gfx_, text, 10000.0f, style, false);
-  if (!layout) return std::nullopt;
-  DWRITE_TEXT_METRICS metrics{};
-  if (FAILED(layout->GetMetrics(&metrics))) return std::nullopt;
-  return TextMetrics{metrics.widthIncludingTrailingWhitespace, metrics.height};
+  return measure_text(text_, text, style);
 }
 
 void D2dCanvas::clear(Colour colour) { gfx_.target->Clear(to_d2d(colour)); }
@@ -294,11 +225,11 @@ void D2dCanvas::stroke_round(RectF rect, float radius, float stroke_width, Colou
 
 void D2dCanvas::draw_text(std::string_view text, RectF rect, Colour colour, TextStyle style,
                           bool centred) {
-  gfx::draw_text(gfx_, text, rect, colour, style, centred);
+  gfx::draw_text(gfx_, text_, text, rect, colour, style, centred);
 }
 
 void D2dCanvas::draw_icon(std::string_view glyph, RectF rect, Colour colour) {
-  gfx::draw_icon(gfx_, glyph, rect, colour);
+  gfx::draw_icon(gfx_, text_, glyph, rect, colour);
 }
 
 }  // namespace kestro::gfx

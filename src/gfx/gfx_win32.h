@@ -1,40 +1,29 @@
 #pragma once
 // The Direct2D drawing device of the window: a flip-model swap chain, a device context that
-// works in device pixels (96 DPI), one reusable brush and the five text formats whose sizes
-// carry the window's scale. Everything here is used on the window thread only.
+// works in device pixels (96 DPI) and one reusable brush. Text formats are the window's own
+// (text_win32.h), not the device's. Everything here is used on the window thread only.
 
 #include <windows.h>
 #include <d2d1_1.h>
-#include <dwrite.h>
 #include <dxgi1_2.h>
 #include <wrl/client.h>
 
-#include <array>
 #include <memory>
-#include <optional>
 #include <string_view>
 
 #include "gfx/canvas.h"
+#include "gfx/text_win32.h"
 
 namespace kestro::gfx {
 
 using Microsoft::WRL::ComPtr;
 
-using TextFormats = std::array<ComPtr<IDWriteTextFormat>, 5>;
-
 struct Gfx {
-  ComPtr<IDWriteFactory> write_factory;
   ComPtr<IDXGISwapChain1> swap_chain;
   ComPtr<ID2D1RenderTarget> target;
   ComPtr<ID2D1DeviceContext> context;
   ComPtr<ID2D1SolidColorBrush> brush;
-  TextFormats formats;
   ComPtr<ID2D1Bitmap1> target_bitmap;  // null after a resize until the next one is made
-  float scale = 1.0f;
-
-  IDWriteTextFormat* format(TextStyle style) const {
-    return formats[static_cast<std::size_t>(style)].Get();
-  }
 };
 
 struct GfxCreated {
@@ -42,15 +31,8 @@ struct GfxCreated {
   HRESULT error = S_OK;
 };
 
-// Builds the whole device for `hwnd`; `dpi` is already floored to 96 by the caller.
-// Whatever was made before a failure is released.
-GfxCreated create_gfx(HWND hwnd, UINT dpi);
-
-// The five text formats at `scale`; nothing unless all five could be made.
-std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale);
-
-// New formats at `scale`; on failure the old ones and the old scale stay.
-bool rebuild_text_formats(Gfx& gfx, float scale);
+// Builds the whole device for `hwnd`. Whatever was made before a failure is released.
+GfxCreated create_gfx(HWND hwnd);
 
 // The target bitmap over back buffer 0, replacing any previous one.
 HRESULT make_target(Gfx& gfx);
@@ -68,20 +50,16 @@ enum class FrameOutcome { Shown, DeviceLost };
 // the caller to build a whole new device; any other failure is ignored.
 FrameOutcome end_frame(Gfx& gfx);
 
-// A single-line layout: no wrapping, cut with the format's ellipsis sign at `max_width`.
-// Null when the layout cannot be made.
-ComPtr<IDWriteTextLayout> make_layout(Gfx& gfx, std::string_view text, float max_width,
-                                      TextStyle style, bool centred);
-
-void draw_text(Gfx& gfx, std::string_view text, RectF rect, Colour colour, TextStyle style,
-               bool centred);
-void draw_icon(Gfx& gfx, std::string_view glyph, RectF rect, Colour colour);
+void draw_text(Gfx& gfx, const TextResources& text, std::string_view line, RectF rect,
+               Colour colour, TextStyle style, bool centred);
+void draw_icon(Gfx& gfx, const TextResources& text, std::string_view glyph, RectF rect,
+               Colour colour);
 
 // The portable drawing interface on top of a Gfx between begin_frame and end_frame (measuring
 // works at any time).
 class D2dCanvas final : public Canvas {
  public:
-  explicit D2dCanvas(Gfx& gfx) : gfx_(gfx) {}
+  D2dCanvas(Gfx& gfx, const TextResources& text) : gfx_(gfx), text_(text) {}
 
   std::optional<TextMetrics> measure(std::string_view text, TextStyle style) override;
   void clear(Colour colour) override;
@@ -94,6 +72,7 @@ class D2dCanvas final : public Canvas {
 
  private:
   Gfx& gfx_;
+  const TextResources& text_;
 };
 
 }  // namespace kestro::gfx

@@ -16,8 +16,4 @@ struct ProbeOutcome {
 
 using ProbeSlot = HandOverSlot<ProbeOutcome>;
 
-// The one slot of the process. It is never destroyed, so a probe thread still running while
-// the process ends never touches a destroyed lock.
-ProbeSlot& probe_slot();
-
 }  // namespace kestro::probe

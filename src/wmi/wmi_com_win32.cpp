@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "wmi/bounded_query.h"
 
@@ -80,8 +81,15 @@ class ComEnumerator final : public ObjectEnumerator {
                                           object.GetAddressOf(), &returned);
     if (returned == 0 || !object) {
       // WBEM_S_TIMEDOUT is a success code: it must not read as the end of the objects.
-      if (status == WBEM_S_TIMEDOUT) return NextOutcome::TimedOut;
-      return FAILED(status) ? NextOutcome::Failed : NextOutcome::End;
+      if (status == WBEM_S_TIMEDOUT) {
+        trace_failure("IEnumWbemClassObject::Next", "no object within " + std::to_string(wait.count()) + " ms");
+        return NextOutcome::TimedOut;
+      }
+      if (FAILED(status)) {
+        trace_failure("IEnumWbemClassObject::Next", status);
+        return NextOutcome::Failed;
+      }
+      return NextOutcome::End;
     }
     row.clear();
     row.reserve(names_.size());
@@ -109,7 +117,10 @@ class ComSession final : public BoundedSession {
     const HRESULT executed = services_->ExecQuery(
         language.get(), text.get(), WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
         nullptr, &objects);
-    if (FAILED(executed) || !objects) return nullptr;
+    if (FAILED(executed) || !objects) {
+      trace_failure("ExecQuery " + std::string(wql), executed);
+      return nullptr;
+    }
     return std::make_unique<ComEnumerator>(std::move(objects), properties);
   }
 
@@ -121,10 +132,12 @@ class ComSession final : public BoundedSession {
 
 std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace,
                                         std::shared_ptr<RunBudget> run) {
+  const std::string connecting = "Connecting to WMI " + std::string(wmi_namespace);
   ComPtr<IWbemLocator> locator;
-  if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IWbemLocator, reinterpret_cast<void**>(locator.GetAddressOf()))) ||
-      !locator) {
+  HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWbemLocator, reinterpret_cast<void**>(locator.GetAddressOf()));
+  if (FAILED(hr) || !locator) {
+    trace_failure(connecting, hr);
     return nullptr;
   }
   const Bstr path(wmi_namespace);
@@ -132,15 +145,16 @@ std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace,
   ComPtr<IWbemServices> services;
   // Without this flag a connection to a service that does not answer can wait for good;
   // with it the wait is bounded.
-  if (FAILED(locator->ConnectServer(path.get(), nullptr, nullptr, nullptr,
-                                    WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr,
-                                    &services)) ||
-      !services) {
+  hr = locator->ConnectServer(path.get(), nullptr, nullptr, nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
+                              nullptr, nullptr, &services);
+  if (FAILED(hr) || !services) {
+    trace_failure(connecting, hr);
     return nullptr;
   }
-  if (FAILED(CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                               RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-                               EOAC_NONE))) {
+  hr = CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                         RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  if (FAILED(hr)) {
+    trace_failure(connecting, hr);
     return nullptr;
   }
   // The locator is released here; the session keeps only the services interface.

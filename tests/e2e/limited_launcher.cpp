@@ -43,6 +43,16 @@ HANDLE limited_token() {
   return primary;
 }
 
+// The launcher's own standard handle, made inheritable, so that a program reading or writing
+// through pipes (a UI Automation walk driven by a script) gets the very same ones.
+HANDLE passed_on(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
+  if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
+    (void)SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  }
+  return handle;
+}
+
 }  // namespace
 
 int wmain() {
@@ -51,6 +61,10 @@ int wmain() {
   wchar_t* line = rest_of_command_line();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = passed_on(STD_INPUT_HANDLE);
+  startup.hStdOutput = passed_on(STD_OUTPUT_HANDLE);
+  startup.hStdError = passed_on(STD_ERROR_HANDLE);
   PROCESS_INFORMATION started{};
   if (!CreateProcessAsUserW(token, nullptr, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                             &startup, &started)) {

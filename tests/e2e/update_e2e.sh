@@ -321,6 +321,37 @@ fi
 finish_app
 rm -f "$served_installer.delay-ms"
 
+# --- Closed during a download, 20 times: the process ends cleanly every time --------------------
+# The download thread and its curl.exe are still working when the window goes; what they hand
+# over afterwards must touch nothing that went with the window.
+reg_delete LastUpdateCheck
+serve "$m/norvale.json" "$inst/norvale.exe"
+echo 30000 >"$served_installer.delay-ms"
+walk_saved=$walk_exe walk_exe=""  # these starts read nothing from the tree
+crashes=0 statuses=""
+for i in $(seq 1 20); do
+  reg_delete LastUpdateCheck
+  clear_left
+  if ! start_app || ! kh_wait_for 20 dialog_open; then
+    crashes=$((crashes + 1)); statuses+=" no-question"
+    finish_app
+    continue
+  fi
+  answer_dialog yes
+  kh_wait_for 10 curl_running
+  poke close >/dev/null
+  rc=0
+  if kh_wait_for 20 app_gone; then wait "$app_pid" || rc=$?; else rc=timeout; app_kill; fi
+  app_pid=""
+  [[ $rc == 0 ]] || { crashes=$((crashes + 1)); statuses+=" $rc"; }
+  kh_wait_for 10 no_window || { crashes=$((crashes + 1)); statuses+=" window-stayed"; }
+  finish_app
+done
+walk_exe=$walk_saved
+check "closed during a download 20 times, always exit code 0, window gone (failures:${statuses:- none})" \
+  test "$crashes" -eq 0
+rm -f "$served_installer.delay-ms"
+
 # --- Verification failures: toast, file deleted, installer never runs, Kestro keeps running ---
 # Each failure names itself in the toast: the size, the digest (63 digits are a wrong digest
 # too), and every signature that is not the maker's (an older installer of the maker's too).

@@ -199,13 +199,18 @@ class UpdateControllerTest : public ::testing::Test, public test::ControllerFixt
   const updater::UpdateInfo info{"1.2.0", "https://a/b.exe", "ab", 4};
 };
 
-TEST_F(UpdateControllerTest, ManualCheckTellsTheUserFirst) {
+// One check runs at a time: one asked for meanwhile starts when it is done, if a user asked.
+TEST_F(UpdateControllerTest, ManualCheckTellsTheUserFirstAndChecksRunOneAtATime) {
   reactions.start_check(true);
   EXPECT_EQ(toast(), "Checking for updates…");
   EXPECT_EQ(host.timers.at(kTimerToast), 2500u);
   reactions.start_check(false);
+  reactions.start_check(true);
+  deliver(updater::CheckFailed{"Download failed"}, false);
+  deliver(updater::UpToDate{}, true);
   EXPECT_EQ(ui.log, (std::vector<std::string>{"toast Checking for updates…", "check manual",
-                                              "check automatic"}));
+                                              "toast Checking for updates…", "check manual",
+                                              "toast You're up to date (" + std::string(kVersion) + ")"}));
 }
 
 TEST_F(UpdateControllerTest, NoToastWhileTheStateIsLentOut) {
@@ -274,6 +279,7 @@ TEST_F(UpdateControllerTest, StartupSchedule) {
         << c.name;
     EXPECT_EQ(settings.writes, c.starts ? 1 : 0) << c.name;
     if (c.starts) EXPECT_EQ(settings.texts["LastUpdateCheck"], "1733600000") << c.name;
+    deliver(updater::UpToDate{}, false);  // the check is over
   }
   EXPECT_FALSE(toast());  // the automatic check says nothing when it starts
 }
@@ -289,8 +295,9 @@ TEST_F(UpdateControllerTest, OnlyACopyWithTheUsersOwnRightsUpdates) {
     int writes;
     std::string last_toast;
   };
+  // The manual check waits for the automatic one to be done.
   const std::vector<std::string> updates = {"check automatic", "remove leftovers",
-                                            "toast Checking for updates…", "check manual"};
+                                            "toast Checking for updates…"};
   const Case cases[] = {
       {Elevation::Limited, updates, 1, "Checking for updates…"},
       {Elevation::Default, updates, 1, "Checking for updates…"},

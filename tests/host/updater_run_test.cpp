@@ -3,13 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
-#include <thread>
 
 #include "app/updater/check.h"
 #include "app/updater/download.h"
@@ -73,63 +68,6 @@ TEST(UpdateCheck, Outcomes) {
     EXPECT_EQ(run_update_check(platform, kAddress, "0.1.0"), c.result) << c.name;
     EXPECT_EQ(platform.calls, c.calls) << c.name;
   }
-}
-
-// A platform whose fetch waits until it is let go, to see two checks overlap or not.
-class GatedPlatform : public FakeUpdaterPlatform {
- public:
-  std::optional<std::string> fetch(std::string_view url, std::string_view destination,
-                                   std::uint64_t max_bytes) override {
-    const int now_inside = ++inside;
-    int seen = most_inside.load();
-    while (now_inside > seen && !most_inside.compare_exchange_weak(seen, now_inside)) {}
-    {
-      std::unique_lock lock(mutex);
-      ++entered;
-      changed.notify_all();
-      changed.wait(lock, [&] { return open; });
-    }
-    --inside;
-    return FakeUpdaterPlatform::fetch(url, destination, max_bytes);
-  }
-  void let_go() {
-    const std::lock_guard lock(mutex);
-    open = true;
-    changed.notify_all();
-  }
-  bool wait_entered(int count) {
-    std::unique_lock lock(mutex);
-    return changed.wait_for(lock, std::chrono::seconds(5), [&] { return entered >= count; });
-  }
-
-  static inline std::atomic<int> inside{0};
-  static inline std::atomic<int> most_inside{0};
-  std::mutex mutex;
-  std::condition_variable changed;
-  int entered = 0;
-  bool open = false;
-};
-
-TEST(UpdateCheck, OverlappingChecksRunOneAfterTheOther) {
-  GatedPlatform first, second;
-  first.served = second.served = manifest("0.1.0");
-  std::thread a([&] { (void)run_update_check(first, kAddress, "0.1.0"); });
-  ASSERT_TRUE(first.wait_entered(1));
-  std::thread b([&] { (void)run_update_check(second, kAddress, "0.1.0"); });
-  // The second check must not reach its fetch while the first one is inside its own; give it
-  // the chance to (wrongly) get there.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  {
-    const std::lock_guard lock(second.mutex);
-    EXPECT_EQ(second.entered, 0);
-  }
-  second.let_go();
-  first.let_go();
-  a.join();
-  b.join();
-  EXPECT_EQ(GatedPlatform::most_inside.load(), 1);
-  EXPECT_EQ(first.calls.back(), std::string("delete ") + kManifestFile);
-  EXPECT_EQ(second.calls.back(), std::string("delete ") + kManifestFile);
 }
 
 // ---- The working folder ---------------------------------------------------------------------

@@ -166,16 +166,18 @@ struct MessageWindow {
 TEST_F(UpdaterWin, ThreadsHandOverAndPost) {
   MessageWindow receiver;
   ASSERT_NE(receiver.window, nullptr);
-  ASSERT_TRUE(start_download_thread(receiver.window, WM_APP + 3,
+  const SharedSlot<DownloadResult> downloads = std::make_shared<DownloadSlot>();
+  ASSERT_TRUE(start_download_thread(downloads, PostTo{receiver.window, WM_APP + 3},
                                     UpdateInfo{"78.0", "https://lumwerk.example/none.exe", "00", 1}));
   ASSERT_TRUE(receiver.wait_for(WM_APP + 3));
-  std::optional<DownloadResult> download = download_slot().take();
+  std::optional<DownloadResult> download = downloads->take();
   ASSERT_TRUE(download);
   EXPECT_EQ(std::get<DownloadFailed>(*download).text, "Download failed");
 
-  ASSERT_TRUE(start_update_check_thread(receiver.window, WM_APP + 2, true));
+  const SharedSlot<CheckDelivery> checks = std::make_shared<UpdateCheckSlot>();
+  ASSERT_TRUE(start_update_check_thread(checks, PostTo{receiver.window, WM_APP + 2}, true));
   ASSERT_TRUE(receiver.wait_for(WM_APP + 2));
-  std::optional<CheckDelivery> check = update_check_slot().take();
+  std::optional<CheckDelivery> check = checks->take();
   ASSERT_TRUE(check);
   EXPECT_TRUE(check->manual);
   EXPECT_EQ(check->result, CheckResult{CheckFailed{"Download failed"}});  // nothing served

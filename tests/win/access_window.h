@@ -61,7 +61,8 @@ class AccessibilityWin : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window_.get(), nullptr);
-    host_.set_gfx(gfx::create_gfx(window_.get(), 96).gfx);  // the toolbar needs a measurer
+    // The toolbar needs a measurer, which needs no drawing device.
+    host_.set_text(gfx::create_text_resources(1.0f).text);
     ASSERT_NE(host_.measurer(), nullptr);
     auto state = std::make_unique<AppState>();
     state->report = recorded_report();
@@ -130,13 +131,14 @@ class AccessibilityWin : public ::testing::Test {
 
   ScopedLanguageOverride english_{"en"};
   test::TestWindow window_{800, 600, true};
+  const WindowHandle handle_{window_.get()};
   StateSlot<AppState> slot_;
-  Win32WindowHost host_{window_.get()};
-  probe::ProbeSlot probes_;
+  const SharedSlot<probe::ProbeOutcome> probes_ = std::make_shared<probe::ProbeSlot>();
+  Win32WindowHost host_{handle_, probes_};
   test::FakeMenuHost menu_host_;
   MenuCommands menu_{menu_host_};
-  WindowController controller_{slot_, host_, probes_, menu_};
-  WindowAccessibility access_{window_.get(), WM_APP_ACCESS_ACTION};
+  WindowController controller_{slot_, host_, *probes_, menu_};
+  WindowAccessibility access_{handle_, WM_APP_ACCESS_ACTION};
   ComPtr<IRawElementProviderSimple> root_;
 };
 

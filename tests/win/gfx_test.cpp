@@ -1,11 +1,13 @@
-// The Direct2D device against Wine's Direct3D, DXGI, Direct2D and DirectWrite. The test prefix
-// maps "Segoe UI" to an installed font; without that DirectWrite measures nothing.
+// The Direct2D device and the window's text formats against Wine's Direct3D, DXGI, Direct2D and
+// DirectWrite. The test prefix maps "Segoe UI" to an installed font; without that DirectWrite
+// measures nothing.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "gfx/gfx_win32.h"
+#include "gfx/text_win32.h"
 #include "win/test_window_win32.h"
 
 namespace kestro::gfx {
@@ -25,22 +27,26 @@ class GfxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window_.get(), nullptr);
-    GfxCreated created = create_gfx(window_.get(), 96);
+    GfxCreated created = create_gfx(window_.get());
     ASSERT_TRUE(created.gfx) << std::hex << created.error;
     gfx_ = std::move(created.gfx);
+    TextCreated made = create_text_resources(1.0f);
+    ASSERT_TRUE(made.text) << std::hex << made.error;
+    text_ = std::move(made.text);
   }
 
   test::TestWindow window_{640, 480, true};
   std::unique_ptr<Gfx> gfx_;
+  std::unique_ptr<TextResources> text_;
 };
 
 TEST_F(GfxTest, CreationMakesEverythingAFrameNeeds) {
-  EXPECT_TRUE(gfx_->write_factory);
+  EXPECT_TRUE(text_->factory);
   EXPECT_TRUE(gfx_->target);
   EXPECT_TRUE(gfx_->context);
   EXPECT_TRUE(gfx_->brush);
   EXPECT_TRUE(gfx_->target_bitmap);
-  EXPECT_FLOAT_EQ(gfx_->scale, 1.0f);
+  EXPECT_FLOAT_EQ(text_->scale, 1.0f);
   RECT client{};
   GetClientRect(window_.get(), &client);
   const SwapSize size = buffer_size(*gfx_);
@@ -67,10 +73,10 @@ TEST_F(GfxTest, TextFormatsCarryTheScaleInTheirSizes) {
       {TextStyle::Title, L"Segoe UI", DWRITE_FONT_WEIGHT_SEMI_BOLD, 20.0f},
       {TextStyle::Icon, L"Segoe MDL2 Assets", DWRITE_FONT_WEIGHT_NORMAL, 16.0f},
   };
-  ASSERT_TRUE(rebuild_text_formats(*gfx_, 1.5f));
-  EXPECT_FLOAT_EQ(gfx_->scale, 1.5f);
+  ASSERT_TRUE(rebuild_text_formats(*text_, 1.5f));
+  EXPECT_FLOAT_EQ(text_->scale, 1.5f);
   for (const Expected& e : table) {
-    IDWriteTextFormat* format = gfx_->format(e.style);
+    IDWriteTextFormat* format = text_->format(e.style);
     ASSERT_NE(format, nullptr);
     wchar_t family[64] = {};
     format->GetFontFamilyName(family, 64);
@@ -83,8 +89,12 @@ TEST_F(GfxTest, TextFormatsCarryTheScaleInTheirSizes) {
   }
 }
 
+// Measuring needs no drawing device: the text formats alone measure as the canvas does.
 TEST_F(GfxTest, MeasuringGivesWidthsThatGrowWithTextAndScale) {
-  D2dCanvas canvas(*gfx_);
+  D2dCanvas canvas(*gfx_, *text_);
+  TextOnlyMeasurer without_device(*text_);
+  EXPECT_EQ(without_device.measure("Copy all", TextStyle::Body)->width,
+            canvas.measure("Copy all", TextStyle::Body)->width);
   const auto short_text = canvas.measure("Copy all", TextStyle::Body);
   const auto long_text = canvas.measure("Copy all Copy all", TextStyle::Body);
   const auto title = canvas.measure("Copy all", TextStyle::Title);
@@ -103,7 +113,7 @@ TEST_F(GfxTest, MeasuringGivesWidthsThatGrowWithTextAndScale) {
   ASSERT_TRUE(korean);
   EXPECT_GT(korean->width, 20.0f);
 
-  ASSERT_TRUE(rebuild_text_formats(*gfx_, 1.5f));
+  ASSERT_TRUE(rebuild_text_formats(*text_, 1.5f));
   const auto scaled = canvas.measure("Copy all", TextStyle::Body);
   ASSERT_TRUE(scaled);
   EXPECT_NEAR(scaled->width, short_text->width * 1.5f, short_text->width * 0.1f);
@@ -111,7 +121,7 @@ TEST_F(GfxTest, MeasuringGivesWidthsThatGrowWithTextAndScale) {
 
 TEST_F(GfxTest, LayoutStaysOnOneLineAndIsCutAtItsWidth) {
   const std::string wide_text(200, 'W');
-  ComPtr<IDWriteTextLayout> layout = make_layout(*gfx_, wide_text, 100.0f, TextStyle::Body, false);
+  ComPtr<IDWriteTextLayout> layout = make_layout(*text_, wide_text, 100.0f, TextStyle::Body, false);
   ASSERT_TRUE(layout);
   DWRITE_TEXT_METRICS metrics{};
   ASSERT_HRESULT_SUCCEEDED(layout->GetMetrics(&metrics));
@@ -124,7 +134,7 @@ TEST_F(GfxTest, LayoutStaysOnOneLineAndIsCutAtItsWidth) {
   EXPECT_EQ(trimming.granularity, DWRITE_TRIMMING_GRANULARITY_CHARACTER);
   EXPECT_TRUE(sign);  // the ellipsis
 
-  ComPtr<IDWriteTextLayout> centred = make_layout(*gfx_, "x", 0.0f, TextStyle::Caption, true);
+  ComPtr<IDWriteTextLayout> centred = make_layout(*text_, "x", 0.0f, TextStyle::Caption, true);
   ASSERT_TRUE(centred);
   EXPECT_EQ(centred->GetTextAlignment(), DWRITE_TEXT_ALIGNMENT_CENTER);
   EXPECT_FLOAT_EQ(centred->GetMaxWidth(), 1.0f);  // at least one pixel
@@ -149,7 +159,7 @@ TEST_F(GfxTest, ResizeKeepsBuffersAtLeastOnePixel) {
 }
 
 TEST_F(GfxTest, FramesDrawAndPresentWithoutError) {
-  D2dCanvas canvas(*gfx_);
+  D2dCanvas canvas(*gfx_, *text_);
   for (int frame = 0; frame < 3; ++frame) {
     ASSERT_TRUE(begin_frame(*gfx_, Colour{0.949f, 0.957f, 0.969f, 1}));
     canvas.fill_box(0, 0, 640, 52, Colour{1, 1, 1, 1});
@@ -172,7 +182,7 @@ TEST_F(GfxTest, FramesDrawAndPresentWithoutError) {
 // because a window carries only one flip-model swap chain at a time.
 TEST_F(GfxTest, ASecondDeviceForTheWindowDrawsOnceTheFirstIsGone) {
   gfx_.reset();
-  GfxCreated fresh = create_gfx(window_.get(), 120);
+  GfxCreated fresh = create_gfx(window_.get());
   ASSERT_TRUE(fresh.gfx) << std::hex << fresh.error;
   ASSERT_TRUE(begin_frame(*fresh.gfx, Colour{1, 1, 1, 1}));
   EXPECT_EQ(end_frame(*fresh.gfx), FrameOutcome::Shown);
@@ -180,10 +190,11 @@ TEST_F(GfxTest, ASecondDeviceForTheWindowDrawsOnceTheFirstIsGone) {
 
 TEST(GfxHiddenWindow, CreatesOnAHiddenWindowAtHighDpi) {
   test::TestWindow window(400, 300, false);
-  GfxCreated created = create_gfx(window.get(), 144);
+  GfxCreated created = create_gfx(window.get());
   ASSERT_TRUE(created.gfx) << std::hex << created.error;
-  EXPECT_FLOAT_EQ(created.gfx->scale, 1.5f);
-  EXPECT_FLOAT_EQ(created.gfx->format(TextStyle::Title)->GetFontSize(), 30.0f);
+  TextCreated text = create_text_resources(1.5f);
+  ASSERT_TRUE(text.text);
+  EXPECT_FLOAT_EQ(text.text->format(TextStyle::Title)->GetFontSize(), 30.0f);
 }
 
 }  // namespace

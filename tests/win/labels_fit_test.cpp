@@ -17,7 +17,7 @@
 #include "app/view/paint.h"
 #include "app/view/text_report.h"
 #include "app/view/texts.h"
-#include "gfx/gfx_win32.h"
+#include "gfx/text_win32.h"
 #include "i18n/language.h"
 #include "i18n/translate.h"
 #include "probe/sections.h"
@@ -146,7 +146,7 @@ struct DrawnText {
 // Measures with the real formats and keeps every text drawn; shapes are of no interest here.
 class RecordingCanvas final : public gfx::Canvas {
  public:
-  explicit RecordingCanvas(gfx::Gfx& gfx) : real_(gfx) {}
+  explicit RecordingCanvas(const gfx::TextResources& text) : real_(text) {}
   std::optional<gfx::TextMetrics> measure(std::string_view text, gfx::TextStyle style) override {
     return real_.measure(text, style);
   }
@@ -163,29 +163,28 @@ class RecordingCanvas final : public gfx::Canvas {
   std::vector<DrawnText> drawn;
 
  private:
-  gfx::D2dCanvas real_;
+  gfx::TextOnlyMeasurer real_;
 };
 
 class LabelsFit : public ::testing::Test {
  protected:
   void SetUp() override {
-    gfx::GfxCreated created = gfx::create_gfx(window_.get(), 96);
-    ASSERT_TRUE(created.gfx) << std::hex << created.error;
-    gfx_ = std::move(created.gfx);
+    gfx::TextCreated created = gfx::create_text_resources(1.0f);
+    ASSERT_TRUE(created.text) << std::hex << created.error;
+    text_ = std::move(created.text);
   }
 
-  test::TestWindow window_{640, 480, false};
-  std::unique_ptr<gfx::Gfx> gfx_;
+  std::unique_ptr<gfx::TextResources> text_;
 };
 
 TEST_F(LabelsFit, EveryTextFitsAtTheDefaultWindowSize) {
   for (const std::uint32_t dpi : {96u, 144u}) {
     const float s = static_cast<float>(dpi) / 96.0f;
-    ASSERT_TRUE(gfx::rebuild_text_formats(*gfx_, s));
+    ASSERT_TRUE(gfx::rebuild_text_formats(*text_, s));
     // The default window is 1080 design pixels wide; the frame of a sizable Windows 10/11
     // window takes 8 of them on each side. Tall enough that no card is left out.
     const ClientSize client{static_cast<std::int32_t>(1064 * s), 100000};
-    RecordingCanvas canvas(*gfx_);
+    RecordingCanvas canvas(*text_);
 
     for (const LanguageRow& language : language_table()) {
       ScopedLanguageOverride in_language(language.code);

@@ -154,9 +154,8 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
   const HWND window = CreateWindowExW(0, window_class.lpszClassName, L"", 0, 0, 0, 0, 0,
                                       HWND_MESSAGE, nullptr, module, nullptr);
   ASSERT_NE(window, nullptr);
-  probe_slot().take();  // start from an empty slot
-
-  ASSERT_TRUE(start_probe_thread(window, app::WM_APP_PROBE_DONE));
+  const SharedSlot<ProbeOutcome> slot = std::make_shared<ProbeSlot>();
+  ASSERT_TRUE(start_probe_thread(slot, PostTo{window, app::WM_APP_PROBE_DONE}));
   const UINT_PTR deadline = SetTimer(window, 1, 120000, nullptr);
   ASSERT_NE(deadline, 0u);
   bool arrived = false;
@@ -176,7 +175,7 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
   UnregisterClassW(window_class.lpszClassName, module);
 
   ASSERT_TRUE(arrived) << "no probe message within two minutes";
-  const std::optional<ProbeOutcome> outcome = probe_slot().take();
+  const std::optional<ProbeOutcome> outcome = slot->take();
   ASSERT_TRUE(outcome.has_value() && outcome->report.has_value());
   const std::optional<Report>& report = outcome->report;
   EXPECT_FALSE(report->title.empty());
@@ -187,7 +186,7 @@ TEST(ProbeThread, ReportIsInSlotWhenMessageArrives) {
     has_displays = has_displays || section.kind == SectionKind::Displays;
   }
   EXPECT_TRUE(has_displays);
-  EXPECT_FALSE(probe_slot().take().has_value());
+  EXPECT_FALSE(slot->take().has_value());
 }
 
 }  // namespace

@@ -4,21 +4,27 @@
 #include <vector>
 
 #include "app/access/uia_provider_win32.h"
+#include "base/trace_win32.h"
 
 namespace kestro::app {
 
-WindowAccessibility::WindowAccessibility(HWND hwnd, UINT wake_message)
-    : hwnd_(hwnd),
+// The hub wakes no one once closed, which this object does before it goes: the wake never
+// outlives the handle it reads.
+WindowAccessibility::WindowAccessibility(const WindowHandle& window, UINT wake_message)
+    : window_(window),
       hub_(std::make_shared<AccessHub>(
-          [hwnd, wake_message] { (void)PostMessageW(hwnd, wake_message, 0, 0); })) {}
+          [&window, wake_message] { (void)PostMessageW(window.get(), wake_message, 0, 0); })) {}
 
 WindowAccessibility::~WindowAccessibility() { close(); }
 
 bool WindowAccessibility::answers(LPARAM lparam) {
   if (closed_ || static_cast<LONG>(lparam) != uia::kRootObjectId) return false;
   if (api_ == nullptr) api_ = uia::functions();
-  if (api_ == nullptr) return false;  // no UI Automation on this system
-  if (!root_) root_ = make_element_provider(hub_, hwnd_, AccessKey{});
+  if (api_ == nullptr) {  // no UI Automation on this system
+    trace_failure("Loading UI Automation", HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND));
+    return false;
+  }
+  if (!root_) root_ = make_element_provider(hub_, window_.get(), AccessKey{});
   return true;
 }
 
@@ -30,7 +36,7 @@ void WindowAccessibility::refresh(const AppState& state, ClientSize client,
 
 LRESULT WindowAccessibility::answer(WPARAM wparam, LPARAM lparam) {
   if (api_ == nullptr || !root_) return 0;
-  return api_->return_raw_element_provider(hwnd_, wparam, lparam, root_.Get());
+  return api_->return_raw_element_provider(window_.get(), wparam, lparam, root_.Get());
 }
 
 void WindowAccessibility::update(const AppState& state, ClientSize client,
@@ -44,7 +50,7 @@ std::vector<AccessRequest> WindowAccessibility::take_requests() {
   // A disabled window (a message box owns it) takes no input, from UI Automation neither: a
   // press could open a second modal loop inside the box's. Requests made before it was
   // disabled are dropped too.
-  if (!IsWindowEnabled(hwnd_)) {
+  if (!IsWindowEnabled(window_.get())) {
     std::erase_if(requests, [](const AccessRequest& r) { return r.kind != AccessRequest::Kind::Refresh; });
   }
   return requests;
@@ -58,7 +64,7 @@ void WindowAccessibility::close() {
   if (api_ != nullptr && root_) {
     // Tells UI Automation the window's providers are done with; clients holding one get
     // "element not available" from it anyway.
-    (void)api_->return_raw_element_provider(hwnd_, 0, 0, nullptr);
+    (void)api_->return_raw_element_provider(window_.get(), 0, 0, nullptr);
     if (api_->disconnect_provider != nullptr) (void)api_->disconnect_provider(root_.Get());
   }
   root_.Reset();
@@ -88,8 +94,10 @@ void WindowAccessibility::raise_pending_events() {
   if (api_ == nullptr || closed_) return;
   for (const PendingEvent& pending : events) {
     const Microsoft::WRL::ComPtr<IRawElementProviderSimple> provider =
-        make_element_provider(hub_, hwnd_, pending.key);
-    (void)api_->raise_automation_event(provider.Get(), pending.event);
+        make_element_provider(hub_, window_.get(), pending.key);
+    if (const HRESULT hr = api_->raise_automation_event(provider.Get(), pending.event); FAILED(hr)) {
+      trace_failure("UiaRaiseAutomationEvent", hr);
+    }
   }
 }
 

@@ -17,6 +17,7 @@
 #include "app/access/uia_win32.h"
 #include "app/view/app_state.h"
 #include "app/view/layout.h"
+#include "base/window_handle_win32.h"
 #include "gfx/canvas.h"
 
 namespace kestro::app {
@@ -24,7 +25,7 @@ namespace kestro::app {
 class WindowAccessibility final : public AccessSink {
  public:
   // Requests from UI Automation's threads wake the window with `wake_message` (posted).
-  WindowAccessibility(HWND hwnd, UINT wake_message);
+  WindowAccessibility(const WindowHandle& window, UINT wake_message);
   ~WindowAccessibility() override;
   WindowAccessibility(const WindowAccessibility&) = delete;
   WindowAccessibility& operator=(const WindowAccessibility&) = delete;
@@ -67,7 +68,7 @@ class WindowAccessibility final : public AccessSink {
     EVENTID event;
   };
 
-  HWND hwnd_;
+  const WindowHandle& window_;
   std::shared_ptr<AccessHub> hub_;
   AccessTreeSource trees_;
   Microsoft::WRL::ComPtr<IRawElementProviderSimple> root_;

@@ -13,18 +13,20 @@
 #include "app/access/accessibility_tree.h"
 #include "app/access/uia_provider_win32.h"
 #include "app/access/uia_win32.h"
+#include "base/trace_win32.h"
 
 namespace kestro::app {
 
 // COM methods must not let an exception out; an allocation failure becomes E_OUTOFMEMORY.
+// Both are failures a client would otherwise only see as a code, so they leave a trace.
 template <class F>
 HRESULT guarded(F&& body) noexcept {
   try {
     return body();
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    return trace_failure("A UI Automation call", E_OUTOFMEMORY);
   } catch (...) {
-    return E_FAIL;
+    return trace_failure("A UI Automation call", E_FAIL);
   }
 }
 

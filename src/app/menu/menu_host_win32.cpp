@@ -11,14 +11,12 @@
 
 namespace kestro::app {
 
-Win32MenuHost::Win32MenuHost(HWND hwnd, std::function<void(std::string)> show_toast,
+Win32MenuHost::Win32MenuHost(const WindowHandle& window, ToastSink& toasts,
                              std::function<void()> check_for_updates)
-    : hwnd_(hwnd),
-      show_toast_(std::move(show_toast)),
-      check_for_updates_(std::move(check_for_updates)) {}
+    : window_(window), toasts_(toasts), check_for_updates_(std::move(check_for_updates)) {}
 
 std::uint32_t Win32MenuHost::track_menu(const std::vector<MenuItem>& menu, int x, int y) {
-  return track_popup_menu(hwnd_, menu, x, y);
+  return track_popup_menu(window_.get(), menu, x, y);
 }
 
 void Win32MenuHost::open_address(std::string_view address) {
@@ -30,12 +28,12 @@ void Win32MenuHost::open_address(std::string_view address) {
 void Win32MenuHost::show_information(std::string_view caption, std::string_view text) {
   const std::wstring wide_caption = to_wide(caption);
   const std::wstring wide_text = to_wide(text);
-  MessageBoxW(hwnd_, wide_text.c_str(), wide_caption.c_str(), MB_OK | MB_ICONINFORMATION);
+  MessageBoxW(window_.get(), wide_text.c_str(), wide_caption.c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 void Win32MenuHost::relaunch_elevated() {
   if (const std::optional<std::wstring> program = own_executable_path()) {
-    (void)app::relaunch_elevated(hwnd_, *program);
+    (void)app::relaunch_elevated(window_.get(), *program);
   }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The menu's side of the real window: the pop-up menu, the browser, the About box, the
-// elevated restart and the settings in the registry. Toasts and the update check go to whoever
-// owns them (the window controller, the update reactions).
+// elevated restart and the settings in the registry. Toasts go to the window, the update check
+// to whoever runs checks (the update reactions).
 
 #include <windows.h>
 
@@ -10,12 +10,14 @@
 
 #include "app/menu/menu_commands.h"
 #include "app/settings/settings_registry_win32.h"
+#include "base/toast_sink.h"
+#include "base/window_handle_win32.h"
 
 namespace kestro::app {
 
 class Win32MenuHost final : public MenuHost {
  public:
-  Win32MenuHost(HWND hwnd, std::function<void(std::string)> show_toast,
+  Win32MenuHost(const WindowHandle& window, ToastSink& toasts,
                 std::function<void()> check_for_updates);
 
   SettingsStore& settings() override { return settings_; }
@@ -24,12 +26,12 @@ class Win32MenuHost final : public MenuHost {
   void show_information(std::string_view caption, std::string_view text) override;
   void relaunch_elevated() override;
   void check_for_updates() override { check_for_updates_(); }
-  void toast(std::string text) override { show_toast_(std::move(text)); }
+  void toast(std::string text) override { toasts_.show_toast(std::move(text)); }
 
  private:
-  HWND hwnd_;
+  const WindowHandle& window_;
   RegistrySettings settings_;
-  std::function<void(std::string)> show_toast_;
+  ToastSink& toasts_;
   std::function<void()> check_for_updates_;
 };
 

@@ -1,6 +1,5 @@
 #include "app/updater/check.h"
 
-#include <mutex>
 #include <utility>
 
 #include "app/updater/launch.h"
@@ -12,11 +11,6 @@
 namespace kestro::updater {
 
 namespace {
-
-std::mutex& check_lock() {
-  static std::mutex& lock = *new std::mutex;  // outlives every thread, like the slots
-  return lock;
-}
 
 CheckResult fetch_and_judge(UpdaterPlatform& platform, std::string_view address,
                             const std::string& file, std::string_view current_version) {
@@ -38,14 +32,8 @@ CheckResult fetch_and_judge(UpdaterPlatform& platform, std::string_view address,
 
 }  // namespace
 
-UpdateCheckSlot& update_check_slot() {
-  static UpdateCheckSlot& slot = *new UpdateCheckSlot;
-  return slot;
-}
-
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
                              std::string_view current_version) {
-  const std::lock_guard one_at_a_time(check_lock());
   TextOrError folder = open_work_folder(platform);
   if (!folder.text) return CheckFailed{std::move(folder.error)};
   const std::string file = join_path(*folder.text, kManifestFileName);

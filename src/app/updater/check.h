@@ -31,14 +31,11 @@ struct CheckDelivery {
 };
 
 using UpdateCheckSlot = HandOverSlot<CheckDelivery>;
-// The process's slot; never destroyed, so a check still running at exit touches no dead lock.
-UpdateCheckSlot& update_check_slot();
 
 // The check itself: the manifest at `address` (at most 64 KiB) is fetched into "update.json"
 // in the working folder (work_folder.h), read, parsed and compared with `current_version`; the
-// file is deleted whatever the outcome. Checks of the whole process
-// run one after the other: a second one waits until the first is done, so neither reads nor
-// deletes the other's file.
+// file is deleted whatever the outcome. The window runs one check at a time (reactions.h), so
+// no check reads or deletes another's file.
 CheckResult run_update_check(UpdaterPlatform& platform, std::string_view address,
                              std::string_view current_version);
 

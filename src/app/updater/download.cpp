@@ -1,6 +1,5 @@
 #include "app/updater/download.h"
 
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -13,11 +12,6 @@
 namespace kestro::updater {
 
 namespace {
-
-std::mutex& download_lock() {
-  static std::mutex& lock = *new std::mutex;
-  return lock;
-}
 
 std::string text(const TextPair& pair) { return std::string(translate(pair)); }
 
@@ -78,13 +72,7 @@ std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile&
   }
 }
 
-DownloadSlot& download_slot() {
-  static DownloadSlot& slot = *new DownloadSlot;
-  return slot;
-}
-
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info) {
-  const std::lock_guard one_at_a_time(download_lock());
   TextOrError folder = open_work_folder(platform);
   if (!folder.text) return DownloadFailed{std::move(folder.error)};
   const std::string path = join_path(*folder.text, installer_file_name(info.version));

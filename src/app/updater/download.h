@@ -30,8 +30,6 @@ struct DownloadFailed {
 using DownloadResult = std::variant<InstallerReady, DownloadFailed>;
 
 using DownloadSlot = HandOverSlot<DownloadResult>;
-// The process's slot, separate from the check's; never destroyed.
-DownloadSlot& download_slot();
 
 // SHA-256 of the whole held file read through it in pieces of kHashPieceBytes: nothing when
 // it could not be computed (the hashing failed or threw, no memory, or the file gave other
@@ -44,8 +42,8 @@ std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile&
 // length against `info.size` before a byte is read, its SHA-256 read in pieces,
 // its publisher, and that its version resource says `info.version` (an installer of another
 // version, an older one above all, is refused as not properly signed). Anything that does not
-// end ready, a failed transfer included, deletes the file (after letting go of it).
-// Downloads run one after the other.
+// end ready, a failed transfer included, deletes the file (after letting go of it). The window
+// runs one download at a time (reactions.h).
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info);
 
 }  // namespace kestro::updater

@@ -15,6 +15,7 @@
 #include "app/updater/texts.h"
 #include "base/handles_win32.h"
 #include "base/system_library_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 
@@ -285,13 +286,21 @@ std::optional<std::string> fetch_with_curl(std::string_view url, std::string_vie
     if (written.size() > max_bytes) {
       (void)TerminateJobObject(job.get(), 1);
       (void)WaitForSingleObject(process.get(), kStopWaitMilliseconds);
+      trace_failure("curl.exe", "stopped past " + std::to_string(max_bytes) + " bytes");
       return std::string(translate(texts::kDownloadFailed));
     }
   }
   DWORD exit_code = 0;
   if (!GetExitCodeProcess(process.get(), &exit_code)) return os_error_text(GetLastError());
+  if (exit_code != 0) {
+    trace_failure("curl.exe", "ended with exit code " + std::to_string(exit_code));
+    return std::string(translate(texts::kDownloadFailed));
+  }
   // A transfer quicker than the first look is judged by the same bound.
-  if (exit_code != 0 || written.size() > max_bytes) return std::string(translate(texts::kDownloadFailed));
+  if (written.size() > max_bytes) {
+    trace_failure("curl.exe", "wrote more than " + std::to_string(max_bytes) + " bytes");
+    return std::string(translate(texts::kDownloadFailed));
+  }
   return std::nullopt;
 }
 
@@ -396,6 +405,7 @@ SignatureReading read_signature(HeldFile& held_file, std::string_view path) {
   const HWND no_window = static_cast<HWND>(INVALID_HANDLE_VALUE);
   SignatureReading reading;
   reading.trust = static_cast<std::int32_t>(verify_trust(no_window, &action, &data));
+  if (reading.trust != 0) trace_failure("WinVerifyTrust", static_cast<HRESULT>(reading.trust));
   if (reading.trust == 0) {
     CRYPT_PROVIDER_DATA* provider = provider_data(data.hWVTStateData);
     CRYPT_PROVIDER_SGNR* signer = provider != nullptr ? first_signer(provider) : nullptr;

@@ -29,10 +29,17 @@ void UpdateReactions::start_check(bool manual) {
     return;
   }
   if (manual) ui_.toast(text(texts::kChecking));
-  if (!ui_.start_check(manual) && manual) {
-    // No result will come; the user was just told a check is running.
-    ui_.toast(text(texts::kDownloadFailed));
+  if (checking_) {
+    manual_waiting_ = manual_waiting_ || manual;
+    return;
   }
+  run_check(manual);
+}
+
+void UpdateReactions::run_check(bool manual) {
+  checking_ = ui_.start_check(manual);
+  // No result will come; a manual check's user was just told a check is running.
+  if (!checking_ && manual) ui_.toast(text(texts::kDownloadFailed));
 }
 
 void UpdateReactions::remove_leftovers() {
@@ -42,6 +49,11 @@ void UpdateReactions::remove_leftovers() {
 void UpdateReactions::on_check_done() {
   std::optional<CheckDelivery> delivery = checks_.take();
   if (!delivery) return;
+  checking_ = false;
+  if (manual_waiting_) {
+    manual_waiting_ = false;
+    run_check(true);
+  }
   if (std::holds_alternative<UpToDate>(delivery->result)) {
     if (delivery->manual) ui_.toast(up_to_date_text(current_version_));
   } else if (auto* failed = std::get_if<CheckFailed>(&delivery->result)) {

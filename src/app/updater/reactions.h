@@ -35,26 +35,28 @@ class UpdateUi {
   virtual void close_for_update() = 0;
 };
 
-// One per window. Only one update question is open at a time and only one download runs. A
-// copy that may not update (elevation.h) starts nothing at all.
+// One per window. Only one check runs at a time, one update question is open and one download
+// runs. A copy that may not update (elevation.h) starts nothing at all. The slots are the ones
+// the window's check and download threads put their outcomes into.
 class UpdateReactions {
  public:
   UpdateReactions(UpdateUi& ui, std::string_view current_version, Elevation elevation,
-                  UpdateCheckSlot& checks = update_check_slot(),
-                  DownloadSlot& downloads = download_slot());
+                  UpdateCheckSlot& checks, DownloadSlot& downloads);
 
   // Whether this copy updates at all.
   bool allowed() const { return allowed_; }
 
   // A manual check ("Check for updates") first says "Checking for updates…"; a check thread
   // that cannot be started then says "Download failed". The automatic check says nothing. In
-  // a copy that may not update, a manual check only says where updates come from.
+  // a copy that may not update, a manual check only says where updates come from. A manual
+  // check asked for while another check runs starts once that one is done.
   void start_check(bool manual);
 
   // At start-up: installers that earlier updates left behind go, on a thread of their own.
   void remove_leftovers();
 
-  // The check's message. Up to date or failed: a toast for a manual check only. A newer
+  // The check's message (it starts a manual check that waited for it). Up to date or failed:
+  // a toast for a manual check only. A newer
   // release: the question; Yes says "Downloading update…" and starts the download. An offer
   // that arrives while a question is open is dropped (the next check asks again); one that
   // arrives while a download runs asks nothing, and a manual check is told it is downloading.
@@ -66,6 +68,7 @@ class UpdateReactions {
   void on_download_done();
 
  private:
+  void run_check(bool manual);
   void offer(UpdateInfo info, bool manual);
 
   UpdateUi& ui_;
@@ -73,6 +76,8 @@ class UpdateReactions {
   bool allowed_;
   UpdateCheckSlot& checks_;
   DownloadSlot& downloads_;
+  bool checking_ = false;        // a check thread runs; its message has not come yet
+  bool manual_waiting_ = false;  // a manual check starts once that one is done
   bool asking_ = false;       // the update question is open
   bool downloading_ = false;  // a download thread runs; its message has not come yet
 };

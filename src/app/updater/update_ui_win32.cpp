@@ -10,24 +10,27 @@
 
 namespace kestro::updater {
 
-Win32UpdateUi::Win32UpdateUi(HWND window, UINT check_done, UINT download_done,
-                             std::function<void(std::string)> show_toast)
+Win32UpdateUi::Win32UpdateUi(const WindowHandle& window, UINT check_done, UINT download_done,
+                             ToastSink& toasts, SharedSlot<CheckDelivery> checks,
+                             SharedSlot<DownloadResult> downloads)
     : window_(window),
       check_done_(check_done),
       download_done_(download_done),
-      show_toast_(std::move(show_toast)) {}
+      toasts_(toasts),
+      checks_(std::move(checks)),
+      downloads_(std::move(downloads)) {}
 
 bool Win32UpdateUi::ask(std::string_view text) {
-  return MessageBoxW(window_, to_wide(text).c_str(), to_wide(kPromptCaption).c_str(),
+  return MessageBoxW(window_.get(), to_wide(text).c_str(), to_wide(kPromptCaption).c_str(),
                      MB_YESNO | MB_ICONINFORMATION) == IDYES;
 }
 
 bool Win32UpdateUi::start_check(bool manual) {
-  return start_update_check_thread(window_, check_done_, manual);
+  return start_update_check_thread(checks_, PostTo{window_.get(), check_done_}, manual);
 }
 
 bool Win32UpdateUi::start_download(UpdateInfo info) {
-  return start_download_thread(window_, download_done_, std::move(info));
+  return start_download_thread(downloads_, PostTo{window_.get(), download_done_}, std::move(info));
 }
 
 void Win32UpdateUi::start_leftover_removal() { (void)start_leftover_removal_thread(); }
@@ -42,6 +45,6 @@ void Win32UpdateUi::discard_installer(const InstallerReady& installer) {
   (void)WindowsUpdaterPlatform{}.delete_file(installer.path);
 }
 
-void Win32UpdateUi::close_for_update() { (void)DestroyWindow(window_); }
+void Win32UpdateUi::close_for_update() { (void)DestroyWindow(window_.get()); }
 
 }  // namespace kestro::updater

@@ -17,6 +17,7 @@
 #include "app/view/hit_target.h"
 #include "app/view/layout.h"
 #include "app/window/window_host.h"
+#include "base/toast_sink.h"
 #include "probe/probe_slot.h"
 #include "probe/report.h"
 
@@ -80,14 +81,14 @@ ClickAction on_left_button_up(AppState& state, WindowHost& host, int x, int y);
 
 // ---- Message level -----------------------------------------------------------------------
 
-class WindowController {
+class WindowController final : public ToastSink {
  public:
   using Slot = StateSlot<AppState>;
 
   // Installs itself as the state slot's release hook, so a probe outcome that arrived while
   // the state was lent out is taken as soon as it is given back.
   WindowController(Slot& slot, WindowHost& host, probe::ProbeSlot& probes, MenuCommands& menu);
-  ~WindowController();
+  ~WindowController() override;
   WindowController(const WindowController&) = delete;
   WindowController& operator=(const WindowController&) = delete;
 
@@ -121,7 +122,7 @@ class WindowController {
   void refresh();
   void copy_all();
   void copy_value(std::uint64_t section, std::uint64_t row);
-  void show_toast(std::string text);
+  void show_toast(std::string text) override;
 
   // Runs a click's action with the slot released (public for the tests).
   void run_click_action(const ClickAction& action);

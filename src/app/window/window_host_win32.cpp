@@ -8,23 +8,36 @@
 
 namespace kestro::app {
 
+void Win32WindowHost::set_text(std::unique_ptr<gfx::TextResources> text) {
+  canvas_.reset();  // they refer to the old formats
+  measurer_.reset();
+  text_ = std::move(text);
+  if (text_) measurer_.emplace(*text_);
+  make_canvas();
+}
+
 void Win32WindowHost::set_gfx(std::unique_ptr<gfx::Gfx> device) {
   canvas_.reset();  // it refers to the old device
   gfx_ = std::move(device);
-  if (gfx_) canvas_.emplace(*gfx_);
+  make_canvas();
 }
 
-void Win32WindowHost::invalidate() { InvalidateRect(hwnd_, nullptr, FALSE); }
+void Win32WindowHost::make_canvas() {
+  canvas_.reset();
+  if (gfx_ && text_) canvas_.emplace(*gfx_, *text_);
+}
+
+void Win32WindowHost::invalidate() { InvalidateRect(hwnd(), nullptr, FALSE); }
 
 void Win32WindowHost::set_timer(std::uint32_t id, std::uint32_t period_ms) {
-  SetTimer(hwnd_, id, period_ms, nullptr);
+  SetTimer(hwnd(), id, period_ms, nullptr);
 }
 
-void Win32WindowHost::kill_timer(std::uint32_t id) { KillTimer(hwnd_, id); }
+void Win32WindowHost::kill_timer(std::uint32_t id) { KillTimer(hwnd(), id); }
 
 ClientSize Win32WindowHost::client_size() {
   RECT rc{};
-  if (!GetClientRect(hwnd_, &rc)) return ClientSize{};
+  if (!GetClientRect(hwnd(), &rc)) return ClientSize{};
   return ClientSize{std::max<LONG>(rc.right - rc.left, 0), std::max<LONG>(rc.bottom - rc.top, 0)};
 }
 
@@ -36,25 +49,27 @@ void Win32WindowHost::track_mouse_leave() {
   TRACKMOUSEEVENT request{};
   request.cbSize = sizeof(request);
   request.dwFlags = TME_LEAVE;
-  request.hwndTrack = hwnd_;
+  request.hwndTrack = hwnd();
   request.dwHoverTime = 0;
   (void)TrackMouseEvent(&request);
 }
 
 bool Win32WindowHost::set_clipboard_text(std::string_view text) {
-  return app::set_clipboard_text(hwnd_, text);
+  return app::set_clipboard_text(hwnd(), text);
 }
 
 bool Win32WindowHost::start_probe_worker() {
-  return probe::start_probe_thread(hwnd_, WM_APP_PROBE_DONE);
+  return probe::start_probe_thread(probes_, PostTo{hwnd(), WM_APP_PROBE_DONE});
 }
 
-void Win32WindowHost::capture_mouse() { SetCapture(hwnd_); }
+void Win32WindowHost::capture_mouse() { SetCapture(hwnd()); }
 
 void Win32WindowHost::release_mouse() {
-  if (GetCapture() == hwnd_) ReleaseCapture();
+  if (GetCapture() == hwnd()) ReleaseCapture();
 }
 
-gfx::TextMeasurer* Win32WindowHost::measurer() { return canvas(); }
+gfx::TextMeasurer* Win32WindowHost::measurer() {
+  return measurer_ ? &*measurer_ : nullptr;
+}
 
 }  // namespace kestro::app

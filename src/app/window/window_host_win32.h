@@ -1,6 +1,6 @@
 #pragma once
 // The real window behind the portable window core: timers, invalidation, client size, the
-// clipboard, the probe thread and the drawing device of one HWND.
+// clipboard, the probe thread, and the text formats and drawing device of one HWND.
 
 #include <windows.h>
 
@@ -8,15 +8,26 @@
 #include <optional>
 
 #include "app/window/window_host.h"
+#include "base/window_handle_win32.h"
+#include "base/worker.h"
 #include "gfx/gfx_win32.h"
+#include "gfx/text_win32.h"
+#include "probe/probe_slot.h"
 
 namespace kestro::app {
 
 class Win32WindowHost final : public WindowHost {
  public:
-  explicit Win32WindowHost(HWND hwnd) : hwnd_(hwnd) {}
+  // Probe runs hand their outcome to `probes`, which each run shares for its life.
+  Win32WindowHost(const WindowHandle& window, SharedSlot<probe::ProbeOutcome> probes)
+      : window_(window), probes_(std::move(probes)) {}
 
-  HWND hwnd() const { return hwnd_; }
+  HWND hwnd() const { return window_.get(); }
+
+  // The text formats, made once for the window and rebuilt when its DPI changes; null when
+  // they could not be made (then nothing measures or draws text).
+  gfx::TextResources* text() { return text_.get(); }
+  void set_text(std::unique_ptr<gfx::TextResources> text);
 
   // The drawing device; null when it could not be created. Replacing it (after a lost device)
   // releases the old one.
@@ -38,9 +49,14 @@ class Win32WindowHost final : public WindowHost {
   gfx::TextMeasurer* measurer() override;
 
  private:
-  HWND hwnd_;
+  void make_canvas();
+
+  const WindowHandle& window_;
+  SharedSlot<probe::ProbeOutcome> probes_;
+  std::unique_ptr<gfx::TextResources> text_;
+  std::optional<gfx::TextOnlyMeasurer> measurer_;  // over *text_, present exactly when text_ is
   std::unique_ptr<gfx::Gfx> gfx_;
-  std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_, present exactly when gfx_ is
+  std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_ and *text_, present when both are
 };
 
 }  // namespace kestro::app

@@ -26,9 +26,13 @@
 #include "app/window/window_geometry.h"
 #include "app/window/window_host_win32.h"
 #include "app/window/window_placement_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "base/version.h"
+#include "base/window_handle_win32.h"
+#include "base/worker.h"
 #include "gfx/gfx_win32.h"
+#include "gfx/text_win32.h"
 #include "i18n/product.h"
 #include "probe/probe_slot.h"
 
@@ -38,22 +42,29 @@ namespace {
 // "Kestro.Main", as other programs (and the installer's tests) find the window.
 std::wstring class_name() { return to_wide(kProductName) + L".Main"; }
 
-// Everything the window thread keeps for its one window. The state slot starts empty: messages
-// that arrive while the window is being created and placed take the paths for a missing state.
+// Everything the window thread keeps for its one window. It is made before the window and
+// handed to CreateWindowExW; the window procedure finds it from the window's first real
+// message on (WM_NCCREATE stores it with the window), and the parts read the handle through
+// `handle`. The state slot starts empty: messages that arrive while the window is being created
+// and placed find no state and change nothing.
 struct MainWindow {
-  explicit MainWindow(HWND window)
-      : update_ui(window, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE,
-                  [this](std::string text) { controller.show_toast(std::move(text)); }),
-        updates(update_ui, kVersion, updater::process_elevation()),
-        host(window),
-        menu_host(window, [this](std::string text) { controller.show_toast(std::move(text)); },
-                  [this] { updates.start_check(true); }),
+  MainWindow()
+      : update_ui(handle, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE, controller, checks, downloads),
+        updates(update_ui, kVersion, updater::process_elevation(), *checks, *downloads),
+        host(handle, probes),
+        menu_host(handle, controller, [this] { updates.start_check(true); }),
         menu(menu_host),
-        controller(slot, host, probe::probe_slot(), menu),
-        access(window, WM_APP_ACCESS_ACTION) {}
+        controller(slot, host, *probes, menu),
+        access(handle, WM_APP_ACCESS_ACTION) {}
 
+  WindowHandle handle;
   StateSlot<AppState> slot;
-  // Toasts go through the controller, which is made after it but before any toast can come.
+  // Workers share these with the window for their lives (worker.h).
+  const SharedSlot<probe::ProbeOutcome> probes = std::make_shared<probe::ProbeSlot>();
+  const SharedSlot<updater::CheckDelivery> checks = std::make_shared<updater::UpdateCheckSlot>();
+  const SharedSlot<updater::DownloadResult> downloads = std::make_shared<updater::DownloadSlot>();
+  // Toasts go to the controller, made after the parts that keep a reference to it but before
+  // any toast can come.
   updater::Win32UpdateUi update_ui;
   updater::UpdateReactions updates;
   Win32WindowHost host;
@@ -64,17 +75,14 @@ struct MainWindow {
   bool device_lost = false;  // the device was lost and no new one could be made yet
 };
 
-// The window thread's window; set while the message loop of run_window_app runs.
-thread_local MainWindow* t_window = nullptr;
-
 UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
 
 // A window carries only one flip-model swap chain at a time, so the lost device is released
 // before a new one is made for the window. When that fails the window goes on without a device
 // and the next paint tries again.
-void replace_lost_device(MainWindow& window, HWND hwnd, std::uint32_t dpi) {
+void replace_lost_device(MainWindow& window, HWND hwnd) {
   window.host.drop_gfx();
-  gfx::GfxCreated fresh = gfx::create_gfx(hwnd, floor_dpi(dpi));
+  gfx::GfxCreated fresh = gfx::create_gfx(hwnd);
   window.device_lost = !fresh.gfx;
   if (!fresh.gfx) return;
   window.host.set_gfx(std::move(fresh.gfx));
@@ -84,14 +92,14 @@ void replace_lost_device(MainWindow& window, HWND hwnd, std::uint32_t dpi) {
 LRESULT on_paint(MainWindow& window, HWND hwnd) {
   // Validate in every case so that an undrawable frame does not come back at once.
   auto state = window.slot.claim();
-  if (state && window.device_lost) replace_lost_device(window, hwnd, state->dpi);
+  if (state && window.device_lost) replace_lost_device(window, hwnd);
   gfx::Gfx* device = window.host.gfx();
   if (state && device != nullptr) {
     const ClientSize client = window.host.client_size();
     if (gfx::begin_frame(*device, active_palette(*state).background)) {
       paint(*state, *window.host.canvas(), client, window.host.now());
       if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
-        replace_lost_device(window, hwnd, state->dpi);
+        replace_lost_device(window, hwnd);
       }
     }
   }
@@ -116,13 +124,11 @@ LRESULT on_size(MainWindow& window) {
   return 0;
 }
 
-LRESULT on_dpi_changed(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
-  if (window != nullptr) {
-    // The formats take the state's scale, so text and boxes agree also below 96 DPI.
-    if (std::optional<float> scale = window->controller.on_dpi_changed(LOWORD(wparam))) {
-      // On failure the old formats stay.
-      if (gfx::Gfx* device = window->host.gfx()) (void)gfx::rebuild_text_formats(*device, *scale);
-    }
+LRESULT on_dpi_changed(MainWindow& window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  // The formats take the state's scale, so text and boxes agree also below 96 DPI.
+  if (std::optional<float> scale = window.controller.on_dpi_changed(LOWORD(wparam))) {
+    // On failure the old formats stay.
+    if (gfx::TextResources* text = window.host.text()) (void)gfx::rebuild_text_formats(*text, *scale);
   }
   const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
   if (suggested != nullptr) {
@@ -133,50 +139,51 @@ LRESULT on_dpi_changed(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lpar
   return 0;
 }
 
-LRESULT on_setting_change(MainWindow* window, HWND hwnd, UINT message, WPARAM wparam,
+LRESULT on_setting_change(MainWindow& window, HWND hwnd, UINT message, WPARAM wparam,
                           LPARAM lparam) {
   // Whatever changed: the app theme is re-read each time and applied only when it differs.
-  if (window != nullptr) {
-    const bool dark = is_dark_theme();
-    if (window->controller.on_theme(dark)) apply_dark_title_bar(hwnd, dark);
-    (void)window->controller.on_high_contrast(high_contrast_colours());
-  }
+  const bool dark = is_dark_theme();
+  if (window.controller.on_theme(dark)) apply_dark_title_bar(hwnd, dark);
+  (void)window.controller.on_high_contrast(high_contrast_colours());
   return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-LRESULT on_get_object(MainWindow* window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
-  if (window != nullptr && window->access.answers(lparam)) {
-    if (auto state = window->slot.claim()) {  // busy (a modal loop): the last tree serves
-      window->access.refresh(*state, window->host.client_size(), window->host.measurer());
+LRESULT on_get_object(MainWindow& window, HWND hwnd, WPARAM wparam, LPARAM lparam) {
+  if (window.access.answers(lparam)) {
+    if (auto state = window.slot.claim()) {  // busy (a modal loop): the last tree serves
+      window.access.refresh(*state, window.host.client_size(), window.host.measurer());
     }
-    return window->access.answer(wparam, lparam);
+    return window.access.answer(wparam, lparam);
   }
   return DefWindowProcW(hwnd, WM_GETOBJECT, wparam, lparam);
 }
 
-LRESULT on_destroy(MainWindow* window) {
-  if (window != nullptr) {
-    window->access.close();  // providers held by clients answer "not available" from now on
-    // Report, toast and the drawing device go with the window.
-    std::unique_ptr<AppState> state = window->slot.take();
-    state.reset();
-    window->host.drop_gfx();
-  }
+LRESULT on_destroy(MainWindow& window) {
+  window.access.close();  // providers held by clients answer "not available" from now on
+  // Report, toast and the drawing device go with the window.
+  std::unique_ptr<AppState> state = window.slot.take();
+  state.reset();
+  window.host.drop_gfx();
   PostQuitMessage(0);
   return 0;
 }
 
-LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  MainWindow* window = t_window;
+LRESULT on_min_max_info(HWND hwnd, LPARAM lparam) {
+  const Size32 minimum = min_track_size(GetDpiForWindow(hwnd));
+  auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+  info->ptMinTrackSize.x = minimum.width;
+  info->ptMinTrackSize.y = minimum.height;
+  return 0;
+}
+
+LRESULT handle_message(MainWindow& window, HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_DESTROY:
       return on_destroy(window);
     case WM_SIZE:
-      return window != nullptr ? on_size(*window) : 0;
+      return on_size(window);
     case WM_PAINT:
-      if (window != nullptr) return on_paint(*window, hwnd);
-      ValidateRect(hwnd, nullptr);
-      return 0;
+      return on_paint(window, hwnd);
     case WM_CLOSE:
       save_placement(hwnd);
       DestroyWindow(hwnd);
@@ -187,83 +194,79 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
       return on_setting_change(window, hwnd, message, wparam, lparam);
     case WM_THEMECHANGED:
     case WM_SYSCOLORCHANGE:
-      if (window != nullptr) (void)window->controller.on_high_contrast(high_contrast_colours());
+      (void)window.controller.on_high_contrast(high_contrast_colours());
       return DefWindowProcW(hwnd, message, wparam, lparam);
     case WM_GETOBJECT:
       return on_get_object(window, hwnd, wparam, lparam);
-    case WM_GETMINMAXINFO: {
-      const Size32 minimum = min_track_size(GetDpiForWindow(hwnd));
-      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      info->ptMinTrackSize.x = minimum.width;
-      info->ptMinTrackSize.y = minimum.height;
+    case WM_GETMINMAXINFO:
+      return on_min_max_info(hwnd, lparam);
+    case WM_KEYDOWN: {
+      const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+      const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      window.controller.on_key(static_cast<std::uint32_t>(wparam), ctrl, shift);
       return 0;
     }
-    case WM_KEYDOWN:
-      if (window != nullptr) {
-        const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-        const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-        window->controller.on_key(static_cast<std::uint32_t>(wparam), ctrl, shift);
-      }
-      return 0;
     case WM_TIMER:
-      if (window == nullptr) {
-        // Only our own timers exist before the state does; stop a stray one.
-        if (wparam == kTimerToast) KillTimer(hwnd, kTimerToast);
-        if (wparam == kTimerToast || wparam == kTimerLoading) return 0;
-        return DefWindowProcW(hwnd, message, wparam, lparam);
-      }
-      if (!window->controller.on_timer(static_cast<std::uintptr_t>(wparam))) {
+      if (!window.controller.on_timer(static_cast<std::uintptr_t>(wparam))) {
         return DefWindowProcW(hwnd, message, wparam, lparam);
       }
       return 0;
     case WM_MOUSEMOVE:
-      if (window != nullptr) {
-        window->controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
-      }
+      window.controller.on_mouse_move(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
       return 0;
     case WM_LBUTTONDOWN:
-      if (window != nullptr) {
-        window->controller.on_left_button_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
-      }
+      window.controller.on_left_button_down(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
       return 0;
     case WM_CAPTURECHANGED:
-      if (window != nullptr) window->controller.on_capture_lost();
+      window.controller.on_capture_lost();
       return 0;
     case WM_LBUTTONUP:
-      if (window != nullptr) {
-        window->controller.on_left_button_up(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
-      }
+      window.controller.on_left_button_up(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
       return 0;
     case WM_MOUSEWHEEL:
-      if (window != nullptr) window->controller.on_wheel(GET_WHEEL_DELTA_WPARAM(wparam));
+      window.controller.on_wheel(GET_WHEEL_DELTA_WPARAM(wparam));
       return 0;
     case WM_MOUSELEAVE:
-      if (window != nullptr) window->controller.on_mouse_leave();
+      window.controller.on_mouse_leave();
       return 0;
     case WM_DPICHANGED:
       return on_dpi_changed(window, hwnd, wparam, lparam);
     case WM_APP_PROBE_DONE:
       // The outcome stays in the probe slot while the state is busy, so none is lost.
-      if (window != nullptr) window->controller.on_probe_done();
+      window.controller.on_probe_done();
       return 0;
     case WM_APP_ACCESS_ACTION:
       // Invocations and focus changes a UI Automation client asked for, or a fresh tree.
-      if (window != nullptr) {
-        serve_access_requests(window->access.take_requests(), window->access.trees(),
-                              window->access, window->slot, window->host, window->controller);
-        window->access.raise_pending_events();
-      }
+      serve_access_requests(window.access.take_requests(), window.access.trees(), window.access,
+                            window.slot, window.host, window.controller);
+      window.access.raise_pending_events();
       return 0;
     case WM_APP_UPDATE_RESULT:
-      if (window != nullptr) window->updates.on_check_done();
+      window.updates.on_check_done();
       return 0;
     case WM_APP_DOWNLOAD_DONE:
       // A started installer destroys the window from in here, without WM_CLOSE.
-      if (window != nullptr) window->updates.on_download_done();
+      window.updates.on_download_done();
       return 0;
     default:
       return DefWindowProcW(hwnd, message, wparam, lparam);
   }
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* window = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+    window->handle.attach(hwnd);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+  }
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (window == nullptr) {
+    // Only WM_GETMINMAXINFO comes before WM_NCCREATE.
+    if (message == WM_GETMINMAXINFO) return on_min_max_info(hwnd, lparam);
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  if (message == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  return handle_message(*window, hwnd, message, wparam, lparam);
 }
 
 bool register_window_class(HINSTANCE instance) {
@@ -297,10 +300,14 @@ void run_window_app(HINSTANCE instance) {
   (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
 
   (void)register_window_class(instance);  // a failure shows up as a failed creation
+  MainWindow window;
   HWND hwnd = CreateWindowExW(0, class_name().c_str(), to_wide(kProductName).c_str(),
                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 1080, 820,
-                              nullptr, nullptr, instance, nullptr);
-  if (hwnd == nullptr) return;
+                              nullptr, nullptr, instance, &window);
+  if (hwnd == nullptr) {
+    trace_failure("CreateWindowExW", HRESULT_FROM_WIN32(GetLastError()));
+    return;
+  }
 
   const bool dark = is_dark_theme();
   apply_dark_title_bar(hwnd, dark);
@@ -312,10 +319,10 @@ void run_window_app(HINSTANCE instance) {
     place_default_window(hwnd);
   }
 
-  MainWindow window(hwnd);
   const UINT dpi = window_dpi(hwnd);
-  // Without a device the window still works (keyboard, copy) but draws nothing.
-  window.host.set_gfx(gfx::create_gfx(hwnd, dpi).gfx);
+  // Without a device the window still works (keyboard, copy, measuring) but draws nothing.
+  window.host.set_text(gfx::create_text_resources(static_cast<float>(dpi) / 96.0f).text);
+  window.host.set_gfx(gfx::create_gfx(hwnd).gfx);
 
   auto state = std::make_unique<AppState>();
   state->dpi = dpi;
@@ -324,7 +331,6 @@ void run_window_app(HINSTANCE instance) {
   state->scroll = 0;
   // From here on window messages see the state.
   window.slot.put(std::move(state));
-  t_window = &window;
   window.controller.start();  // loading time, probe thread, loading timer, repaint
 
   ShowWindow(hwnd, show_command);
@@ -341,7 +347,6 @@ void run_window_app(HINSTANCE instance) {
   // exit crash on some systems.
   if (IsWindow(hwnd)) DestroyWindow(hwnd);
   window.host.drop_gfx();
-  t_window = nullptr;
 }
 
 }  // namespace kestro::app
