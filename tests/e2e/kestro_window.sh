@@ -10,6 +10,9 @@
 # from the Windows side (window_poke client). Pictures are taken only where the drawing itself
 # is checked: palette colours, and whether something is drawn at all.
 
+# shellcheck source=uia_race.sh
+source "$(dirname "${BASH_SOURCE[0]}")/uia_race.sh"
+
 settings_key='HKCU\Software\Kestro'
 # What Kestro is started through: nothing (under Wine every process is elevated), or
 # limited_launcher.exe, which gives it the user's own rights as on a machine with UAC.
@@ -147,7 +150,10 @@ uia_stop() {
 }
 uia_start() {
   rm -f "$work/uia.in" "$work/uia.out" && mkfifo "$work/uia.in" "$work/uia.out" || return 1
-  kh_wine 3600 "$walk_exe" <"$work/uia.in" >"$work/uia.out" 2>/dev/null &
+  # With the same rights as Kestro, as a screen reader of the same user runs.
+  local program=$walk_exe
+  (( ${#launch[@]} > 0 )) && [[ $program == /* ]] && program="Z:$program"
+  kh_wine 3600 "${launch[@]}" "$program" <"$work/uia.in" >"$work/uia.out" 2>/dev/null &
   uia_pid=$!
   exec {uia_in}>"$work/uia.in" {uia_out}<"$work/uia.out"
   KH_FDS+=("$uia_in" "$uia_out")
@@ -162,6 +168,7 @@ uia() {
     if [[ $line == "end "?" $tag" ]]; then status=${line:4:1}; break; fi
     if [[ $line == "end "* ]]; then lines=""; else lines+="$line"$'\n'; fi  # late: dropped
   done
+  [[ -n $status ]] || echo "$uia_no_answer_signature (${1:-tree})" >&2
   printf '%s' "$lines"
   [[ $status == 0 ]]
 }
