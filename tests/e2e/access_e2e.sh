@@ -86,7 +86,7 @@ check "the subtitle is a text under the title" \
 # to a picture of the window without it.
 plain="$work/no-focus-rectangle.png"
 ring_on() { focus_is "$1" && differs_from "$plain"; }  # <automation id>
-click_client "$name_x" "$toolbar_y"  # gives the window the focus, no target
+click_at toolbar  # gives the window the focus, no target
 pointer_away
 check "no focus (and so no focus rectangle) before a key was pressed" focus_is ""
 shot "$plain"
@@ -104,7 +104,7 @@ check "the toast is the tree's last element, 'Copied: $third_row'" \
   kh_wait_for 2 toast_is "Copied: $third_row"
 check "Enter copied '$third_row'" kh_wait_for 5 clipboard_is_win "$third_row"
 
-click_client "$name_x" "$toolbar_y"
+click_at toolbar
 pointer_away
 check "a mouse click removes the focus rectangle (the window looks as before the keys)" \
   kh_wait_for 8 same_as "$plain"

@@ -93,21 +93,17 @@ pointer_to() {  # <client-x> <client-y>
   local x y w h
   read -r x y w h < <(client_area) && xdotool mousemove $(( x + $1 )) $(( y + $2 ))
 }
-click_client() { pointer_to "$1" "$2" && xdotool click 1; }  # <x> <y>
 # Pointer out of the window: no hover highlight in pictures.
 pointer_away() { xdotool mousemove 0 0; }
 key() { xdotool key --window "$wid" "$@"; }
 
-# Where to click, from the window's layout at 96 DPI: this Wine's UI Automation client gives no
-# element rectangles (BoundingRectangle answers E_NOTIMPL, UiaNodeFromPoint aborts). The toolbar
-# is 52 px high; from its right end a 10 px margin, Menu and Refresh (36 px, 6 px apart), then
-# Copy all. The first card's rows start at y = 212, 34 px apart; the program's name sits at
-# x = 60 in the toolbar and takes no click.
-toolbar_y=26
-name_x=60
-menu_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 18 )); }
-copy_all_x() { local x y w h; read -r x y w h < <(client_area) && echo $(( w - 10 - 36 - 6 - 36 - 6 - 6 )); }
-row_y() { echo $(( 212 + 34 * $1 + 17 )); }  # <n>: the middle of the first card's n-th row (0-based)
+# Where <what> lies in the client area ("x y"), from Kestro's own layout for the window's present
+# size and DPI (this Wine's UI Automation client gives no element rectangles: BoundingRectangle
+# answers E_NOTIMPL, UiaNodeFromPoint aborts). <what>: toolbar (a part of it that takes no
+# click), menu, copy-all, row <n> (the middle of the first card's n-th row, from 0).
+at() { local p; p=$(poke point "$@" | tr -d '\r') && [[ $p =~ ^[0-9]+\ [0-9]+$ ]] && echo "$p"; }
+pointer_at() { local px py; read -r px py < <(at "$@") && pointer_to "$px" "$py"; }  # <what...>
+click_at() { pointer_at "$@" && xdotool click 1; }  # <what...>
 
 # --- Pictures (the client area only) ----------------------------------------------------------
 # import waits for a mouse click when the window is gone; bounded, a failed picture is

@@ -48,7 +48,7 @@ menu_text() { poke menu | tr -d '\r'; }
 menu_open() { poke menu >/dev/null; }
 menu_closed() { ! menu_open; }
 open_menu() {
-  click_client "$(menu_x)" "$toolbar_y"
+  click_at menu
   pointer_away
   guard "the menu opens" kh_wait_for 10 menu_open
 }
@@ -95,7 +95,7 @@ menu_windows() { xdotool search --onlyvisible --class kestro 2>/dev/null | grep 
 menu_window_shown() { (( $(menu_windows) > before )); }
 before=$(menu_windows)
 start=$(kh__now_us)
-click_client "$(menu_x)" "$toolbar_y"
+click_at menu
 kh_wait_for 5 menu_window_shown
 echo "INFO: click to menu window on screen: $(( ($(kh__now_us) - start) / 1000 )) ms (looked for every 0.1 s)"
 pointer_away
@@ -158,18 +158,18 @@ check "as administrator, Check for updates says how to update" \
 if kh_wait_for 3 curl_called_for 0 update.json; then fail "as administrator: curl was called"; else pass "as administrator: nothing fetched"; fi
 check "as administrator: no working folder made" test ! -e "$temp_kestro"
 # --- A press on the title bar released over a row copies nothing ---------------------------
-title_bar_press() {  # on the strip above the client area, released over the client point <x> <y>
-  local X Y W H x y w h
-  read -r X Y W H < <(geometry) && read -r x y w h < <(client_area) &&
-    xdotool mousemove $(( x + 300 )) $(( (Y + y) / 2 )) mousedown 1 mousemove $(( x + $1 )) $(( y + $2 )) mouseup 1
+title_bar_press() {  # on the strip above the client area, released over <what...> (see at)
+  local X Y W H x y w h px py
+  read -r px py < <(at "$@") && read -r X Y W H < <(geometry) && read -r x y w h < <(client_area) &&
+    xdotool mousemove $(( x + 300 )) $(( (Y + y) / 2 )) mousedown 1 mousemove $(( x + px )) $(( y + py )) mouseup 1
 }
-click_client "$name_x" "$(row_y 0)"   # copies the first Summary row: the marker
+click_at row 0  # copies the first Summary row: the marker
 pointer_away
 marker_copied() { toast_is "Copied: $(clipboard_win)"; }
 marker_settled() { kh_wait_for 5 marker_copied && kh_wait_for 6 toast_gone; }
 if guard "the marker is copied and its toast went" marker_settled; then
   first=$(clipboard_win)
-  title_bar_press "$name_x" "$(row_y 1)"
+  title_bar_press row 1
   pointer_away
   if kh_wait_for 3 toast_shown; then fail "title-bar press, row release: a toast"; else pass "title-bar press, row release: no toast"; fi
   check "title-bar press, row release: clipboard unchanged" test "$(clipboard_win)" == "$first"

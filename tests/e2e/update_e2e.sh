@@ -249,7 +249,7 @@ responsive() {  # <what> <calls-expected-running>
   local what=$1 ms top="$work/shots/top.png"
   poke move 100 50 800 600 >/dev/null
   guard "$what: report arrives" kh_wait_for 120 loaded || return
-  click_client "$name_x" "$toolbar_y"
+  click_at toolbar
   pointer_away
   ms=$(poke ping | tr -d '\r\n')
   check "$what: WM_NULL answered in ${ms:-no answer} ms (< 100)" test -n "$ms" -a "${ms:-999}" -lt 100
@@ -259,7 +259,7 @@ responsive() {  # <what> <calls-expected-running>
     check "$what: wheel scrolls" kh_wait_for 5 differs_from "$top"
     key Home
     if guard "$what: Home returns to the top" kh_wait_for 5 same_as "$top"; then
-      pointer_to "$name_x" "$(row_y 0)"
+      pointer_at row 0
       check "$what: hover highlights a row" kh_wait_for 5 differs_from "$top"
       pointer_away
       guard "$what: the highlight goes with the pointer" kh_wait_for 5 same_as "$top"

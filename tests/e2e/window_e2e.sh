@@ -86,10 +86,10 @@ fi
 
 # --- Copying --------------------------------------------------------------------------------
 # The toolbar's program name is not clickable: this click only gives the window the focus.
-click_client "$name_x" "$toolbar_y"
+click_at toolbar
 pointer_away
 
-click_client "$name_x" "$(row_y 0)"   # first row of the Summary card
+click_at row 0  # first row of the Summary card
 pointer_away
 check "click on the first Summary row copies '$first_row'" \
   kh_wait_for 15 clipboard_is_win "$first_row"
@@ -111,10 +111,10 @@ fi
 check "X clipboard holds the same text with LF" \
   test "$(clipboard_x | normalise)" == "$(normalise <"$expected")"
 
-click_client "$name_x" "$(row_y 0)"
+click_at row 0
 pointer_away
 if guard "a row is on the clipboard before Copy all is pressed" kh_wait_for 15 clipboard_is_win "$first_row"; then
-  click_client "$(copy_all_x)" "$toolbar_y"
+  click_at copy-all
   pointer_away
   check "Copy all button copies the --report text" kh_wait_for 15 copied_matches_normalised
 fi
@@ -168,7 +168,7 @@ check "dark toolbar #222327" pixel_is 300 10 222327
 shot "$work/loaded-dark-live.png"
 
 # --- Closing stores the placement -----------------------------------------------------------
-click_client "$name_x" "$toolbar_y"
+click_at toolbar
 key alt+F4
 expect_exit "Alt+F4"
 # Keys sent to one window (xdotool --window) reach Wine as that window's own input; it is gone

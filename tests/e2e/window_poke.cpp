@@ -17,12 +17,18 @@
 //   window_poke client             the client area's screen origin and size: "X Y WIDTH HEIGHT"
 //   window_poke ping               sends WM_NULL to the window and prints how many milliseconds
 //                                  the answer took; exit 1 on no answer within 5 s
+//   window_poke point WHAT [N]     "X Y" in the client area, from Kestro's own layout for the
+//                                  window's size and DPI, of WHAT: toolbar (a part that takes no
+//                                  click), menu, copy-all, row N (the first card's N-th, from 0)
 // Exit code 0 on success, 1 when the window or the clipboard text is missing, 2 for usage.
 
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
+
+#include "app/view/layout.h"
+#include "app/view/scale.h"
 
 namespace {
 
@@ -106,6 +112,36 @@ int print_client_area(HWND window) {
   return 0;
 }
 
+// Measures no text: a text button keeps only its padding, at its right end, which lies inside
+// the real button whatever its caption measures there.
+struct NoTextWidths final : kestro::gfx::TextMeasurer {
+  using Metrics = std::optional<kestro::gfx::TextMetrics>;
+  Metrics measure(std::string_view, kestro::gfx::TextStyle) override { return {}; }
+};
+
+int print_point(HWND window, const std::wstring& what, int row) {
+  using namespace kestro;
+  RECT client{};
+  if (!GetClientRect(window, &client) || row < 0) return 1;
+  const app::ClientSize size{client.right, client.bottom};
+  const float scale = app::scale_of_dpi(GetDpiForWindow(window));
+  // Kestro's first card is the summary; its rows lie where they are whatever follows them.
+  const Section first{"", std::vector<Row>(static_cast<std::size_t>(row) + 1), SectionKind::Summary};
+  const Report report{"", "", {first}, false};
+  NoTextWidths measurer;
+  const auto buttons = app::layout_toolbar(size, scale, &report, &measurer);
+  const app::LayoutMetrics m = app::layout_metrics(size, scale);
+  std::optional<gfx::RectF> box;
+  if (what == L"toolbar") box = gfx::RectF{m.content_left, 0, 0, m.toolbar};
+  if (what == L"menu") box = app::button_rect(buttons, app::HitKind::Menu);
+  if (what == L"copy-all") box = app::button_rect(buttons, app::HitKind::CopyAll);
+  if (what == L"row") box = app::layout_cards(size, scale, &report).cards[0].rows.back();
+  if (!box) return 2;
+  write_stdout(std::to_string(static_cast<int>(box->x + box->width / 2)) + " " +
+               std::to_string(static_cast<int>(box->y + box->height / 2)) + "\n");
+  return 0;
+}
+
 // Another process cannot read a menu here, so the hook library reads it inside Kestro: the
 // hook is set on the menu's thread, the request message makes Kestro's process load and run
 // it, and the answer comes back through a file.
@@ -185,6 +221,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"dialog-no") return press_dialog_button(window, IDNO);
   if (command == L"ping") return print_answer_time(window);
   if (command == L"client") return print_client_area(window);
+  if (command == L"point" && argc >= 3) return print_point(window, argv[2], argc > 3 ? _wtoi(argv[3]) : 0);
   if (command == L"maximize") {
     ShowWindow(window, SW_MAXIMIZE);
     return 0;

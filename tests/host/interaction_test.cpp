@@ -6,6 +6,7 @@
 
 #include "app/window/window_controller.h"
 #include "i18n/translate.h"
+#include "layout_points.h"
 #include "window_fakes.h"
 
 namespace kestro::app {
@@ -13,6 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::FakeWindowHost;
+using test::bottom, test::middle, test::Point;
 
 Section section(const char* title, SectionKind kind, int rows) {
   Section s{title, {}, kind};
@@ -20,8 +22,6 @@ Section section(const char* title, SectionKind kind, int rows) {
   return s;
 }
 
-// At 1080 px and 96 DPI: Summary 164 … 392 across both columns, rows from y = 212;
-// Processor (4 rows) at x 24 and Memory (3 rows) at x 548, both from y = 408.
 Report three_cards(bool needs_admin = false) {
   return Report{"This PC", "", {section("Summary", SectionKind::Summary, 5),
                                 section("Processor", SectionKind::Processor, 4),
@@ -31,45 +31,50 @@ Report three_cards(bool needs_admin = false) {
 
 TEST(HitTest, ButtonsBandAndRows) {
   ScopedLanguageOverride english("en");
-  test::RecordingCanvas measurer;
+  test::WindowLayout layout(three_cards(true), {1080, 600});  // and its measurer for hit_test
+  const gfx::RectF menu = layout.button(HitKind::Menu), row = layout.row(0, 0), right = layout.row(2, 0);
+  const float band = layout.toolbar, x = row.x + 8, mid = middle(row).y, next = bottom(row);
+  const float straddling = row.y - band + 10;  // row 0 reaches 10 px under the toolbar band
+  const Point admin = layout.at(HitKind::ViewAsAdmin);
   struct Case {
     const char* name;
     bool has_report, needs_admin, has_measurer;
-    float scroll, x, y;
+    float scroll;
+    Point at;
     HitTarget expected;
   };
   const Case cases[] = {
-      {"menu", true, false, true, 0, 1050, 20, {HitKind::Menu}},
-      {"menu's left edge is inside", true, false, true, 0, 1034, 8, {HitKind::Menu}},
-      {"menu's right edge is outside", true, false, true, 0, 1070, 20, {}},
-      {"refresh", true, false, true, 0, 1000, 20, {HitKind::Refresh}},
-      {"gap between buttons", true, false, true, 0, 1031, 20, {}},
-      {"copy all", true, false, true, 0, 950, 20, {HitKind::CopyAll}},
-      {"view as administrator", true, true, true, 0, 800, 20, {HitKind::ViewAsAdmin}},
-      {"no admin button without the need", true, false, true, 0, 800, 20, {}},
-      {"no buttons without a device", true, false, false, 0, 1050, 20, {}},
-      {"loading still has menu", false, false, true, 0, 1050, 20, {HitKind::Menu}},
-      {"loading has no copy all", false, false, true, 0, 950, 20, {}},
-      {"loading has no rows", false, false, true, 0, 40, 220, {}},
-      {"label half of a row", true, false, true, 0, 40, 220, HitTarget::value(0, 0)},
-      {"value half of the same row", true, false, true, 0, 1000, 245, HitTarget::value(0, 0)},
-      {"row bottom belongs to the next row", true, false, true, 0, 40, 246, HitTarget::value(0, 1)},
-      {"row right edge is outside", true, false, true, 0, 1048, 220, {}},
-      {"card heading", true, false, true, 0, 100, 190, {}},
-      {"left column", true, false, true, 0, 40, 460, HitTarget::value(1, 0)},
-      {"right column", true, false, true, 0, 560, 460, HitTarget::value(2, 0)},
-      {"gap between columns", true, false, true, 0, 540, 460, {}},
-      {"scrolled content", true, false, true, 200, 40, 60, HitTarget::value(0, 1)},
-      // Row 0 lies at 42 … 76 on screen: its part under the toolbar band is out of reach.
-      {"row under the toolbar band", true, false, true, 170, 40, 45, {}},
-      {"row just below the band", true, false, true, 170, 40, 52, HitTarget::value(0, 0)},
+      {"menu", true, false, true, 0, middle(menu), {HitKind::Menu}},
+      {"menu's left edge is inside", true, false, true, 0, {menu.x, menu.y}, {HitKind::Menu}},
+      {"menu's right edge is outside", true, false, true, 0, {menu.x + menu.width, menu.y}, {}},
+      {"refresh", true, false, true, 0, layout.at(HitKind::Refresh), {HitKind::Refresh}},
+      {"gap between buttons", true, false, true, 0, {menu.x - 1, menu.y}, {}},
+      {"copy all", true, false, true, 0, layout.at(HitKind::CopyAll), {HitKind::CopyAll}},
+      {"view as administrator", true, true, true, 0, admin, {HitKind::ViewAsAdmin}},
+      {"no admin button without the need", true, false, true, 0, admin, {}},
+      {"no buttons without a device", true, false, false, 0, middle(menu), {}},
+      {"loading still has menu", false, false, true, 0, middle(menu), {HitKind::Menu}},
+      {"loading has no copy all", false, false, true, 0, layout.at(HitKind::CopyAll), {}},
+      {"loading has no rows", false, false, true, 0, {x, mid}, {}},
+      {"label half of a row", true, false, true, 0, {x, mid}, HitTarget::value(0, 0)},
+      {"value half of the same row", true, false, true, 0, {row.x + row.width / 2, next - 1},
+       HitTarget::value(0, 0)},
+      {"row bottom belongs to the next row", true, false, true, 0, {x, next}, HitTarget::value(0, 1)},
+      {"row right edge is outside", true, false, true, 0, {row.x + row.width, mid}, {}},
+      {"card heading", true, false, true, 0, layout.heading(0), {}},
+      {"left column", true, false, true, 0, layout.at(1, 0), HitTarget::value(1, 0)},
+      {"right column", true, false, true, 0, layout.at(2, 0), HitTarget::value(2, 0)},
+      {"gap between columns", true, false, true, 0, {right.x - 8, right.y + 10}, {}},
+      {"scrolled content", true, false, true, 200, {x, next + 10 - 200}, HitTarget::value(0, 1)},
+      {"row under the toolbar band", true, false, true, straddling, {x, band - 1}, {}},
+      {"row just below the band", true, false, true, straddling, {x, band}, HitTarget::value(0, 0)},
   };
   for (const Case& c : cases) {
     AppState state;
     if (c.has_report) state.report = three_cards(c.needs_admin);
     state.scroll = c.scroll;
     const HitTarget hit =
-        hit_test(state, {1080, 600}, c.has_measurer ? &measurer : nullptr, c.x, c.y);
+        hit_test(state, {1080, 600}, c.has_measurer ? &layout.measurer : nullptr, c.at.x, c.at.y);
     EXPECT_EQ(hit.kind, c.expected.kind) << c.name;
     EXPECT_EQ(hit, c.expected) << c.name;
   }
@@ -96,18 +101,18 @@ TEST(Scrolling, WheelAndKeys) {
     std::uint32_t key;
     float expected;
   };
-  // At 96 DPI, 600 px high: H = 164 + 48 + 2040 + 10 + 16 + 24 = 2302, max_scroll = 1702.
-  // At 144 DPI: H = 246 + 72 + 3060 + 15 + 24 + 36 = 3453, max_scroll = 2853.
+  const Report tall = tall_report();
+  const float end = max_scroll(layout_cards({1080, 600}, 1, &tall), {1080, 600});  // at 96 DPI
   const Case cases[] = {
       {"one notch down at 144 DPI", 144, 0, -120, 0, 180},
       {"one notch up at 96 DPI", 96, 500, 120, 0, 380},
       {"wheel up at the top stays at 0", 96, 0, 120, 0, 0},
       {"half a notch scrolls half as far", 96, 0, -60, 0, 60},
-      {"wheel past the bottom", 96, 1650, -240, 0, 1702},
+      {"wheel past the bottom", 96, end - 50, -240, 0, end},
       {"page down is 0.8 of the client height", 96, 0, 0, kVkNext, 480},
       {"page up", 96, 1000, 0, kVkPrior, 520},
-      {"end goes to the bottom", 96, 10, 0, kVkEnd, 1702},
-      {"home goes to the top", 96, 1702, 0, kVkHome, 0},
+      {"end goes to the bottom", 96, 10, 0, kVkEnd, end},
+      {"home goes to the top", 96, end, 0, kVkHome, 0},
       {"down arrow", 144, 0, 0, kVkDown, 90},
       {"up arrow at the top", 96, 0, 0, kVkUp, 0},
   };
@@ -115,7 +120,7 @@ TEST(Scrolling, WheelAndKeys) {
     FakeWindowHost host;
     host.client = {1080, 600};
     AppState state;
-    state.report = tall_report();
+    state.report = tall;
     state.dpi = c.dpi;
     state.scroll = c.start;
     if (c.key == 0) on_wheel(state, host, c.wheel);
@@ -141,10 +146,10 @@ TEST(Scrolling, ClampAfterResizeOrNewReport) {
   host.client = {1080, 600};
   AppState state;
   state.report = tall_report();
-  state.scroll = 1702;
+  state.scroll = max_scroll(layout_cards(host.client, 1, &*state.report), host.client);  // the bottom
   host.client = {1080, 2000};  // taller window: less to scroll
   on_size(state, host);
-  EXPECT_FLOAT_EQ(state.scroll, 302);
+  EXPECT_FLOAT_EQ(state.scroll, max_scroll(layout_cards(host.client, 1, &*state.report), host.client));
   state.scroll = std::nanf("");
   on_size(state, host);
   EXPECT_FLOAT_EQ(state.scroll, 0);
@@ -198,15 +203,17 @@ TEST(Hover, MouseMoveAndLeave) {
   FakeWindowHost host;
   AppState state;
   state.report = three_cards();
-  on_mouse_move(state, host, 40, 220);
+  const test::WindowLayout layout(*state.report);
+  const Point row = layout.at(0, 0), next = layout.at(0, 1);
+  on_mouse_move(state, host, row.x, row.y);
   EXPECT_EQ(state.hover, HitTarget::value(0, 0));
   EXPECT_TRUE(state.mouse_tracked);
   EXPECT_EQ(host.leave_requests, 1);
   EXPECT_EQ(host.invalidations, 1);
-  on_mouse_move(state, host, 500, 230);  // same row: no repaint, no second request
+  on_mouse_move(state, host, row.x + 40, row.y + 4);  // same row: no repaint, no second request
   EXPECT_EQ(host.leave_requests, 1);
   EXPECT_EQ(host.invalidations, 1);
-  on_mouse_move(state, host, 40, 250);
+  on_mouse_move(state, host, next.x, next.y);
   EXPECT_EQ(state.hover, HitTarget::value(0, 1));
   EXPECT_EQ(host.invalidations, 2);
   on_mouse_leave(state, host);
@@ -215,7 +222,7 @@ TEST(Hover, MouseMoveAndLeave) {
   EXPECT_EQ(host.invalidations, 3);
   on_mouse_leave(state, host);  // nothing hovered: no repaint
   EXPECT_EQ(host.invalidations, 3);
-  on_mouse_move(state, host, 40, 220);  // tracking is asked for again after a leave
+  on_mouse_move(state, host, row.x, row.y);  // tracking is asked for again after a leave
   EXPECT_EQ(host.leave_requests, 2);
 }
 

@@ -14,20 +14,20 @@
 #include "app/view/text_report.h"
 #include "host/sample_reports.h"
 #include "i18n/translate.h"
+#include "layout_points.h"
 #include "window_fakes.h"
 
 namespace kestro::app {
 namespace {
 
 using test::FakeWindowHost;
+using test::bottom;
 using test::storage_report;
 
 const HitTarget kAdmin{HitKind::ViewAsAdmin, 0, 0};
 const HitTarget kCopy{HitKind::CopyAll, 0, 0};
 const HitTarget kRefresh{HitKind::Refresh, 0, 0};
 const HitTarget kMenu{HitKind::Menu, 0, 0};
-// At 1080 × 800 the buttons sit at View as administrator (717), Copy all (900), Refresh (992)
-// and Menu (1034), 8 to 44 high.
 HitTarget row(std::uint64_t section, std::uint64_t k) { return HitTarget::value(section, k); }
 
 Section section(const char* title, SectionKind kind, std::vector<Row> rows) {
@@ -40,8 +40,6 @@ Section plain_rows(const char* title, SectionKind kind, int count) {
   return s;
 }
 
-// One column at 800 px: Summary 164 (rows from 212), Processor 408 (rows from 456), Memory 618
-// (rows from 666); content height 818.
 Report three_cards() {
   return Report{"This PC", "", {plain_rows("Summary", SectionKind::Summary, 5),
                                 plain_rows("Processor", SectionKind::Processor, 4),
@@ -145,13 +143,16 @@ TEST(KeyboardFocus, FocusedRowsScrollIntoView) {
     HitTarget target;
     float expected;
   };
+  const test::WindowLayout at(three_cards(), {800, 600});
+  // The band rows are scrolled into, and a scroll with the third row just in it, the second not.
+  const float top = at.toolbar + 8, low = 600 - 8, third = at.row(0, 2).y - top - 2;
   const Case cases[] = {
-      {"first row of a card brings its heading", 600, 0, row(2, 0), 700 - 592},
-      {"last row down to the margin", 600, 0, row(2, 2), 768 - 592},
-      {"up to the card's heading", 600, 218, row(0, 0), 164 - 60},
-      {"already in view", 600, 218, row(0, 2), 218},
-      {"up to the row's top", 600, 218, row(0, 1), 246 - 60},
-      {"taller than the band: the top wins", 100, 0, row(1, 1), 490 - 60},
+      {"first row of a card brings its heading", 600, 0, row(2, 0), bottom(at.row(2, 0)) - low},
+      {"last row down to the margin", 600, 0, row(2, 2), bottom(at.row(2, 2)) - low},
+      {"up to the card's heading", 600, third, row(0, 0), at.cards[0].y - top},
+      {"already in view", 600, third, row(0, 2), third},
+      {"up to the row's top", 600, third, row(0, 1), at.row(0, 1).y - top},
+      {"taller than the band: the top wins", 100, 0, row(1, 1), at.row(1, 1).y - top},
       {"buttons never scroll", 600, 100, kMenu, 100},
       {"stale rows never scroll", 600, 100, row(5, 0), 100},
   };
@@ -167,6 +168,8 @@ TEST(KeyboardFocus, FocusedRowsScrollIntoView) {
 class FocusKeysTest : public ::testing::Test, public test::ControllerFixture {
  protected:
   FocusKeysTest() { load(storage_report()); }
+  void click(test::Point p) { ControllerFixture::click(p.x, p.y); }
+  const test::WindowLayout layout{storage_report()};
   void tabs(int n) {
     for (int i = 0; i < n; ++i) key(kVkTab);
   }
@@ -201,12 +204,13 @@ TEST_F(FocusKeysTest, EnterAndSpaceActLikeAReleasedClick) {
     int relaunches, probes;
   };
   const std::string report = plain_text_report(storage_report());
+  const test::Point under_menu{layout.button(HitKind::Menu).x, bottom(layout.button(HitKind::Menu))};
   const Case cases[] = {
       {"nothing focused", 0, kVkReturn, "", std::nullopt, {}, 0, 0},
       {"view as administrator", 1, kVkReturn, "", std::nullopt, {}, 1, 0},
       {"copy all", 2, kVkSpace, report, "Copied everything. Paste it anywhere.", {}, 0, 0},
       {"refresh", 3, kVkReturn, "", std::nullopt, {}, 0, 1},
-      {"menu opens under the button", 4, kVkSpace, "", std::nullopt, {{1034, 44}}, 0, 0},
+      {"menu opens under the button", 4, kVkSpace, "", std::nullopt, {{under_menu.x, under_menu.y}}, 0, 0},
       {"summary row", 5, kVkReturn, "Model: X1", "Copied: Model: X1", {}, 0, 0},
       {"status row", 7, kVkSpace, "Health: Healthy", "Copied: Health: Healthy", {}, 0, 0},
   };
@@ -256,36 +260,33 @@ TEST_F(FocusKeysTest, OtherKeysKeepTheirMeaning) {
 }
 
 TEST_F(FocusKeysTest, TabScrollsTheFocusedRowIntoView) {
-  host.client = {1080, 200};  // the band between toolbar and bottom margin: 60 … 192
-  tabs(5);                    // Summary's row, 212 … 246
-  EXPECT_FLOAT_EQ(state().scroll, 246 - 192);
-  key(kVkTab);  // Storage's first row, 320 … 354
-  EXPECT_FLOAT_EQ(state().scroll, 354 - 192);
-  key(kVkTab);  // its second row, 354 … 388
-  EXPECT_FLOAT_EQ(state().scroll, 388 - 192);
-  key(kVkTab, true);  // Storage's heading (from 272) is still in view
-  EXPECT_FLOAT_EQ(state().scroll, 388 - 192);
-  key(kVkTab, true);  // the Summary card starts at 164
-  EXPECT_FLOAT_EQ(state().scroll, 164 - 60);
+  host.client = {1080, 200};  // the cards stay where they are; the band ends at 200 - 8
+  tabs(5);  // Summary's row
+  EXPECT_FLOAT_EQ(state().scroll, bottom(layout.row(0, 0)) - (200 - 8));
+  key(kVkTab);  // Storage's first row
+  EXPECT_FLOAT_EQ(state().scroll, bottom(layout.row(1, 0)) - (200 - 8));
+  key(kVkTab);  // its second row
+  EXPECT_FLOAT_EQ(state().scroll, bottom(layout.row(1, 1)) - (200 - 8));
+  key(kVkTab, true);  // Storage's heading is still in view
+  EXPECT_FLOAT_EQ(state().scroll, bottom(layout.row(1, 1)) - (200 - 8));
+  key(kVkTab, true);  // up to the top of the Summary card
+  EXPECT_FLOAT_EQ(state().scroll, layout.cards[0].y - (layout.toolbar + 8));
 }
 
 TEST_F(FocusKeysTest, ClicksMoveTheFocusAndHideItsRectangle) {
   tabs(2);
   ASSERT_EQ(state().focus, kCopy);
-  controller.on_left_button_down(100, 330);
-  controller.on_left_button_up(100, 330);  // on Storage's first row
+  click(layout.at(1, 0));  // on Storage's first row
   EXPECT_EQ(state().focus, row(1, 0));
   EXPECT_FALSE(state().focus_visible);
   key(kVkTab);
   EXPECT_EQ(state().focus, row(1, 1));  // Tab goes on from the clicked row
   EXPECT_TRUE(state().focus_visible);
-  controller.on_left_button_down(100, 290);
-  controller.on_left_button_up(100, 290);  // a card heading takes no focus
+  click(layout.heading(1));  // a card heading takes no focus
   EXPECT_EQ(state().focus, row(1, 1));
   EXPECT_FALSE(state().focus_visible);
   host.invalidations = 0;
-  controller.on_left_button_down(100, 290);
-  controller.on_left_button_up(100, 290);
+  click(layout.heading(1));
   EXPECT_EQ(host.invalidations, 0);  // nothing changed
   key(kVkSpace);                     // Space after a click acts and shows the focus again
   EXPECT_EQ(host.clipboard_writes.back(), "Health: Healthy");
@@ -334,8 +335,7 @@ TEST_F(FocusKeysTest, TabWhileLoadingForgetsTheRow) {
   tabs(6);
   controller.refresh();
   ASSERT_TRUE(state().focus_memory.has_value());
-  controller.on_left_button_down(100, 300);
-  controller.on_left_button_up(100, 300);  // a click on nothing keeps it
+  click(layout.heading(1));  // a click on nothing keeps it
   EXPECT_TRUE(state().focus_memory.has_value());
   key(kVkTab);
   EXPECT_EQ(state().focus, kRefresh);  // loading: only Refresh and Menu

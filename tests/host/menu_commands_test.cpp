@@ -6,6 +6,7 @@
 
 #include "app/window/window_controller.h"
 #include "i18n/translate.h"
+#include "layout_points.h"
 #include "window_fakes.h"
 
 namespace kestro::app {
@@ -13,7 +14,6 @@ namespace {
 
 using test::FakeWindowHost;
 
-// One row at y = 212 (x 24 to 1056); Menu at 1050, Refresh at 1000, Copy all at 950 (y 20).
 Report one_row_report() {
   return Report{"This PC", "", {Section{"Summary", {Row::plain("Model", "X1"), Row::plain("CPU", "Y")},
                                         SectionKind::Summary}},
@@ -23,13 +23,13 @@ Report one_row_report() {
 class MenuCommandsTest : public ::testing::Test, public test::ControllerFixture {
  protected:
   MenuCommandsTest() { load(one_row_report()); }
+  const test::WindowLayout layout{one_row_report()};
 };
 
 TEST_F(MenuCommandsTest, AReleaseActsOnlyAfterAMatchingPress) {
-  struct Point {
-    int x, y;
-  };
-  const Point row{100, 220}, other_row{100, 250}, menu{1050, 20}, refresh{1000, 20}, copy_all{950, 20};
+  using test::Point;
+  const Point row = layout.at(0, 0), other_row = layout.at(0, 1), menu = layout.at(HitKind::Menu);
+  const Point refresh = layout.at(HitKind::Refresh), copy_all = layout.at(HitKind::CopyAll);
   const struct {
     const char* name;
     std::optional<Point> press;  // none: the press went down outside the client area
@@ -66,10 +66,10 @@ TEST_F(MenuCommandsTest, MenuShowsTheStoredSettingsAndRunsTheChoice) {
   menu_host.stored.texts["Language"] = "de";
   menu_host.stored.auto_update = 0;
   menu_host.menu_choice = kCommandFirstLanguage + 6;  // Français
-  controller.on_left_button_down(1050, 20);
-  controller.on_left_button_up(1050, 20);
+  const test::Point menu_button = layout.at(HitKind::Menu);
+  click(menu_button.x, menu_button.y);
   ASSERT_EQ(menu_host.menu_items.size(), 1u);
-  EXPECT_EQ(menu_host.menus[0], std::make_pair(1050, 20));
+  EXPECT_EQ(menu_host.menus[0], std::make_pair(menu_button.x, menu_button.y));
   EXPECT_TRUE(menu_host.menu_items[0][0].items[9].checked);   // Deutsch
   EXPECT_FALSE(menu_host.menu_items[0][1].checked);           // automatic updates off
   EXPECT_EQ(menu_host.stored.texts["Language"], "fr");

@@ -6,8 +6,7 @@
 
 namespace kestro::test {
 
-// Summary across both columns from y = 164 with its row at 212; Storage in the left column
-// with rows at 320 and 354 (34 px apart). Administrator rights are missing, so the note shows.
+// One Summary row and two Storage rows, without administrator rights: the note shows.
 inline Report storage_report() {
   return Report{"This PC",
                 "",

@@ -11,6 +11,7 @@
 #include "app/view/text_report.h"
 #include "host/sample_reports.h"
 #include "i18n/translate.h"
+#include "layout_points.h"
 #include "window_fakes.h"
 
 namespace kestro::app {
@@ -23,6 +24,9 @@ using test::storage_report;
 class WindowControllerTest : public ::testing::Test, public test::ControllerFixture {
  protected:
   void loaded() { load(storage_report()); }
+  void click(test::Point p) { ControllerFixture::click(p.x, p.y); }
+  const test::WindowLayout layout{storage_report()};
+  const test::Point summary_row = layout.at(0, 0), menu_button = layout.at(HitKind::Menu);
 };
 
 TEST_F(WindowControllerTest, StartEntersLoading) {
@@ -131,28 +135,27 @@ TEST_F(WindowControllerTest, CopyShortcutNeedsAReport) {
 TEST_F(WindowControllerTest, ReleasedClicksAct) {
   struct Case {
     const char* name;
-    int x, y;
+    test::Point at;
     std::string clipboard;  // empty: nothing copied
     std::optional<std::string> toast;
     int menus, relaunches, probes;
   };
-  // Storage card: left column at 24, y = 164 + 92 + 16 = 272; rows at 320 and 354.
   const Case cases[] = {
-      {"status row copies its badge", 100, 360, "Health: Healthy", "Copied: Health: Healthy", 0, 0, 0},
-      {"value half of a row", 500, 330, "Disk: Samsung 990", "Copied: Disk: Samsung 990", 0, 0, 0},
-      {"menu button", 1050, 20, "", std::nullopt, 1, 0, 0},
-      {"refresh button", 1000, 20, "", std::nullopt, 0, 0, 1},
-      {"view as administrator", 800, 20, "", std::nullopt, 0, 1, 0},
-      {"card heading", 100, 290, "", std::nullopt, 0, 0, 0},
+      {"status row copies its badge", layout.at(1, 1), "Health: Healthy", "Copied: Health: Healthy", 0, 0, 0},
+      {"value half of a row", layout.at(1, 0), "Disk: Samsung 990", "Copied: Disk: Samsung 990", 0, 0, 0},
+      {"menu button", menu_button, "", std::nullopt, 1, 0, 0},
+      {"refresh button", layout.at(HitKind::Refresh), "", std::nullopt, 0, 0, 1},
+      {"view as administrator", layout.at(HitKind::ViewAsAdmin), "", std::nullopt, 0, 1, 0},
+      {"card heading", layout.heading(1), "", std::nullopt, 0, 0, 0},
   };
   for (const Case& c : cases) {
     loaded();
-    controller.on_mouse_move(100, 220);
-    click(c.x, c.y);
+    controller.on_mouse_move(summary_row.x, summary_row.y);
+    click(c.at);
     EXPECT_EQ(host.clipboard_writes.empty() ? "" : host.clipboard_writes[0], c.clipboard) << c.name;
     EXPECT_EQ(state().toast, c.toast) << c.name;
     EXPECT_EQ(static_cast<int>(menu_host.menus.size()), c.menus) << c.name;
-    if (c.menus == 1) EXPECT_EQ(menu_host.menus[0], std::make_pair(c.x, c.y));
+    if (c.menus == 1) EXPECT_EQ(menu_host.menus[0], std::make_pair(c.at.x, c.at.y));
     EXPECT_EQ(menu_host.relaunches, c.relaunches) << c.name;
     EXPECT_EQ(host.probes_started, c.probes) << c.name;
     EXPECT_FALSE(slot.in_use()) << c.name;
@@ -166,12 +169,12 @@ TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
   menu_host.during_modal = [&] {
     // Messages dispatched by the menu's or the prompt's own loop reach the state.
     EXPECT_FALSE(slot.in_use());
-    controller.on_mouse_move(100, 220);
+    controller.on_mouse_move(summary_row.x, summary_row.y);
     controller.show_toast("Takes effect the next time Kestro opens");
     ++dispatched;
   };
-  click(1050, 20);
-  click(800, 20);
+  click(menu_button);
+  click(layout.at(HitKind::ViewAsAdmin));
   EXPECT_EQ(dispatched, 2);
   EXPECT_EQ(state().hover, HitTarget::value(0, 0));
   EXPECT_EQ(state().toast, "Takes effect the next time Kestro opens");
@@ -179,7 +182,7 @@ TEST_F(WindowControllerTest, ModalActionsRunWithTheStateReleased) {
 
 TEST_F(WindowControllerTest, CopyButtonClaimsTheStateAgain) {
   loaded();
-  click(950, 20);
+  click(layout.at(HitKind::CopyAll));
   ASSERT_EQ(host.clipboard_writes.size(), 1u);
   EXPECT_EQ(state().toast, "Copied everything. Paste it anywhere.");
 }
@@ -187,7 +190,7 @@ TEST_F(WindowControllerTest, CopyButtonClaimsTheStateAgain) {
 TEST_F(WindowControllerTest, FailedClipboardShowsNoToast) {
   loaded();
   host.clipboard_works = false;
-  click(100, 360);
+  click(layout.at(1, 1));
   controller.copy_all();
   EXPECT_EQ(host.clipboard_attempts, 2);
   EXPECT_FALSE(state().toast.has_value());
@@ -290,7 +293,7 @@ TEST_F(WindowControllerTest, MessagesWithoutStateDoNothing) {
   slot.take();
   controller.start();
   controller.on_mouse_move(10, 10);
-  controller.on_left_button_up(1050, 20);
+  controller.on_left_button_up(menu_button.x, menu_button.y);
   controller.on_key(kVkF5, false);
   controller.on_wheel(-120);
   EXPECT_TRUE(controller.on_timer(kTimerToast));

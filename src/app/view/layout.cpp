@@ -126,6 +126,13 @@ std::vector<ToolbarButton> toolbar_left_to_right(ClientSize client, float scale,
   return buttons;
 }
 
+std::optional<gfx::RectF> button_rect(const std::vector<ToolbarButton>& buttons, HitKind kind) {
+  for (const ToolbarButton& button : buttons) {
+    if (button.kind == kind) return button.rect;
+  }
+  return std::nullopt;
+}
+
 gfx::RectF title_box(const LayoutMetrics& m, float scroll) {
   return {m.content_left, m.toolbar + 24 * m.s - scroll, m.content_width, 40 * m.s};
 }

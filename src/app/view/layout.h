@@ -71,6 +71,8 @@ std::vector<ToolbarButton> layout_toolbar(ClientSize client, float scale, const 
 std::vector<ToolbarButton> toolbar_left_to_right(ClientSize client, float scale,
                                                  const Report* report,
                                                  gfx::TextMeasurer* measurer);
+// Where the button of `kind` is among `buttons`; nothing when it is not there.
+std::optional<gfx::RectF> button_rect(const std::vector<ToolbarButton>& buttons, HitKind kind);
 
 // Glyphs of the two icon buttons.
 inline constexpr const char* kMenuGlyph = "\xEE\x9C\x80";     // U+E700
