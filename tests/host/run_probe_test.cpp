@@ -14,6 +14,7 @@ using test::full_machine;
 using test::kBios;
 using test::kBoard;
 using test::kComputer;
+using test::kDisks;
 using test::kLicensing;
 using test::kMemory;
 using test::kMemoryArray;
@@ -83,13 +84,12 @@ TEST(RunProbe, FullMachineInFixedOrder) {
   for (const Section& s : report.sections) EXPECT_FALSE(s.rows.empty());
   EXPECT_EQ(platform.connected, (std::vector<std::string>{"ROOT\\CIMV2",
                                                           "ROOT\\Microsoft\\Windows\\Storage"}));
-  // The CIMV2 queries go out in the order of the run.
-  const std::vector<std::string> cimv2_order = {kComputer, kBoard,  kBios,   kProduct,    kOs,
-                                                kLicensing, kProcessor, kMemory, kMemoryArray};
-  ASSERT_GE(platform.sent.size(), cimv2_order.size());
-  EXPECT_EQ(std::vector<std::string>(platform.sent.begin(),
-                                     platform.sent.begin() + cimv2_order.size()),
-            cimv2_order);
+  // The queries go out in card order, each card's step in turn.
+  const std::vector<std::string> order = {
+      kProcessor, kMemory, kMemoryArray,
+      "SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController", kDisks, kOs,
+      kLicensing, kComputer, kBoard, kBios, kProduct};
+  EXPECT_EQ(platform.sent, order);
 }
 
 TEST(RunProbe, WithoutWmi) {
