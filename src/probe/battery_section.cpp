@@ -7,7 +7,6 @@
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"
-#include "probe/section_registry.h"
 
 namespace kestro::probe {
 namespace {
@@ -100,8 +99,7 @@ std::vector<Row> battery_record_rows(const std::vector<BatteryFacts>& batteries)
       rows.push_back(Row::plain(name_label, batteries[i].name));
     } else if (several) {
       rows.push_back(Row::plain(
-          name_label, std::string(translate(section_heading(SectionKind::Battery))) + " " +
-                          decimal(i + 1)));
+          name_label, std::string(translate(kBatteryHeading)) + " " + decimal(i + 1)));
     }
     for (Row& row : measure_rows(batteries[i])) rows.push_back(std::move(row));
   }

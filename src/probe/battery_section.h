@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
 #include "probe/report.h"
 
 namespace kestro::probe {
+
+// The card's heading, which also names a nameless battery by its place ("Battery 2").
+inline constexpr TextPair kBatteryHeading{"배터리", "Battery"};
 
 // One battery with something to show: a name, both capacities or a cycle count.
 struct BatteryFacts {

@@ -40,7 +40,7 @@ constexpr std::array<SectionEntry, 9> kSections = {{
      [](const PcFacts& f, Json& document) {
        put_nonempty(document, "displays", displays_json(f.displays));
      }},
-    {SectionKind::Battery, {"배터리", "Battery"},
+    {SectionKind::Battery, kBatteryHeading,
      [](ProbeRun& run, PcFacts& f) { f.batteries = read_batteries(run.platform); },
      [](const PcFacts& f) { return battery_rows(f.batteries); },
      [](const PcFacts& f, Json& document) {
