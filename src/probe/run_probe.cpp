@@ -1,4 +1,5 @@
-// One probe run: every card's step in card order, then the cards made from the facts.
+// One probe run: every card's step in the registry's reading order, then the cards made from
+// the facts in card order.
 
 #include <memory>
 #include <string>
@@ -17,9 +18,7 @@ PcFacts probe_facts(ProbePlatform& platform) {
   const std::unique_ptr<wmi::WmiSession> cimv2 = platform.connect("ROOT\\CIMV2");
   ProbeRun run{platform, cimv2.get(), is_admin};
   PcFacts facts;
-  for (const SectionEntry& section : section_registry()) {
-    if (section.read != nullptr) section.read(run, facts);
-  }
+  for (const SectionKind kind : reading_order()) section_entry(kind).read(run, facts);
   return facts;
 }
 

@@ -61,15 +61,26 @@ constexpr std::array<SectionEntry, 9> kSections = {{
      }},
 }};
 
+// The System step comes first: the maker and model make the report's title, and its facts
+// (the usable memory) serve later steps; the rest follow in the order a run has always read
+// them, so that a run cut short by a slow WMI keeps what names the PC.
+constexpr std::array<SectionKind, 8> kReadingOrder = {
+    SectionKind::System,   SectionKind::Windows,  SectionKind::Processor, SectionKind::Memory,
+    SectionKind::Graphics, SectionKind::Displays, SectionKind::Storage,   SectionKind::Battery};
+
 }  // namespace
 
 std::span<const SectionEntry> section_registry() { return kSections; }
 
-TextPair section_heading(SectionKind kind) {
+std::span<const SectionKind> reading_order() { return kReadingOrder; }
+
+const SectionEntry& section_entry(SectionKind kind) {
   for (const SectionEntry& section : kSections) {
-    if (section.kind == kind) return section.heading;
+    if (section.kind == kind) return section;
   }
-  return {"", ""};
+  return kSections.front();  // every kind has an entry
 }
+
+TextPair section_heading(SectionKind kind) { return section_entry(kind).heading; }
 
 }  // namespace kestro::probe

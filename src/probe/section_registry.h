@@ -1,7 +1,8 @@
 #pragma once
 // The report's cards in the order they appear, each with its heading, the step that reads its
-// facts, its rows and its part of the JSON document. This table is the only place that knows
-// the order: a new card is one entry here plus its section's facts, step and rendering.
+// facts, its rows and its part of the JSON document, and the order in which the steps run.
+// This table is the only place that knows either order: a new card is one entry here plus its
+// section's facts, step and rendering.
 
 #include <span>
 #include <vector>
@@ -26,7 +27,6 @@ struct SectionEntry {
   SectionKind kind;
   TextPair heading;
   // Reads this card's facts, writing nothing else; null for a card made of the others' facts.
-  // The steps run in card order.
   void (*read)(ProbeRun& run, PcFacts& facts);
   // The card's rows; a card without rows is left out of the report.
   std::vector<Row> (*rows)(const PcFacts& facts);
@@ -36,6 +36,11 @@ struct SectionEntry {
 
 // Every card, in card order.
 std::span<const SectionEntry> section_registry();
+
+// The cards whose steps read facts, in the order the steps run.
+std::span<const SectionKind> reading_order();
+// The entry of a kind's card.
+const SectionEntry& section_entry(SectionKind kind);
 
 // The heading of a kind's card.
 TextPair section_heading(SectionKind kind);
