@@ -2,8 +2,8 @@
 # The run command: builds Kestro.exe and starts it.
 #   On Windows (MSYS2/Git Bash with CMake and MinGW-w64): builds natively and starts it.
 #   On Linux: cross-builds it and runs it under Wine in a private prefix:
-#     - `./run.sh --report` prints the plain-text report (and `--unregister` deletes the
-#       settings), with or without a display;
+#     - `./run.sh --report` prints the plain-text report, `./run.sh --json` the JSON document
+#       (and `--unregister` deletes the settings), with or without a display;
 #     - with a display (DISPLAY set): the window opens on it;
 #     - without a display: on a virtual screen, waits for the report, saves a screenshot of the
 #       window and the text "Copy all" puts on the clipboard, and says where they are.
@@ -21,7 +21,7 @@ case "$(uname -s)" in
 esac
 
 # Installing and building talk on standard error: standard output carries only what Kestro
-# writes (`./run.sh --report > pc.txt`).
+# writes (`./run.sh --report > pc.txt`, `./run.sh --json > pc.json`).
 # shellcheck source=tests/packages.sh
 source "$repo/tests/packages.sh"
 kestro_install_missing_packages >&2
@@ -34,10 +34,11 @@ exe="$build/Kestro.exe"
 
 headless=0
 [[ -z ${DISPLAY:-} ]] && headless=1
-# --report and --unregister open no window: they run the same way with or without a display.
+# --report, --json and --unregister open no window: they run the same way with or without a
+# display.
 windowless=0
 for argument in "$@"; do
-  [[ $argument == --report || $argument == --unregister ]] && windowless=1
+  [[ $argument == --report || $argument == --json || $argument == --unregister ]] && windowless=1
 done
 
 # shellcheck source=tests/wine/harness.sh

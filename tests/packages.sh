@@ -3,6 +3,7 @@
 
 kestro_packages=(
   cmake ninja-build g++ clang locales libclang-rt-14-dev googletest libbenchmark-dev nlohmann-json3-dev libssl-dev
+  python3-jsonschema
   openssl osslsigncode
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool xclip imagemagick librsvg2-bin

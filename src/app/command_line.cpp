@@ -20,4 +20,8 @@ bool has_report_switch(const std::vector<std::string>& arguments) {
   return has_exact(arguments, kReportSwitch);
 }
 
+bool has_json_switch(const std::vector<std::string>& arguments) {
+  return has_exact(arguments, kJsonSwitch);
+}
+
 }  // namespace kestro::app

@@ -10,8 +10,10 @@ namespace kestro::app {
 
 inline constexpr std::string_view kUnregisterSwitch = "--unregister";
 inline constexpr std::string_view kReportSwitch = "--report";
+inline constexpr std::string_view kJsonSwitch = "--json";
 
 bool has_unregister_switch(const std::vector<std::string>& arguments);
 bool has_report_switch(const std::vector<std::string>& arguments);
+bool has_json_switch(const std::vector<std::string>& arguments);
 
 }  // namespace kestro::app

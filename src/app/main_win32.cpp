@@ -2,6 +2,7 @@
 //   --unregister  deletes the settings key and ends at once (no COM, no window).
 //   --report      runs one probe on this thread and writes the plain-text report to standard
 //                 output as UTF-8 with LF line ends (no window, no setting written).
+//   --json        the same with the JSON document (docs/report.schema.json) instead.
 //   otherwise     the main window and its message loop.
 // Every path ends the process with exit code 0.
 
@@ -21,6 +22,7 @@
 #include "base/handles_win32.h"
 #include "base/utf16_win32.h"
 #include "base/version.h"
+#include "probe/json_document.h"
 #include "probe/platform_win32.h"
 #include "probe/sections.h"
 
@@ -91,11 +93,15 @@ void write_standard_output(std::string_view text) {
   CloseHandle(console);
 }
 
-void print_report() {
+// One probe run on this thread, written out in the form `render` makes of its facts.
+void print_facts(std::string (*render)(const kestro::probe::PcFacts&)) {
   const kestro::ComApartment com(COINIT_MULTITHREADED);  // as the probe thread has it
   kestro::probe::WindowsProbePlatform platform;
-  const kestro::Report report = kestro::probe::run_probe(platform);
-  write_standard_output(kestro::app::plain_text_report(report));
+  write_standard_output(render(kestro::probe::probe_facts(platform)));
+}
+
+std::string plain_text(const kestro::probe::PcFacts& facts) {
+  return kestro::app::plain_text_report(kestro::probe::report_of(facts));
 }
 
 }  // namespace
@@ -116,7 +122,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (kestro::app::has_unregister_switch(arguments)) {
     kestro::app::RegistrySettings{}.remove_all();
   } else if (kestro::app::has_report_switch(arguments)) {
-    print_report();
+    print_facts(plain_text);
+  } else if (kestro::app::has_json_switch(arguments)) {
+    print_facts(kestro::probe::json_document);
   } else {
     kestro::app::run_window_app(instance);
   }

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"
-#include "probe/sections.h"
 
 namespace kestro::probe {
 namespace {
@@ -24,81 +24,128 @@ std::string watt_hours(std::uint32_t milliwatt_hours) {
   return fixed(static_cast<double>(milliwatt_hours) / 1000.0, 1) + " Wh";
 }
 
+// The Capacity row and the document's capacities: known capacities in mWh.
+bool shows_capacity(const BatteryFacts& battery) {
+  return health_percent(battery) && !battery.relative;
+}
+
 // Health, capacity and cycles of one battery; its name is added by the caller.
-std::vector<Row> measure_rows(const BatteryInfo& battery) {
+std::vector<Row> measure_rows(const BatteryFacts& battery) {
   std::vector<Row> rows;
-  const std::uint32_t designed = battery.designed_capacity;
-  const std::uint32_t full = battery.full_charged_capacity;
-  if (designed != 0 && full != 0) {
-    const double percent =
-        std::min(static_cast<double>(full) * 100.0 / static_cast<double>(designed), 100.0);
+  if (const std::optional<double> percent = health_percent(battery)) {
     rows.push_back(Row::toned_gauge(
         std::string(translate({"배터리 건강", "Battery health"})),
-        fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(percent, 0)}),
-        health_tone(percent), static_cast<float>(percent) / 100.0f));
-    if ((battery.capabilities & kCapacityRelative) == 0) {
-      rows.push_back(Row::plain(
-          std::string(translate({"용량", "Capacity"})),
-          fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
-                        {watt_hours(full), watt_hours(designed)})));
-    }
+        fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(*percent, 0)}),
+        health_tone(*percent), static_cast<float>(*percent) / 100.0f));
   }
-  if (battery.cycle_count != 0) {
+  if (shows_capacity(battery)) {
+    rows.push_back(Row::plain(
+        std::string(translate({"용량", "Capacity"})),
+        fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
+                      {watt_hours(battery.full), watt_hours(battery.designed)})));
+  }
+  if (battery.cycles != 0) {
     rows.push_back(Row::plain(std::string(translate({"충전 횟수", "Charge cycles"})),
-                              decimal(battery.cycle_count)));
+                              decimal(battery.cycles)));
   }
   return rows;
 }
 
 }  // namespace
 
-std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
-  struct Shown {
-    std::string_view name;
-    std::vector<Row> rows;
-  };
-  std::vector<Shown> shown;  // the batteries with anything to show
-  for (const BatteryInfo& battery : batteries) {
-    std::vector<Row> rows = measure_rows(battery);
-    if (!battery.name.empty() || !rows.empty()) shown.push_back({battery.name, std::move(rows)});
+std::vector<BatteryFacts> battery_facts(const std::vector<BatteryInfo>& batteries) {
+  std::vector<BatteryFacts> listed;
+  for (const BatteryInfo& info : batteries) {
+    const BatteryFacts battery{info.name, info.designed_capacity, info.full_charged_capacity,
+                               (info.capabilities & kCapacityRelative) != 0, info.cycle_count};
+    if (!battery.name.empty() || health_percent(battery) || battery.cycles != 0) {
+      listed.push_back(battery);
+    }
   }
+  return listed;
+}
+
+std::optional<PowerFacts> power_facts(const PowerStatus& status) {
+  if (status.battery_life_percent > 100) return std::nullopt;  // 255: unknown
+  return PowerFacts{status.ac_line_status == kAcOnline, status.battery_life_percent};
+}
+
+BatteriesFacts read_batteries(ProbePlatform& platform) {
+  BatteriesFacts facts;
+  facts.batteries = battery_facts(platform.batteries());
+  // The power status is read only for a machine with a battery to show.
+  if (!facts.batteries.empty()) {
+    if (const std::optional<PowerStatus> status = platform.power_status()) {
+      facts.power = power_facts(*status);
+    }
+  }
+  return facts;
+}
+
+std::optional<double> health_percent(const BatteryFacts& battery) {
+  if (battery.designed == 0 || battery.full == 0) return std::nullopt;
+  return std::min(static_cast<double>(battery.full) * 100.0 / static_cast<double>(battery.designed),
+                  100.0);
+}
+
+std::vector<Row> battery_record_rows(const std::vector<BatteryFacts>& batteries) {
   // With several batteries each one starts with its name, so that one's rows never read as
   // the previous one's; a nameless one is called by its place ("Battery 2").
-  const bool several = shown.size() >= 2;
+  const bool several = batteries.size() >= 2;
   const std::string name_label(translate({"이름", "Name"}));
   std::vector<Row> rows;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (!shown[i].name.empty()) {
-      rows.push_back(Row::plain(name_label, std::string(shown[i].name)));
+  for (std::size_t i = 0; i < batteries.size(); ++i) {
+    if (!batteries[i].name.empty()) {
+      rows.push_back(Row::plain(name_label, batteries[i].name));
     } else if (several) {
       rows.push_back(Row::plain(
-          name_label, std::string(translate(section_heading(SectionKind::Battery))) + " " +
-                          decimal(i + 1)));
+          name_label, std::string(translate(kBatteryHeading)) + " " + decimal(i + 1)));
     }
-    for (Row& row : shown[i].rows) rows.push_back(std::move(row));
+    for (Row& row : measure_rows(batteries[i])) rows.push_back(std::move(row));
   }
   return rows;
 }
 
-std::optional<Row> now_row(const PowerStatus& status) {
-  if (status.battery_life_percent > 100) return std::nullopt;  // 255: unknown
-  const TextPair state = status.ac_line_status == kAcOnline
-                             ? TextPair{"전원 연결됨", "plugged in"}
-                             : TextPair{"배터리 사용 중", "on battery"};
-  std::string value = decimal(status.battery_life_percent) + "%";
+Row now_row(const PowerFacts& power) {
+  const TextPair state = power.plugged_in ? TextPair{"전원 연결됨", "plugged in"}
+                                          : TextPair{"배터리 사용 중", "on battery"};
+  std::string value = decimal(power.charge_percent) + "%";
   value.append(kMiddleDot).append(translate(state));
   return Row::plain(std::string(translate({"지금", "Now"})), std::move(value));
 }
 
-std::vector<Row> probe_battery(ProbePlatform& platform) {
-  std::vector<Row> rows = battery_record_rows(platform.batteries());
-  // The power status is read only for a machine whose batteries produced a row.
-  if (!rows.empty()) {
-    if (const std::optional<PowerStatus> status = platform.power_status()) {
-      if (auto now = now_row(*status)) rows.push_back(std::move(*now));
-    }
-  }
+std::vector<Row> battery_rows(const BatteriesFacts& facts) {
+  std::vector<Row> rows = battery_record_rows(facts.batteries);
+  if (facts.power) rows.push_back(now_row(*facts.power));
   return rows;
+}
+
+Json batteries_json(const std::vector<BatteryFacts>& batteries) {
+  Json list = Json::array();
+  for (const BatteryFacts& battery : batteries) {
+    Json object = Json::object();
+    put_text(object, "name", battery.name);
+    if (shows_capacity(battery)) {
+      object["design_capacity_mwh"] = battery.designed;
+      object["full_charge_capacity_mwh"] = battery.full;
+    }
+    if (const std::optional<double> percent = health_percent(battery)) {
+      // Read back from the row's own text, so the two never differ.
+      object["health_percent"] = parse_unsigned(fixed(*percent, 0)).value_or(0);
+    }
+    if (battery.cycles != 0) object["cycle_count"] = battery.cycles;
+    list.push_back(std::move(object));
+  }
+  return list;
+}
+
+Json power_json(const std::optional<PowerFacts>& power) {
+  Json object = Json::object();
+  if (power) {
+    object["plugged_in"] = power->plugged_in;
+    object["charge_percent"] = power->charge_percent;
+  }
+  return object;
 }
 
 }  // namespace kestro::probe

@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "base/text.h"
 #include "i18n/translate.h"
 #include "probe/format.h"
 #include "probe/row_values.h"
-#include "probe/sections.h"
 
 namespace kestro::probe {
 namespace {
@@ -14,38 +14,61 @@ constexpr std::uint32_t kSourceMode = 1;  // DISPLAYCONFIG_MODE_INFO_TYPE_SOURCE
 
 }  // namespace
 
-std::vector<Row> display_rows(const DisplayConfig& config) {
-  std::vector<Row> rows;
-  std::uint64_t kept = 0;
+std::vector<DisplayFacts> display_facts(const DisplayConfig& config) {
+  std::vector<DisplayFacts> displays;
   for (const DisplayPath& path : config.paths) {
     const std::size_t index = path.source_mode_index;
     if (index >= config.modes.size()) continue;
     const DisplayMode& mode = config.modes[index];
     if (mode.info_type != kSourceMode || mode.width == 0) continue;
-    ++kept;
-
-    std::string label;
-    if (path.friendly_name && !path.friendly_name->empty()) {
-      label = *path.friendly_name;
-    } else {
-      label = std::string(translate({"모니터", "Monitor"})) + " " + decimal(kept);
+    DisplayFacts& display = displays.emplace_back();
+    display.name = path.friendly_name.value_or(std::string());
+    display.width = mode.width;
+    display.height = mode.height;
+    if (path.refresh_denominator != 0) {
+      const double refresh = static_cast<double>(path.refresh_numerator) /
+                             static_cast<double>(path.refresh_denominator);
+      if (refresh > 0.0) display.refresh_hz = refresh;
     }
+  }
+  return displays;
+}
 
-    std::string value = decimal(mode.width) + std::string(kTimesSign) + decimal(mode.height);
-    const double refresh = path.refresh_denominator != 0
-                               ? static_cast<double>(path.refresh_numerator) /
-                                     static_cast<double>(path.refresh_denominator)
-                               : 0.0;
-    if (refresh > 0.0) value.append(kMiddleDot).append(fixed(refresh, 0)).append(" Hz");
+std::vector<DisplayFacts> read_displays(ProbePlatform& platform) {
+  const std::optional<DisplayConfig> config = platform.display_config();
+  if (!config) return {};
+  return display_facts(*config);
+}
+
+std::vector<Row> display_rows(const std::vector<DisplayFacts>& displays) {
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < displays.size(); ++i) {
+    const DisplayFacts& display = displays[i];
+    std::string label = display.name;
+    if (label.empty()) label = std::string(translate({"모니터", "Monitor"})) + " " + decimal(i + 1);
+    std::string value = decimal(display.width) + std::string(kTimesSign) + decimal(display.height);
+    if (display.refresh_hz) value.append(kMiddleDot).append(fixed(*display.refresh_hz, 0)).append(" Hz");
     rows.push_back(Row::plain(std::move(label), std::move(value)));
   }
   return rows;
 }
 
-std::vector<Row> probe_displays(ProbePlatform& platform) {
-  const std::optional<DisplayConfig> config = platform.display_config();
-  if (!config) return {};
-  return display_rows(*config);
+std::uint64_t whole_hertz(double refresh_hz) {
+  // Read back from the row's own text, so the two never differ; a rate is at most 2^32 - 1.
+  return parse_unsigned(fixed(refresh_hz, 0)).value_or(0);
+}
+
+Json displays_json(const std::vector<DisplayFacts>& displays) {
+  Json list = Json::array();
+  for (const DisplayFacts& display : displays) {
+    Json object = Json::object();
+    put_text(object, "name", display.name);
+    object["width"] = display.width;
+    object["height"] = display.height;
+    if (display.refresh_hz) object["refresh_hz"] = whole_hertz(*display.refresh_hz);
+    list.push_back(std::move(object));
+  }
+  return list;
 }
 
 }  // namespace kestro::probe

@@ -1,20 +1,38 @@
 #pragma once
 // Drive usage rows of the Storage card: one gauge row per fixed drive letter.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "probe/json_fields.h"
 #include "probe/platform.h"
 #include "probe/report.h"
 
 namespace kestro::probe {
 
+// One fixed drive whose space could be read, with a total above 0.
+struct DriveFacts {
+  char letter = 'C';
+  std::uint64_t total = 0;   // bytes
+  std::uint64_t free = 0;    // bytes free to anyone; may exceed the total as reported
+};
+
 // "C:" from the root path "C:\": every trailing backslash removed.
 std::string drive_name(std::string_view root_path);
 
-// The usage row of one fixed drive; nothing when its space could not be read or its total is
-// 0. Free space above the total counts as nothing used.
-std::optional<Row> drive_row(std::string_view name, const std::optional<DriveSpace>& space);
+// The drive's facts; nothing when its space could not be read or its total is 0.
+std::optional<DriveFacts> drive_facts(char letter, const std::optional<DriveSpace>& space);
+
+// Every fixed drive letter, A to Z.
+std::vector<DriveFacts> read_drives(ProbePlatform& platform);
+
+// The usage row of one drive. Free space above the total counts as nothing used.
+Row drive_row(const DriveFacts& drive);
+
+// The document's "drives" list.
+Json drives_json(const std::vector<DriveFacts>& drives);
 
 }  // namespace kestro::probe

@@ -26,12 +26,9 @@ const wmi::WmiRow* matching_controller(const wmi::WmiResult& controllers, std::s
   return nullptr;
 }
 
-std::string driver_text(const wmi::WmiRow& record) {
-  const wmi::WmiValue& version = value_at(record, 1);
-  std::string text = version ? *version : std::string();
-  if (const auto date = wmi::cim_date(value_at(record, 2))) {
-    text.append(" (").append(*date).append(")");
-  }
+std::string driver_text(const DriverFacts& driver) {
+  std::string text = driver.version;
+  if (driver.date) text.append(" (").append(date_text(*driver.date)).append(")");
   return text;
 }
 
@@ -59,33 +56,63 @@ bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name)
   return equals_ignoring_ascii_case(wmi_name, adapter_name);
 }
 
-GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
-                             const wmi::WmiResult& controllers) {
-  GraphicsOutput out;
-  const std::string graphics_label(translate({"그래픽", "Graphics"}));
-  const std::string driver_label(translate({"드라이버", "Driver"}));
+std::vector<AdapterFacts> graphics_facts(const std::vector<GraphicsAdapter>& adapters,
+                                         const wmi::WmiResult& controllers) {
+  std::vector<AdapterFacts> facts;
   for (const GraphicsAdapter& adapter : adapters) {
-    std::string value = adapter.name;
-    std::string summary = adapter.name;
-    if (adapter.dedicated_video_memory != 0) {
-      const std::string memory = vram_text(adapter.dedicated_video_memory);
-      value.append(kMiddleDot).append(memory);
-      summary.append(" (").append(memory).append(")");
-    }
-    out.rows.push_back(Row::plain(graphics_label, std::move(value)));
+    AdapterFacts& shown = facts.emplace_back(AdapterFacts{adapter.name, adapter.dedicated_video_memory, {}});
     if (const wmi::WmiRow* record = matching_controller(controllers, adapter.name)) {
-      out.rows.push_back(Row::plain(driver_label, driver_text(*record)));
+      shown.driver = DriverFacts{std::string(text_at(*record, 1)), cim_day(value_at(*record, 2))};
     }
-    out.summaries.push_back(std::move(summary));
   }
-  return out;
+  return facts;
 }
 
-GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
+std::vector<AdapterFacts> read_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   // WMI first, then DXGI: the run's platform calls keep this order.
   const wmi::WmiResult controllers =
       query_on(cimv2, "Win32_VideoController", kControllerProperties);
-  return graphics_rows(hardware_adapters(platform.graphics_adapters()), controllers);
+  return graphics_facts(hardware_adapters(platform.graphics_adapters()), controllers);
+}
+
+std::vector<Row> graphics_rows(const std::vector<AdapterFacts>& adapters) {
+  std::vector<Row> rows;
+  const std::string graphics_label(translate({"그래픽", "Graphics"}));
+  const std::string driver_label(translate({"드라이버", "Driver"}));
+  for (const AdapterFacts& adapter : adapters) {
+    std::string value = adapter.name;
+    if (adapter.memory_bytes != 0) value.append(kMiddleDot).append(vram_text(adapter.memory_bytes));
+    rows.push_back(Row::plain(graphics_label, std::move(value)));
+    if (adapter.driver) rows.push_back(Row::plain(driver_label, driver_text(*adapter.driver)));
+  }
+  return rows;
+}
+
+std::vector<std::string> graphics_summaries(const std::vector<AdapterFacts>& adapters) {
+  std::vector<std::string> summaries;
+  for (const AdapterFacts& adapter : adapters) {
+    std::string summary = adapter.name;
+    if (adapter.memory_bytes != 0) {
+      summary.append(" (").append(vram_text(adapter.memory_bytes)).append(")");
+    }
+    summaries.push_back(std::move(summary));
+  }
+  return summaries;
+}
+
+Json graphics_json(const std::vector<AdapterFacts>& adapters) {
+  Json list = Json::array();
+  for (const AdapterFacts& adapter : adapters) {
+    Json object = Json::object();
+    put_text(object, "name", adapter.name);
+    if (adapter.memory_bytes != 0) object["memory_bytes"] = adapter.memory_bytes;
+    if (adapter.driver) {
+      put_text(object, "driver_version", adapter.driver->version);
+      put_date(object, "driver_date", adapter.driver->date);
+    }
+    list.push_back(std::move(object));
+  }
+  return list;
 }
 
 }  // namespace kestro::probe

@@ -42,19 +42,6 @@ std::optional<std::uint64_t> module_speed(const wmi::WmiRow& row) {
   return number_at(row, kSpeed);
 }
 
-// Locators label the rows only when every module has one and no two are the same;
-// otherwise the rows are numbered.
-bool locators_usable(const wmi::WmiRows& modules) {
-  if (modules.empty()) return false;
-  std::set<std::string, std::less<>> seen;
-  for (const wmi::WmiRow& row : modules) {
-    const wmi::WmiValue& locator = value_at(row, kLocator);
-    if (!locator || locator->empty()) return false;
-    if (!seen.insert(*locator).second) return false;
-  }
-  return true;
-}
-
 // "DDR4" for SMBIOS memory type 26 and so on; nothing for codes without a name.
 std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code) {
   switch (smbios_code) {
@@ -72,86 +59,144 @@ std::optional<std::string_view> memory_type_name(std::uint64_t smbios_code) {
   }
 }
 
-}  // namespace
-
-std::string module_description(const wmi::WmiValue& manufacturer,
-                               const wmi::WmiValue& part_number) {
-  // Coded makers and hex part numbers are read first, so that the placeholder words are
-  // looked for in what they say. normalize_spaces splits at every white space and joins with
-  // single U+0020 spaces, so the words are then the pieces between spaces.
-  const std::string maker = manufacturer ? memory_maker_name(*manufacturer) : std::string();
-  const std::string part = part_number ? decoded_part_number(*part_number) : std::string();
-  const std::string joined = normalize_spaces(maker + " " + part);
-  std::string description;
+// The words of `text` that are not placeholder words, joined with single spaces.
+// normalize_spaces splits at every white space and joins with single U+0020 spaces, so the
+// words are then the pieces between spaces.
+std::string without_placeholder_words(std::string_view text) {
+  const std::string joined = normalize_spaces(text);
+  std::string kept;
   std::string_view rest = joined;
   while (!rest.empty()) {
     const std::size_t space = rest.find(' ');
     const std::string_view word = rest.substr(0, space);
     rest = space == std::string_view::npos ? std::string_view() : rest.substr(space + 1);
     if (word.empty() || is_placeholder(word)) continue;
-    if (!description.empty()) description += ' ';
-    description += word;
+    if (!kept.empty()) kept += ' ';
+    kept += word;
   }
-  return description;
+  return kept;
 }
 
-MemoryOutput memory_section(const wmi::WmiResult& modules_result,
-                            const wmi::WmiResult& arrays_result, std::uint64_t usable) {
+// Coded makers and hex part numbers are read first, so that the placeholder words are looked
+// for in what they say.
+std::string cleaned_maker(const wmi::WmiValue& manufacturer) {
+  return manufacturer ? without_placeholder_words(memory_maker_name(*manufacturer)) : std::string();
+}
+std::string cleaned_part_number(const wmi::WmiValue& part_number) {
+  return part_number ? without_placeholder_words(decoded_part_number(*part_number)) : std::string();
+}
+
+std::string joined_description(const ModuleFacts& module) {
+  if (module.manufacturer.empty() || module.part_number.empty()) {
+    return module.manufacturer + module.part_number;
+  }
+  return module.manufacturer + " " + module.part_number;
+}
+
+}  // namespace
+
+std::string module_description(const wmi::WmiValue& manufacturer,
+                               const wmi::WmiValue& part_number) {
+  return joined_description(
+      ModuleFacts{{}, {}, cleaned_maker(manufacturer), cleaned_part_number(part_number)});
+}
+
+MemoryFacts memory_facts(const wmi::WmiResult& modules_result, const wmi::WmiResult& arrays_result) {
   const wmi::WmiRows no_rows;
   const wmi::WmiRows& modules = modules_result ? *modules_result : no_rows;
   const wmi::WmiRows& arrays = arrays_result ? *arrays_result : no_rows;
 
-  std::uint64_t installed = 0;
-  std::optional<std::string_view> type;
-  std::optional<std::uint64_t> speed;
+  MemoryFacts facts;
   for (const wmi::WmiRow& row : modules) {
-    installed = saturating_add(installed, number_at(row, kCapacity).value_or(0));
-    if (!type) {
-      if (const auto code = number_at(row, kType)) type = memory_type_name(*code);
+    const std::optional<std::uint64_t> size = number_at(row, kCapacity);
+    facts.installed = saturating_add(facts.installed, size.value_or(0));
+    if (facts.type.empty()) {
+      if (const auto code = number_at(row, kType)) {
+        facts.type = std::string(memory_type_name(*code).value_or(""));
+      }
     }
-    if (const auto module = module_speed(row)) speed = std::max(speed.value_or(0), *module);
+    if (const auto speed = module_speed(row)) facts.speed = std::max(facts.speed.value_or(0), *speed);
+    facts.modules.push_back(ModuleFacts{std::string(text_at(row, kLocator)), size,
+                                        cleaned_maker(value_at(row, kManufacturer)),
+                                        cleaned_part_number(value_at(row, kPartNumber))});
   }
-  std::uint64_t slots = 0;
   for (const wmi::WmiRow& row : arrays) {
-    slots = saturating_add(slots, number_at(row, 0).value_or(0));
+    facts.slots = saturating_add(facts.slots, number_at(row, 0).value_or(0));
   }
-
-  MemoryOutput out;
-  out.summary = format_bytes(installed != 0 ? installed : usable);
-  if (type) out.summary.append(" ").append(*type);
-  if (speed && *speed != 0) out.summary.append(" ").append(decimal(*speed)).append(" MT/s");
-
-  out.rows.push_back(Row::plain(std::string(translate({"설치된 메모리", "Installed"})),
-                                out.summary));
-  if (installed != 0 && usable != 0) {
-    out.rows.push_back(Row::plain(std::string(translate({"쓸 수 있는 메모리", "Usable"})),
-                                  format_bytes(usable)));
-  }
-  if (slots != 0 && !modules.empty()) {
-    out.rows.push_back(Row::plain(
-        std::string(translate({"슬롯", "Slots"})),
-        fill_template(translate({"{0}개 중 {1}개 사용", "{1} of {0} in use"}),
-                      {decimal(slots), decimal(modules.size())})));
-  }
-  const bool by_locator = locators_usable(modules);
-  for (std::size_t i = 0; i < modules.size(); ++i) {
-    const wmi::WmiRow& row = modules[i];
-    std::string label = by_locator
-                            ? *value_at(row, kLocator)
-                            : fill_template(translate({"모듈 {0}", "Module {0}"}), {decimal(i + 1)});
-    std::string value = format_bytes(number_at(row, kCapacity).value_or(0));
-    const std::string description =
-        module_description(value_at(row, kManufacturer), value_at(row, kPartNumber));
-    if (!description.empty()) value += std::string(kMiddleDot) + description;
-    out.rows.push_back(Row::plain(std::move(label), std::move(value)));
-  }
-  return out;
+  return facts;
 }
 
-MemoryOutput probe_memory(wmi::WmiSession* cimv2, std::uint64_t usable) {
+MemoryFacts read_memory(wmi::WmiSession* cimv2) {
   const wmi::WmiResult modules = query_on(cimv2, "Win32_PhysicalMemory", kModuleProperties);
   const wmi::WmiResult arrays = query_on(cimv2, "Win32_PhysicalMemoryArray", kArrayProperties);
-  return memory_section(modules, arrays, usable);
+  return memory_facts(modules, arrays);
+}
+
+std::string memory_summary(const MemoryFacts& facts, std::uint64_t usable) {
+  std::string summary = format_bytes(facts.installed != 0 ? facts.installed : usable);
+  if (!facts.type.empty()) summary.append(" ").append(facts.type);
+  if (facts.speed && *facts.speed != 0) {
+    summary.append(" ").append(decimal(*facts.speed)).append(" MT/s");
+  }
+  return summary;
+}
+
+bool locators_usable(const std::vector<ModuleFacts>& modules) {
+  if (modules.empty()) return false;
+  std::set<std::string_view> seen;
+  for (const ModuleFacts& module : modules) {
+    if (module.locator.empty() || !seen.insert(module.locator).second) return false;
+  }
+  return true;
+}
+
+std::vector<Row> memory_rows(const MemoryFacts& facts, std::uint64_t usable) {
+  std::vector<Row> rows;
+  rows.push_back(Row::plain(std::string(translate({"설치된 메모리", "Installed"})),
+                            memory_summary(facts, usable)));
+  if (facts.installed != 0 && usable != 0) {
+    rows.push_back(Row::plain(std::string(translate({"쓸 수 있는 메모리", "Usable"})),
+                              format_bytes(usable)));
+  }
+  if (facts.slots != 0 && !facts.modules.empty()) {
+    rows.push_back(Row::plain(
+        std::string(translate({"슬롯", "Slots"})),
+        fill_template(translate({"{0}개 중 {1}개 사용", "{1} of {0} in use"}),
+                      {decimal(facts.slots), decimal(facts.modules.size())})));
+  }
+  const bool by_locator = locators_usable(facts.modules);
+  for (std::size_t i = 0; i < facts.modules.size(); ++i) {
+    const ModuleFacts& module = facts.modules[i];
+    std::string label = by_locator
+                            ? module.locator
+                            : fill_template(translate({"모듈 {0}", "Module {0}"}), {decimal(i + 1)});
+    std::string value = format_bytes(module.size.value_or(0));
+    const std::string description = joined_description(module);
+    if (!description.empty()) value += std::string(kMiddleDot) + description;
+    rows.push_back(Row::plain(std::move(label), std::move(value)));
+  }
+  return rows;
+}
+
+Json memory_json(const MemoryFacts& facts, std::uint64_t usable) {
+  Json memory = Json::object();
+  if (facts.installed != 0) memory["installed_bytes"] = facts.installed;
+  if (usable != 0) memory["usable_bytes"] = usable;
+  put_text(memory, "type", facts.type);
+  if (facts.speed && *facts.speed != 0) memory["speed_mts"] = *facts.speed;
+  if (facts.slots != 0 && !facts.modules.empty()) memory["slots"] = facts.slots;
+  const bool by_locator = locators_usable(facts.modules);
+  Json modules = Json::array();
+  for (const ModuleFacts& module : facts.modules) {
+    Json object = Json::object();
+    if (by_locator) put_text(object, "slot", module.locator);
+    put_number(object, "size_bytes", module.size);
+    put_text(object, "manufacturer", module.manufacturer);
+    put_text(object, "part_number", module.part_number);
+    modules.push_back(std::move(object));
+  }
+  put_nonempty(memory, "modules", std::move(modules));
+  return memory;
 }
 
 }  // namespace kestro::probe

@@ -22,36 +22,60 @@ std::string package_name(const wmi::WmiRow& row) {
 
 }  // namespace
 
-ProcessorOutput processor_section(const wmi::WmiResult& processors) {
-  ProcessorOutput out;
-  if (!processors) return out;
+std::vector<ProcessorFacts> processor_facts(const wmi::WmiResult& processors) {
+  std::vector<ProcessorFacts> packages;
+  if (!processors) return packages;
   for (const wmi::WmiRow& row : *processors) {
-    const std::string name = package_name(row);
-    if (!out.cpu_name) out.cpu_name = name;
-    const std::uint64_t cores = number_at(row, 1).value_or(0);
-    const std::uint64_t threads = number_at(row, 2).value_or(0);
-    out.rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), name));
-    out.rows.push_back(Row::plain(
-        std::string(translate({"코어", "Cores"})),
-        fill_template(translate({"{0}코어 {1}스레드", "{0} cores, {1} threads"}),
-                      {decimal(cores), decimal(threads)})));
-    if (const auto mhz = number_at(row, 3)) {
-      out.rows.push_back(Row::plain(std::string(translate({"기본 속도", "Base speed"})),
-                                    fixed(static_cast<double>(*mhz) / 1000.0, 2) + " GHz"));
-    }
+    ProcessorFacts& package = packages.emplace_back();
+    package.name = package_name(row);
+    package.cores = number_at(row, 1);
+    package.threads = number_at(row, 2);
+    package.base_mhz = number_at(row, 3);
     if (const auto l3_kib = number_at(row, 4); l3_kib && *l3_kib != 0) {
       // A nonsensical huge size saturates rather than wrapping to a small one.
       constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-      const std::uint64_t bytes = *l3_kib > kMax / 1024 ? kMax : *l3_kib * 1024;
-      out.rows.push_back(
-          Row::plain(std::string(translate({"L3 캐시", "L3 cache"})), format_bytes(bytes)));
+      package.l3_cache_bytes = *l3_kib > kMax / 1024 ? kMax : *l3_kib * 1024;
     }
   }
-  return out;
+  return packages;
 }
 
-ProcessorOutput probe_processor(wmi::WmiSession* cimv2) {
-  return processor_section(query_on(cimv2, "Win32_Processor", kProcessorProperties));
+std::vector<ProcessorFacts> read_processors(wmi::WmiSession* cimv2) {
+  return processor_facts(query_on(cimv2, "Win32_Processor", kProcessorProperties));
+}
+
+std::vector<Row> processor_rows(const std::vector<ProcessorFacts>& packages) {
+  std::vector<Row> rows;
+  for (const ProcessorFacts& package : packages) {
+    rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), package.name));
+    rows.push_back(Row::plain(
+        std::string(translate({"코어", "Cores"})),
+        fill_template(translate({"{0}코어 {1}스레드", "{0} cores, {1} threads"}),
+                      {decimal(package.cores.value_or(0)), decimal(package.threads.value_or(0))})));
+    if (package.base_mhz) {
+      rows.push_back(Row::plain(std::string(translate({"기본 속도", "Base speed"})),
+                                fixed(static_cast<double>(*package.base_mhz) / 1000.0, 2) + " GHz"));
+    }
+    if (package.l3_cache_bytes) {
+      rows.push_back(Row::plain(std::string(translate({"L3 캐시", "L3 cache"})),
+                                format_bytes(*package.l3_cache_bytes)));
+    }
+  }
+  return rows;
+}
+
+Json processors_json(const std::vector<ProcessorFacts>& packages) {
+  Json list = Json::array();
+  for (const ProcessorFacts& package : packages) {
+    Json object = Json::object();
+    put_text(object, "name", package.name);
+    put_number(object, "cores", package.cores);
+    put_number(object, "threads", package.threads);
+    put_number(object, "base_mhz", package.base_mhz);
+    put_number(object, "l3_cache_bytes", package.l3_cache_bytes);
+    list.push_back(std::move(object));
+  }
+  return list;
 }
 
 }  // namespace kestro::probe

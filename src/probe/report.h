@@ -1,15 +1,12 @@
 #pragma once
-// The probe's result: the only data passed from the probe to the window. Every text in it is
-// final and already translated.
+// The probe's result as the window shows it: the only data passed from the probe to the
+// window. Every text in it is final and already translated (the facts behind it are in
+// facts.h).
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
-
-#include "i18n/text_pair.h"
 
 namespace kestro {
 
@@ -25,17 +22,8 @@ enum class SectionKind : std::uint8_t {
   Battery = 8,
 };
 
+// How a badge or a gauge reads: good, needs attention, bad. The view gives it its colour.
 enum class Tone : std::uint8_t { Good = 0, Warning = 1, Bad = 2 };
-
-struct Rgb {
-  std::uint8_t r, g, b;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-
-TextPair section_heading(SectionKind kind);
-// The "Segoe MDL2 Assets" glyph of the card heading, as UTF-8.
-std::string_view section_icon(SectionKind kind);
-Rgb tone_colour(Tone tone);
 
 struct Row {
   std::string label;
@@ -55,6 +43,7 @@ struct Row {
 // The text that stands for a row outside its card (clipboard, plain-text report, toast).
 std::string display_text(const Row& row);
 
+// One card; section_registry.h lists the kinds in card order.
 struct Section {
   std::string title;
   std::vector<Row> rows;
@@ -67,12 +56,6 @@ struct Report {
   std::vector<Section> sections;
   bool needs_admin = false;
 };
-
-// Cards appear in this order; a kind whose rows came out empty is left out.
-constexpr std::array<SectionKind, 9> kSectionOrder = {
-    SectionKind::Summary, SectionKind::Processor, SectionKind::Memory,
-    SectionKind::Graphics, SectionKind::Storage, SectionKind::Displays,
-    SectionKind::Battery, SectionKind::Windows, SectionKind::System};
 
 // Whether the window should offer "View as administrator": not elevated, at least one
 // physical disk listed, and no disk's reliability record carries a temperature or wear text.

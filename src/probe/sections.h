@@ -1,38 +1,20 @@
 #pragma once
-// The probe run and its section steps. Each step appends only to its own rows, so a failing
-// source removes nothing but its own rows.
+// The probe run: every section's step reads its facts (section_registry.h), then the cards
+// are made from them. A failing source removes nothing but its own facts.
 
-#include <string>
-#include <vector>
-
+#include "probe/facts.h"
 #include "probe/platform.h"
 #include "probe/report.h"
-#include "wmi/wmi.h"
 
 namespace kestro::probe {
 
-// Runs every step against `platform` and assembles the report; never fails as a whole.
+// Runs every step against `platform`; never fails as a whole.
+PcFacts probe_facts(ProbePlatform& platform);
+
+// The cards in the interface language, in card order, without the cards that have no rows.
+Report report_of(const PcFacts& facts);
+
+// report_of(probe_facts(platform)).
 Report run_probe(ProbePlatform& platform);
-
-struct GraphicsOutput {
-  std::vector<Row> rows;
-  std::vector<std::string> summaries;  // one per adapter, for the Summary card
-};
-// `cimv2` may be null (no session): then no Driver rows.
-GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform);
-
-std::vector<Row> probe_displays(ProbePlatform& platform);
-
-struct StorageOutput {
-  std::vector<Row> rows;
-  std::vector<std::string> summaries;  // one per disk, for the Summary card
-  bool needs_admin = false;
-};
-StorageOutput probe_storage(ProbePlatform& platform, bool is_admin);
-
-// Appends one gauge row per fixed drive letter, A to Z.
-void probe_drives(ProbePlatform& platform, std::vector<Row>& rows);
-
-std::vector<Row> probe_battery(ProbePlatform& platform);
 
 }  // namespace kestro::probe

@@ -16,15 +16,25 @@ enum DiskField : std::size_t { kDeviceId, kFriendlyName, kMediaType, kBusType, k
 constexpr std::array<std::string_view, 3> kReliabilityProperties = {"Temperature", "Wear",
                                                                     "PowerOnHours"};
 
-struct Health {
+// The fixed words of the bus codes 1 to 20, in code order.
+constexpr std::array<std::string_view, 20> kBusWords = {
+    "scsi", "atapi", "ata",   "ieee_1394", "ssa",     "fibre_channel", "usb",
+    "raid", "iscsi", "sas",   "sata",      "sd",      "mmc",           "virtual",
+    "file_backed_virtual",    "storage_spaces",       "nvme",          "scm",
+    "ufs",  "nvme_over_fabrics"};
+
+struct HealthLook {
   TextPair badge;
   Tone tone;
 };
 
-Health health_of(std::optional<std::uint64_t> status) {
-  if (status == 0u) return {{"좋음", "Healthy"}, Tone::Good};
-  if (status == 1u) return {{"주의", "Warning"}, Tone::Warning};
-  if (status == 2u) return {{"나쁨", "Unhealthy"}, Tone::Bad};
+HealthLook health_look(DiskHealth health) {
+  switch (health) {
+    case DiskHealth::Healthy: return {{"좋음", "Healthy"}, Tone::Good};
+    case DiskHealth::Warning: return {{"주의", "Warning"}, Tone::Warning};
+    case DiskHealth::Unhealthy: return {{"나쁨", "Unhealthy"}, Tone::Bad};
+    case DiskHealth::Unknown: break;
+  }
   return {{"알 수 없음", "Unknown"}, Tone::Warning};
 }
 
@@ -42,31 +52,94 @@ const ReliabilityRecord* matching_record(const std::vector<ReliabilityRecord>& r
   return nullptr;
 }
 
-void append_reliability_rows(const ReliabilityRecord& record, std::vector<Row>& rows) {
-  if (const auto wear = parse_number(record.wear)) {
-    const std::uint64_t life = *wear > 100 ? 0 : 100 - *wear;
+void add_counters(const ReliabilityRecord& record, DiskFacts& disk) {
+  if (const auto wear = parse_number(record.wear)) disk.life_left_percent = *wear > 100 ? 0 : 100 - *wear;
+  if (const auto temperature = parse_number(record.temperature); temperature && *temperature != 0) {
+    disk.temperature = temperature;
+  }
+  disk.power_on_hours = parse_number(record.power_on_hours);
+}
+
+void append_disk_rows(const DiskFacts& disk, std::vector<Row>& rows) {
+  std::string value = disk.name;
+  value.append(kMiddleDot);
+  if (disk.kind) value.append(disk_kind_text(*disk.kind)).append(kMiddleDot);
+  value.append(format_disk_size(disk.size.value_or(0)));
+  rows.push_back(Row::plain(std::string(translate({"디스크", "Disk"})), std::move(value)));
+
+  const HealthLook health = health_look(disk.health);
+  rows.push_back(Row::status(std::string(translate({"건강", "Health"})),
+                             std::string(translate(health.badge)), health.tone));
+  if (disk.life_left_percent) {
+    const std::uint64_t life = *disk.life_left_percent;
     rows.push_back(Row::toned_gauge(std::string(translate({"남은 수명", "Life left"})),
                                     decimal(life) + "%", life_tone(life),
                                     static_cast<float>(life) / 100.0f));
   }
-  if (const auto temperature = parse_number(record.temperature); temperature && *temperature != 0) {
+  if (disk.temperature) {
     rows.push_back(Row::plain(std::string(translate({"온도", "Temperature"})),
-                              decimal(*temperature) + " \xC2\xB0" "C"));  // " °C"
+                              decimal(*disk.temperature) + " \xC2\xB0" "C"));  // " °C"
   }
-  if (const auto hours = parse_number(record.power_on_hours)) {
+  if (disk.power_on_hours) {
     rows.push_back(Row::plain(std::string(translate({"사용 시간", "Power-on time"})),
-                              fill_template(translate({"{0}시간", "{0} hours"}), {decimal(*hours)})));
+                              fill_template(translate({"{0}시간", "{0} hours"}), {decimal(*disk.power_on_hours)})));
   }
 }
 
 }  // namespace
 
-std::string_view disk_kind(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media) {
-  if (bus == 17u) return "NVMe SSD";
-  if (media == 3u) return "HDD";
-  if (media == 4u) return "SSD";
-  if (bus == 7u) return "USB";
+std::optional<DiskKind> disk_kind(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media) {
+  if (bus == 17u) return DiskKind::NvmeSsd;
+  if (media == 3u) return DiskKind::Hdd;
+  if (media == 4u) return DiskKind::Ssd;
+  if (bus == 7u) return DiskKind::Usb;
+  return std::nullopt;
+}
+
+std::string_view disk_kind_text(DiskKind kind) {
+  switch (kind) {
+    case DiskKind::NvmeSsd: return "NVMe SSD";
+    case DiskKind::Hdd: return "HDD";
+    case DiskKind::Ssd: return "SSD";
+    case DiskKind::Usb: return "USB";
+  }
   return {};
+}
+
+std::optional<DiskBus> disk_bus(std::optional<std::uint64_t> bus) {
+  if (!bus || *bus < 1 || *bus > kBusWords.size()) return std::nullopt;
+  return static_cast<DiskBus>(*bus);
+}
+
+DiskHealth disk_health(std::optional<std::uint64_t> status) {
+  if (status == 0u) return DiskHealth::Healthy;
+  if (status == 1u) return DiskHealth::Warning;
+  if (status == 2u) return DiskHealth::Unhealthy;
+  return DiskHealth::Unknown;
+}
+
+std::string_view disk_kind_word(DiskKind kind) {
+  switch (kind) {
+    case DiskKind::NvmeSsd: return "nvme_ssd";
+    case DiskKind::Hdd: return "hdd";
+    case DiskKind::Ssd: return "ssd";
+    case DiskKind::Usb: return "usb";
+  }
+  return {};
+}
+
+std::string_view disk_bus_word(DiskBus bus) {
+  return kBusWords[static_cast<std::size_t>(bus) - 1];
+}
+
+std::string_view disk_health_word(DiskHealth health) {
+  switch (health) {
+    case DiskHealth::Healthy: return "healthy";
+    case DiskHealth::Warning: return "warning";
+    case DiskHealth::Unhealthy: return "unhealthy";
+    case DiskHealth::Unknown: break;
+  }
+  return "unknown";
 }
 
 std::string reliability_query(std::string_view disk_path) {
@@ -75,67 +148,89 @@ std::string reliability_query(std::string_view disk_path) {
   return text;
 }
 
-StorageOutput storage_rows(const wmi::WmiRows& disks,
+StorageFacts storage_facts(const wmi::WmiRows& disks,
                            const std::vector<ReliabilityRecord>& reliability, bool is_admin) {
-  StorageOutput out;
+  StorageFacts facts;
   std::vector<ReliabilityPresence> presence;
   presence.reserve(reliability.size());
   for (const ReliabilityRecord& record : reliability) {
     presence.push_back({record.temperature.has_value(), record.wear.has_value()});
   }
-  out.needs_admin = needs_admin_rule(is_admin, disks.size(), presence);
+  facts.needs_admin = needs_admin_rule(is_admin, disks.size(), presence);
 
-  const std::string disk_label(translate({"디스크", "Disk"}));
-  const std::string health_label(translate({"건강", "Health"}));
-  for (const wmi::WmiRow& disk : disks) {
-    const wmi::WmiValue& friendly = value_at(disk, kFriendlyName);
-    const std::string name = friendly ? *friendly : std::string();
-    const std::string_view kind =
-        disk_kind(number_at(disk, kBusType), number_at(disk, kMediaType));
-    const std::string size = format_disk_size(number_at(disk, kSize).value_or(0));
-
-    std::string value = name;
-    value.append(kMiddleDot);
-    std::string summary = name;
-    summary.append(" (");
-    if (!kind.empty()) {
-      value.append(kind).append(kMiddleDot);
-      summary.append(kind).append(", ");
-    }
-    value.append(size);
-    summary.append(size).append(")");
-    out.rows.push_back(Row::plain(disk_label, std::move(value)));
-    out.summaries.push_back(std::move(summary));
-
-    const Health health = health_of(number_at(disk, kHealth));
-    out.rows.push_back(Row::status(health_label, std::string(translate(health.badge)), health.tone));
-
-    if (const ReliabilityRecord* record = matching_record(reliability, value_at(disk, kDeviceId))) {
-      append_reliability_rows(*record, out.rows);
+  for (const wmi::WmiRow& row : disks) {
+    DiskFacts& disk = facts.disks.emplace_back();
+    disk.name = std::string(text_at(row, kFriendlyName));
+    const std::optional<std::uint64_t> bus = number_at(row, kBusType);
+    disk.kind = disk_kind(bus, number_at(row, kMediaType));
+    disk.bus = disk_bus(bus);
+    disk.size = number_at(row, kSize);
+    disk.health = disk_health(number_at(row, kHealth));
+    if (const ReliabilityRecord* record = matching_record(reliability, value_at(row, kDeviceId))) {
+      add_counters(*record, disk);
     }
   }
-  return out;
+  return facts;
 }
 
-StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
-  const std::unique_ptr<wmi::WmiSession> session = platform.connect(kStorageNamespace);
-  if (!session) return {};
+StorageFacts read_storage(ProbePlatform& platform, bool is_admin) {
+  StorageFacts facts;
+  if (const std::unique_ptr<wmi::WmiSession> session = platform.connect(kStorageNamespace)) {
+    const wmi::WmiResult disks = wmi::query(*session, "MSFT_PhysicalDisk", kDiskProperties);
+    const wmi::WmiRows no_disks;
+    const wmi::WmiRows& disk_list = disks ? *disks : no_disks;
 
-  const wmi::WmiResult disks = wmi::query(*session, "MSFT_PhysicalDisk", kDiskProperties);
-  const wmi::WmiRows no_disks;
-  const wmi::WmiRows& disk_list = disks ? *disks : no_disks;
-
-  std::vector<ReliabilityRecord> reliability;
-  for (const wmi::WmiRow& disk : disk_list) {
-    const wmi::WmiValue& path = value_at(disk, kPath);
-    if (!path) continue;
-    const wmi::WmiResult answer = session->query_text(reliability_query(*path), kReliabilityProperties);
-    if (!answer || answer->empty()) continue;
-    const wmi::WmiRow& first = answer->front();  // only the first object counts
-    reliability.push_back({value_at(disk, kDeviceId), value_at(first, 0), value_at(first, 1),
-                           value_at(first, 2)});
+    std::vector<ReliabilityRecord> reliability;
+    for (const wmi::WmiRow& disk : disk_list) {
+      const wmi::WmiValue& path = value_at(disk, kPath);
+      if (!path) continue;
+      const wmi::WmiResult answer =
+          session->query_text(reliability_query(*path), kReliabilityProperties);
+      if (!answer || answer->empty()) continue;
+      const wmi::WmiRow& first = answer->front();  // only the first object counts
+      reliability.push_back({value_at(disk, kDeviceId), value_at(first, 0), value_at(first, 1),
+                             value_at(first, 2)});
+    }
+    facts = storage_facts(disk_list, reliability, is_admin);
   }
-  return storage_rows(disk_list, reliability, is_admin);
+  facts.drives = read_drives(platform);
+  return facts;
+}
+
+std::vector<Row> storage_rows(const StorageFacts& facts) {
+  std::vector<Row> rows;
+  for (const DiskFacts& disk : facts.disks) append_disk_rows(disk, rows);
+  for (const DriveFacts& drive : facts.drives) rows.push_back(drive_row(drive));
+  return rows;
+}
+
+std::vector<std::string> disk_summaries(const std::vector<DiskFacts>& disks) {
+  std::vector<std::string> summaries;
+  for (const DiskFacts& disk : disks) {
+    std::string summary = disk.name;
+    summary.append(" (");
+    if (disk.kind) summary.append(disk_kind_text(*disk.kind)).append(", ");
+    summary.append(format_disk_size(disk.size.value_or(0))).append(")");
+    summaries.push_back(std::move(summary));
+  }
+  return summaries;
+}
+
+Json disks_json(const std::vector<DiskFacts>& disks) {
+  Json list = Json::array();
+  for (const DiskFacts& disk : disks) {
+    Json object = Json::object();
+    put_text(object, "name", disk.name);
+    if (disk.kind) object["kind"] = disk_kind_word(*disk.kind);
+    if (disk.bus) object["bus"] = disk_bus_word(*disk.bus);
+    put_number(object, "size_bytes", disk.size);
+    object["health"] = disk_health_word(disk.health);
+    put_number(object, "life_left_percent", disk.life_left_percent);
+    put_number(object, "temperature_celsius", disk.temperature);
+    put_number(object, "power_on_hours", disk.power_on_hours);
+    list.push_back(std::move(object));
+  }
+  return list;
 }
 
 }  // namespace kestro::probe

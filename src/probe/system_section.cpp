@@ -35,6 +35,11 @@ void use_lenovo_name(SystemFacts& facts, const wmi::WmiResult& product) {
   facts.model = name;
 }
 
+// The Model row and the document show the model only next to a real maker.
+bool shows_model(const SystemFacts& facts) {
+  return !is_placeholder(facts.manufacturer) && !is_placeholder(facts.model);
+}
+
 }  // namespace
 
 SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
@@ -50,22 +55,24 @@ SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& b
     facts.board = std::string(trim(joined));
   }
   if (const wmi::WmiRow* row = first_row(bios)) {
-    facts.bios = BiosData{value_at(*row, 0), value_at(*row, 1)};
+    facts.bios = BiosFacts{std::string(text_at(*row, 0)), cim_day(value_at(*row, 1))};
   }
   use_lenovo_name(facts, product);
   return facts;
 }
 
-SystemFacts read_system_facts(wmi::WmiSession* cimv2) {
+SystemFacts read_system(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const wmi::WmiResult computer = query_on(cimv2, "Win32_ComputerSystem", kComputerProperties);
   const wmi::WmiResult board = query_on(cimv2, "Win32_BaseBoard", kBoardProperties);
   const wmi::WmiResult bios = query_on(cimv2, "Win32_BIOS", kBiosProperties);
   const wmi::WmiResult product =
       query_on(cimv2, "Win32_ComputerSystemProduct", kProductProperties);
-  return system_facts(computer, board, bios, product);
+  SystemFacts facts = system_facts(computer, board, bios, product);
+  facts.uptime_ms = platform.milliseconds_since_boot();
+  return facts;
 }
 
-std::string report_title(const SystemFacts& facts) {
+std::optional<std::string> machine_name(const SystemFacts& facts) {
   const std::string& maker = facts.manufacturer;
   const std::string& model = facts.model;
   const bool real_maker = !is_placeholder(maker);
@@ -77,17 +84,20 @@ std::string report_title(const SystemFacts& facts) {
   }
   if (!facts.board.empty()) return facts.board;
   if (real_model) return model;
-  return std::string(translate({"이 PC", "This PC"}));
+  return std::nullopt;
+}
+
+std::string report_title(const SystemFacts& facts) {
+  return machine_name(facts).value_or(std::string(translate(kThisPc)));
 }
 
 std::vector<Row> system_rows(const SystemFacts& facts) {
   std::vector<Row> rows;
-  const bool real_maker = !is_placeholder(facts.manufacturer);
-  if (real_maker) {
+  if (!is_placeholder(facts.manufacturer)) {
     rows.push_back(Row::plain(std::string(translate({"제조사", "Manufacturer"})),
                               facts.manufacturer));
   }
-  if (real_maker && !is_placeholder(facts.model)) {
+  if (shows_model(facts)) {
     std::string value = facts.model;
     if (!facts.model_code.empty()) value += fill_template(" ({0})", {facts.model_code});
     rows.push_back(Row::plain(std::string(translate({"모델", "Model"})), std::move(value)));
@@ -96,12 +106,11 @@ std::vector<Row> system_rows(const SystemFacts& facts) {
     rows.push_back(Row::plain(std::string(translate({"메인보드", "Motherboard"})), facts.board));
   }
   if (facts.bios) {
-    std::string value = facts.bios->version.value_or(std::string());
-    if (const auto date = wmi::cim_date(facts.bios->release_date)) {
-      value += fill_template(" ({0})", {*date});
-    }
+    std::string value = facts.bios->version;
+    if (facts.bios->date) value += fill_template(" ({0})", {date_text(*facts.bios->date)});
     rows.push_back(Row::plain("BIOS", std::move(value)));
   }
+  rows.push_back(uptime_row(facts.uptime_ms));
   return rows;
 }
 
@@ -115,6 +124,24 @@ std::string uptime_text(std::uint64_t milliseconds) {
 
 Row uptime_row(std::uint64_t milliseconds) {
   return Row::plain(std::string(translate({"켜진 지", "Up for"})), uptime_text(milliseconds));
+}
+
+Json system_json(const SystemFacts& facts) {
+  Json system = Json::object();
+  if (!is_placeholder(facts.manufacturer)) put_text(system, "manufacturer", facts.manufacturer);
+  if (shows_model(facts)) {
+    put_text(system, "model", facts.model);
+    put_text(system, "model_code", facts.model_code);
+  }
+  put_text(system, "motherboard", facts.board);
+  if (facts.bios) {
+    Json bios = Json::object();
+    put_text(bios, "version", facts.bios->version);
+    put_date(bios, "date", facts.bios->date);
+    put_nonempty(system, "bios", std::move(bios));
+  }
+  system["uptime_seconds"] = facts.uptime_ms / 1000;
+  return system;
 }
 
 }  // namespace kestro::probe

@@ -1,29 +1,34 @@
 #pragma once
-// The System card (maker, model, board, BIOS, uptime) and the report title.
+// The System card (maker, model, board, BIOS, uptime) and the report's title.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "i18n/text_pair.h"
+#include "probe/date.h"
+#include "probe/json_fields.h"
+#include "probe/platform.h"
 #include "probe/report.h"
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
 
-struct BiosData {
-  wmi::WmiValue version;       // SMBIOSBIOSVersion
-  wmi::WmiValue release_date;  // ReleaseDate, a CIM datetime
+struct BiosFacts {
+  std::string version;        // SMBIOSBIOSVersion, empty when absent
+  std::optional<Date> date;   // ReleaseDate
 };
 
-// Facts of the computer, board and BIOS queries that later steps of the run reuse.
+// What the computer, board, BIOS and product queries and the clock said.
 struct SystemFacts {
   std::string manufacturer;           // absent counted as empty
   std::string model;                  // absent counted as empty; a Lenovo's name (below)
   std::string model_code;             // the model as written when a name replaced it
   std::uint64_t usable_memory = 0;    // TotalPhysicalMemory in bytes, 0 when unreadable
   std::string board;                  // "maker product", trimmed
-  std::optional<BiosData> bios;       // present when the BIOS query gave a row
+  std::optional<BiosFacts> bios;      // present when the BIOS query gave a row
+  std::uint64_t uptime_ms = 0;        // milliseconds since the system started
 };
 
 // Only the first row of each result is used; a failed query counts as no rows. Lenovo writes
@@ -32,18 +37,25 @@ struct SystemFacts {
 SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
                          const wmi::WmiResult& bios, const wmi::WmiResult& product = {});
 
-// Runs the four queries on `cimv2` (null: none of them runs).
-SystemFacts read_system_facts(wmi::WmiSession* cimv2);
+// Runs the four queries on `cimv2` (null: none of them runs) and reads the uptime.
+SystemFacts read_system(wmi::WmiSession* cimv2, ProbePlatform& platform);
 
-// Maker and model, else the board, else the model alone, else "This PC".
+// Maker and model, else the board, else the model alone; nothing when none of them is known
+// (the report then says "This PC").
+std::optional<std::string> machine_name(const SystemFacts& facts);
+inline constexpr TextPair kThisPc{"이 PC", "This PC"};
+// machine_name, else kThisPc in the interface language.
 std::string report_title(const SystemFacts& facts);
 
 // Manufacturer, Model (with the model code in parentheses when a name replaced it),
-// Motherboard and BIOS rows, each only when its rule allows.
+// Motherboard and BIOS rows, each only when its rule allows, then the uptime row.
 std::vector<Row> system_rows(const SystemFacts& facts);
 
 // "1 d 1 h 1 min"; days are always written, even 0.
 std::string uptime_text(std::uint64_t milliseconds);
 Row uptime_row(std::uint64_t milliseconds);
+
+// The document's "system" object: what the System rows show, untranslated.
+Json system_json(const SystemFacts& facts);
 
 }  // namespace kestro::probe

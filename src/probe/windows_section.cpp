@@ -25,6 +25,12 @@ std::string edition_name(std::string_view caption) {
   return std::string(caption);
 }
 
+// The build text's number when it is written in digits alone.
+std::optional<std::uint64_t> build_number(std::string_view build) {
+  if (build.empty() || build.front() < '0' || build.front() > '9') return std::nullopt;
+  return parse_unsigned(build);
+}
+
 }  // namespace
 
 std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
@@ -38,51 +44,79 @@ std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
   return activated;
 }
 
-WindowsOutput windows_section(const wmi::WmiResult& os, const VersionValues& version,
-                              const wmi::WmiResult& licensing) {
-  WindowsOutput out;
+WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& version,
+                           const wmi::WmiResult& licensing) {
+  WindowsFacts facts;
   if (os && !os->empty()) {
     const wmi::WmiRow& row = os->front();
-    const std::string edition = edition_name(value_at(row, 0).value_or(std::string()));
-    std::string build = value_at(row, 2).value_or(std::string());
-    if (version.ubr) build += fill_template(".{0}", {decimal(*version.ubr)});
-    const std::string& feature = version.display_version;
-    // Put together piece by piece: registry and WMI texts may themselves contain "{1}".
-    std::string version_text = build;
-    if (!feature.empty()) {
-      version_text = feature + " (" + std::string(translate({"빌드", "build"})) + " " + build + ")";
-    }
-    out.subtitle = std::string(trim(edition + " " + feature));
-
-    out.rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), edition));
-    out.rows.push_back(Row::plain(std::string(translate({"버전", "Version"})), version_text));
-    out.rows.push_back(Row::plain(std::string(translate({"종류", "Type"})),
-                                  value_at(row, 3).value_or(std::string())));
-    if (const auto installed = wmi::cim_date(value_at(row, 4))) {
-      out.rows.push_back(
-          Row::plain(std::string(translate({"설치한 날", "Installed on"})), *installed));
-    }
+    facts.os = OsFacts{edition_name(text_at(row, 0)), std::string(text_at(row, 2)),
+                       std::string(text_at(row, 3)), cim_day(value_at(row, 4))};
   }
-  if (const std::optional<bool> activated = activation_state(licensing)) {
-    const std::string label(translate({"정품 인증", "Activation"}));
-    if (*activated) {
-      out.rows.push_back(
-          Row::status(label, std::string(translate({"정품 인증됨", "Activated"})), Tone::Good));
-    } else {
-      out.rows.push_back(Row::status(
-          label, std::string(translate({"인증되지 않음", "Not activated"})), Tone::Warning));
-    }
-  }
-  return out;
+  facts.display_version = version.display_version;
+  facts.ubr = version.ubr;
+  facts.activated = activation_state(licensing);
+  return facts;
 }
 
-WindowsOutput probe_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
+WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const wmi::WmiResult os = query_on(cimv2, "Win32_OperatingSystem", kOsProperties);
   // The registry is read on every run, WMI or not.
   const VersionValues version = platform.windows_version_values();
   const wmi::WmiResult licensing =
       query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition);
-  return windows_section(os, version, licensing);
+  return windows_facts(os, version, licensing);
+}
+
+std::string windows_subtitle(const WindowsFacts& facts) {
+  if (!facts.os) return {};
+  return std::string(trim(facts.os->edition + " " + facts.display_version));
+}
+
+std::vector<Row> windows_rows(const WindowsFacts& facts) {
+  std::vector<Row> rows;
+  if (facts.os) {
+    const OsFacts& os = *facts.os;
+    std::string build = os.build;
+    if (facts.ubr) build += fill_template(".{0}", {decimal(*facts.ubr)});
+    const std::string& feature = facts.display_version;
+    // Put together piece by piece: registry and WMI texts may themselves contain "{1}".
+    std::string version_text = build;
+    if (!feature.empty()) {
+      version_text = feature + " (" + std::string(translate({"빌드", "build"})) + " " + build + ")";
+    }
+    rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), os.edition));
+    rows.push_back(Row::plain(std::string(translate({"버전", "Version"})), version_text));
+    rows.push_back(Row::plain(std::string(translate({"종류", "Type"})), os.architecture));
+    if (os.installed_on) {
+      rows.push_back(Row::plain(std::string(translate({"설치한 날", "Installed on"})),
+                                date_text(*os.installed_on)));
+    }
+  }
+  if (facts.activated) {
+    const std::string label(translate({"정품 인증", "Activation"}));
+    if (*facts.activated) {
+      rows.push_back(
+          Row::status(label, std::string(translate({"정품 인증됨", "Activated"})), Tone::Good));
+    } else {
+      rows.push_back(Row::status(
+          label, std::string(translate({"인증되지 않음", "Not activated"})), Tone::Warning));
+    }
+  }
+  return rows;
+}
+
+Json windows_json(const WindowsFacts& facts) {
+  Json windows = Json::object();
+  if (facts.os) {
+    put_text(windows, "edition", facts.os->edition);
+    put_text(windows, "display_version", facts.display_version);
+    put_number(windows, "build", build_number(facts.os->build));
+    if (facts.ubr) windows["ubr"] = *facts.ubr;
+    put_text(windows, "architecture", facts.os->architecture);
+    put_date(windows, "installed_on", facts.os->installed_on);
+  }
+  if (facts.activated) windows["activated"] = *facts.activated;
+  return windows;
 }
 
 }  // namespace kestro::probe

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end checks of `Kestro.exe --report` and `Kestro.exe --unregister` under Wine, in a
-# fresh copy of the test prefix. Every check prints PASS or FAIL; the script exits non-zero
-# when any check failed.
+# End-to-end checks of `Kestro.exe --report`, `Kestro.exe --json` and `Kestro.exe --unregister`
+# under Wine, in a fresh copy of the test prefix. Every check prints PASS or FAIL; the script
+# exits non-zero when any check failed.
 #
 # usage: report_e2e.sh <Kestro.exe> <source-dir> <build-dir>
 set -uo pipefail
@@ -40,6 +40,16 @@ run_report() {
 }
 
 lower() { tr '[:upper:]' '[:lower:]'; }
+
+# python_checks <script> <arguments...>: a Python check script prints its own PASS and FAIL
+# lines; its failures count here, and a script that printed neither (it could not run) fails.
+python_checks() {
+  local out
+  out=$(python3 "$@" 2>&1)
+  echo "$out"
+  failures=$((failures + $(grep -c '^FAIL: ' <<<"$out")))
+  grep -qE '^(PASS|FAIL): ' <<<"$out" || fail "python3 $1 printed no result"
+}
 
 # --- Values the report must show, taken from other sources than Kestro ---------------------
 maker=$(wmic_value computersystem manufacturer)
@@ -103,6 +113,19 @@ check "output ends with a line feed" test "$(tail -c1 "$en" | od -An -c | tr -d 
 check "output has no carriage return" test "$(tr -cd '\r' <"$en" | wc -c)" -eq 0
 check "--report wrote no setting" \
   test "$(kh_wine 60 reg query "$settings_key" </dev/null >/dev/null 2>&1; echo $?)" -ne 0
+
+# --- JSON document of the same machine, under another interface language --------------------
+doc="$work/report.json"
+rc=0
+( export LC_ALL=ko_KR.UTF-8; kh_wine 180 "$exe" --json </dev/null >"$doc" 2>/dev/null ) || rc=$?
+check "--json exits with 0 (got $rc)" test "$rc" -eq 0
+check "--json output ends with a line feed and has no carriage return" \
+  bash -c '[[ $(tail -c1 "$1" | od -An -c | tr -d " ") == "\n" && $(tr -cd "\r" <"$1" | wc -c) -eq 0 ]]' _ "$doc"
+check "--json wrote no setting" \
+  test "$(kh_wine 60 reg query "$settings_key" </dev/null >/dev/null 2>&1; echo $?)" -ne 0
+python_checks "$repo/tests/check_report_schema.py" "$repo/docs/report.schema.json" "$doc"
+# Its numbers are those of the English report above (the title in English too).
+python_checks "$repo/tests/e2e/json_matches_report.py" "$en" "$doc"
 
 # --- Language from the user interface language, then from the Language setting ---------------
 ko="$work/report-ko.txt"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The README's run command as a new user runs it on a machine without a display:
-# `./run.sh --report` prints the report and ends with 0; `./run.sh` shows the window on a
-# virtual screen and keeps a screenshot and the copied report. Prints PASS or FAIL per check.
+# `./run.sh --report` prints the report and `./run.sh --json` the JSON document, each ending
+# with 0; `./run.sh` shows the window on a virtual screen and keeps a screenshot and the copied
+# report. Prints PASS or FAIL per check.
 #
 # usage: run_command_e2e.sh <source-dir> <build-root>
 set -uo pipefail
@@ -30,6 +31,14 @@ check "./run.sh --report printed the report (title, [headings], footer '$footer'
   _ "$work/report.txt" "$footer"
 check "./run.sh --report wrote nothing else to standard output" \
   bash -c '! grep -q -e "==" -e "harness:" "$1"' _ "$work/report.txt"
+
+rc=0
+run_headless --json >"$work/report.json" 2>"$work/json.err" </dev/null || rc=$?
+check "./run.sh --json without a display ends with 0 (got $rc)" test "$rc" -eq 0
+check "./run.sh --json printed the JSON document and nothing else" python3 -c '
+import json, sys
+with open(sys.argv[1], encoding="utf-8") as f:
+    sys.exit(json.load(f).get("format") != "kestro-report")' "$work/report.json"
 
 rc=0
 run_headless >"$work/window.txt" 2>&1 </dev/null || rc=$?

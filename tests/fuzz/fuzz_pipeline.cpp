@@ -1,8 +1,8 @@
-// The whole pipeline from arbitrary platform answers: probe run, plain-text report, card and
-// toolbar layout at three widths and three scales, and painting at those widths (at a scale
+// The whole pipeline from arbitrary platform answers: probe run, plain-text report, JSON
+// document, card and toolbar layout at three widths and three scales, and painting at those widths (at a scale
 // the input picks) with and without hover, toast and scroll. Checks the report's shape, valid
-// UTF-8 in every text, finite geometry, cards and rows within the content height, and the
-// report text's footer.
+// UTF-8 in every text, finite geometry, cards and rows within the content height, the
+// report text's footer, and a document that parses with no empty value in it.
 //
 // Input: four view bytes (language, options, hovered section and row), then the answer of
 // every platform call in the order the run makes them (see Tape and the answer overloads):
@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "app/view/app_state.h"
 #include "app/view/layout.h"
 #include "app/view/paint.h"
@@ -40,6 +42,8 @@
 #include "i18n/language.h"
 #include "i18n/product.h"
 #include "i18n/translate.h"
+#include "probe/json_document.h"
+#include "probe/section_registry.h"
 #include "probe/sections.h"
 #include "probe/storage_section.h"
 
@@ -74,12 +78,15 @@ void check_report(const Report& report) {
   FUZZ_CHECK(!report.title.empty() && is_valid_utf8(report.title));
   FUZZ_CHECK(is_valid_utf8(report.subtitle));
   FUZZ_CHECK(!report.sections.empty() && report.sections[0].kind == SectionKind::Summary);
-  auto next_kind = kSectionOrder.begin();
+  const std::span<const probe::SectionEntry> cards = probe::section_registry();
+  auto next_card = cards.begin();
   for (const Section& section : report.sections) {
     // Each kind at most once, in card order.
-    next_kind = std::find(next_kind, kSectionOrder.end(), section.kind);
-    FUZZ_CHECK(next_kind != kSectionOrder.end());
-    ++next_kind;
+    next_card = std::find_if(next_card, cards.end(), [&section](const probe::SectionEntry& card) {
+      return card.kind == section.kind;
+    });
+    FUZZ_CHECK(next_card != cards.end());
+    ++next_card;
     FUZZ_CHECK(!section.title.empty() && is_valid_utf8(section.title));
     FUZZ_CHECK(!section.rows.empty());
     for (const Row& row : section.rows) {
@@ -94,6 +101,30 @@ void check_report(const Report& report) {
   const std::string footer = "\n\n\u2014 Kestro " + std::string(kVersion) + " \u00B7 " +
                              std::string(kProductPage) + "\n";
   FUZZ_CHECK(text.ends_with(footer));
+}
+
+// The JSON document: one object of the kestro-report format whose every text is UTF-8 and
+// every value something (never null, an empty text, list or object).
+bool nothing_empty(const nlohmann::json& value) {
+  if (value.is_null()) return false;
+  if (value.is_string()) return !value.get_ref<const std::string&>().empty();
+  if (value.is_array()) {
+    if (value.empty()) return false;
+    for (const nlohmann::json& item : value) {
+      if (!item.is_object() || !std::all_of(item.begin(), item.end(), nothing_empty)) return false;
+    }
+    return true;
+  }
+  if (value.is_object()) return !value.empty() && std::all_of(value.begin(), value.end(), nothing_empty);
+  return true;
+}
+
+void check_document(const probe::PcFacts& facts) {
+  const std::string text = probe::json_document(facts);
+  FUZZ_CHECK(is_valid_utf8(text) && text.ends_with("}\n"));
+  const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+  FUZZ_CHECK(document.is_object() && document.value("format", "") == "kestro-report");
+  FUZZ_CHECK(nothing_empty(document));
 }
 
 void check_layout(const Report& report, app::ClientSize client, float scale) {
@@ -264,8 +295,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScopedLanguageOverride language(languages[view.language % languages.size()].code);
 
   TapePlatform platform(tape, nullptr);
-  Report report = probe::run_probe(platform);
+  const probe::PcFacts facts = probe::probe_facts(platform);
+  Report report = probe::report_of(facts);
   check_report(report);
+  check_document(facts);
   check_window(std::move(report), view);
   return 0;
 }

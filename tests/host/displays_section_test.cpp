@@ -4,13 +4,20 @@
 
 #include "fake_platform.h"
 #include "i18n/translate.h"
-#include "probe/sections.h"
 
 namespace kestro::probe {
 namespace {
 
 constexpr std::uint32_t kSource = 1;
 constexpr std::uint32_t kTarget = 2;
+
+// The card's rows from raw answers, as a run makes them.
+std::vector<Row> display_rows(const DisplayConfig& config) {
+  return display_rows(display_facts(config));
+}
+std::vector<Row> probe_displays(ProbePlatform& platform) {
+  return display_rows(read_displays(platform));
+}
 
 DisplayPath path(std::uint32_t mode, std::uint32_t numerator, std::uint32_t denominator,
                  std::optional<std::string> name) {

@@ -6,7 +6,7 @@
 #include "i18n/translate.h"
 #include "probe/battery_section.h"
 #include "probe/drives_section.h"
-#include "probe/sections.h"
+#include "probe/storage_section.h"
 
 namespace kestro::probe {
 namespace {
@@ -14,6 +14,28 @@ namespace {
 using kestro::test::FakePlatform;
 
 constexpr std::uint32_t kRelative = 0x40000000;
+
+// Rows from raw answers, as a run makes them. Without a storage namespace the Storage card
+// holds the drive rows alone.
+std::vector<Row> drive_rows(ProbePlatform& platform) {
+  return storage_rows(read_storage(platform, true));
+}
+std::optional<Row> drive_row(char letter, const std::optional<DriveSpace>& space) {
+  const std::optional<DriveFacts> drive = drive_facts(letter, space);
+  if (!drive) return std::nullopt;
+  return drive_row(*drive);
+}
+std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
+  return battery_record_rows(battery_facts(batteries));
+}
+std::optional<Row> now_row(const PowerStatus& status) {
+  const std::optional<PowerFacts> power = power_facts(status);
+  if (!power) return std::nullopt;
+  return now_row(*power);
+}
+std::vector<Row> probe_battery(ProbePlatform& platform) {
+  return battery_rows(read_batteries(platform));
+}
 
 class DrivesTest : public ::testing::Test {
   ScopedLanguageOverride english_{"en"};
@@ -26,16 +48,14 @@ TEST_F(DrivesTest, FixedLettersInOrderWithUsage) {
   platform.spaces = {{'A', {64'000'000'000, 0}},
                      {'C', {511'000'000'000, 100'000'000'000}},
                      {'D', {2'000'000'000'000, 500'000'000'000}}};
-  std::vector<Row> rows = {Row::plain("Disk", "earlier row")};
-  probe_drives(platform, rows);
-  ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows[0], Row::plain("Disk", "earlier row"));  // appended, never replaced
-  EXPECT_EQ(rows[1].label, "Drive C:");
-  EXPECT_EQ(rows[1].value, "411 GB used of 511 GB");
-  EXPECT_FALSE(rows[1].badge.has_value());
-  ASSERT_TRUE(rows[1].gauge.has_value());
-  EXPECT_NEAR(*rows[1].gauge, 0.8043, 0.0001);
-  EXPECT_EQ(rows[2], Row::gauge_row("Drive D:", "1.5 TB used of 2 TB", 0.75f));
+  const std::vector<Row> rows = drive_rows(platform);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].label, "Drive C:");
+  EXPECT_EQ(rows[0].value, "411 GB used of 511 GB");
+  EXPECT_FALSE(rows[0].badge.has_value());
+  ASSERT_TRUE(rows[0].gauge.has_value());
+  EXPECT_NEAR(*rows[0].gauge, 0.8043, 0.0001);
+  EXPECT_EQ(rows[1], Row::gauge_row("Drive D:", "1.5 TB used of 2 TB", 0.75f));
 }
 
 TEST_F(DrivesTest, UnreadableOrEmptyDrivesAreSkipped) {
@@ -54,7 +74,7 @@ TEST_F(DrivesTest, UnreadableOrEmptyDrivesAreSkipped) {
       {"largest", DriveSpace{std::numeric_limits<std::uint64_t>::max(), 0},
        Row::gauge_row("Drive E:", "18446744.1 TB used of 18446744.1 TB", 1.0f)},
   };
-  for (const Case& c : cases) EXPECT_EQ(drive_row("E:", c.space), c.expected) << c.what;
+  for (const Case& c : cases) EXPECT_EQ(drive_row('E', c.space), c.expected) << c.what;
 }
 
 TEST_F(DrivesTest, OnlyTheTwentySixLetterBitsAndFixedDrivesCount) {
@@ -62,15 +82,12 @@ TEST_F(DrivesTest, OnlyTheTwentySixLetterBitsAndFixedDrivesCount) {
   platform.drive_mask = 0xFFFFFFFF;
   platform.fixed = {{'Z', true}, {'[', true}, {'Y', false}};
   platform.spaces = {{'Z', {1'000'000'000, 0}}, {'[', {1'000'000'000, 0}}, {'Y', {1'000'000'000, 0}}};
-  std::vector<Row> rows;
-  probe_drives(platform, rows);
+  const std::vector<Row> rows = drive_rows(platform);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].label, "Drive Z:");
 
   platform.drive_mask = 0;
-  rows.clear();
-  probe_drives(platform, rows);
-  EXPECT_TRUE(rows.empty());
+  EXPECT_TRUE(drive_rows(platform).empty());
 }
 
 TEST(DriveName, RootWithoutTrailingBackslashes) {
@@ -82,7 +99,7 @@ TEST(DriveName, RootWithoutTrailingBackslashes) {
 
 TEST(DrivesKorean, NameComesFirst) {
   ScopedLanguageOverride korean("ko");
-  const std::optional<Row> row = drive_row("C:", DriveSpace{511'000'000'000, 100'000'000'000});
+  const std::optional<Row> row = drive_row('C', DriveSpace{511'000'000'000, 100'000'000'000});
   ASSERT_TRUE(row.has_value());
   EXPECT_EQ(row->label, "C: 드라이브");
   EXPECT_EQ(row->value, "411 GB 사용 / 전체 511 GB");

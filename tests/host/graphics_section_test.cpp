@@ -19,6 +19,21 @@ constexpr std::uint64_t kGiB = 1024ull * kMiB;
 constexpr std::string_view kControllerQuery =
     "SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController";
 
+// The card's rows and the Summary's texts from raw answers, as a run makes them.
+struct GraphicsOutput {
+  std::vector<Row> rows;
+  std::vector<std::string> summaries;
+};
+GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
+                             const wmi::WmiResult& controllers) {
+  const std::vector<AdapterFacts> facts = graphics_facts(adapters, controllers);
+  return {graphics_rows(facts), graphics_summaries(facts)};
+}
+GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
+  const std::vector<AdapterFacts> facts = read_graphics(cimv2, platform);
+  return {graphics_rows(facts), graphics_summaries(facts)};
+}
+
 std::uint64_t gib(double amount) { return static_cast<std::uint64_t>(amount * static_cast<double>(kGiB)); }
 
 TEST(VramText, WholeGigabytesOnlyWithinThreeTenths) {

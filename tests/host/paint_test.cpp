@@ -142,7 +142,7 @@ TEST(Paint, ReportFrameStartsWithHeaderAndCard) {
   EXPECT_EQ(calls[4].stroke, 1);
   EXPECT_EQ(calls[4].colour, p.border);
   EXPECT_EQ(calls[5].op, Op::Icon);
-  EXPECT_EQ(calls[5].text, section_icon(SectionKind::Summary));
+  EXPECT_EQ(calls[5].text, "\uE8A1");  // the Summary card's glyph
   EXPECT_EQ(calls[5].colour, p.accent);
   EXPECT_EQ(calls[6].text, "Summary");
   EXPECT_EQ(calls[6].style, TextStyle::BodyStrong);
@@ -345,6 +345,12 @@ TEST(Paint, ToastIsTheLastThingDrawn) {
     EXPECT_EQ(text.colour, kWhite);
     EXPECT_TRUE(text.centred);
   }
+}
+
+TEST(Paint, CardGlyphsAndToneColours) {
+  EXPECT_EQ(card_glyph(SectionKind::Battery), "\uE83F");
+  EXPECT_TRUE(is_icon_caption(card_glyph(SectionKind::System)));
+  EXPECT_EQ(tone_colour_f(Tone::Warning), (Colour{0xD9 / 255.0f, 0x77 / 255.0f, 0x06 / 255.0f, 1}));
 }
 
 TEST(Paint, IconCaptionsArePrivateUseCharacters) {

@@ -12,6 +12,25 @@ using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
+// The cards from raw answers, as a run makes them.
+struct ProcessorOutput {
+  std::vector<Row> rows;
+  std::vector<ProcessorFacts> packages;
+};
+ProcessorOutput processor_section(const WmiResult& processors) {
+  std::vector<ProcessorFacts> packages = processor_facts(processors);
+  return {processor_rows(packages), std::move(packages)};
+}
+struct MemoryOutput {
+  std::vector<Row> rows;
+  std::string summary;
+};
+MemoryOutput memory_section(const WmiResult& modules, const WmiResult& arrays,
+                            std::uint64_t usable) {
+  const MemoryFacts facts = memory_facts(modules, arrays);
+  return {memory_rows(facts, usable), memory_summary(facts, usable)};
+}
+
 TEST(ProcessorSection, OnePackage) {
   ScopedLanguageOverride en("en");
   const ProcessorOutput out = processor_section(
@@ -23,7 +42,8 @@ TEST(ProcessorSection, OnePackage) {
       Row::plain("L3 cache", "32 MB"),
   };
   EXPECT_EQ(out.rows, expected);
-  EXPECT_EQ(out.cpu_name, "Acme Ryzen 7 5800X");
+  ASSERT_EQ(out.packages.size(), 1u);
+  EXPECT_EQ(out.packages[0].l3_cache_bytes, 32u * 1024 * 1024);
 }
 
 TEST(ProcessorSection, KoreanCores) {
@@ -68,19 +88,20 @@ TEST(ProcessorSection, TwoSocketsAndNoPackages) {
                   "L3CacheSize FROM Win32_Processor"] =
       WmiRows{row({"First", "16", "32", "3200", "16384"}),
               row({"Second", "16", "32", "3200", "16384"})};
-  const ProcessorOutput out = probe_processor(&session);
-  ASSERT_EQ(out.rows.size(), 8u);
-  EXPECT_EQ(out.rows[0].value, "First");
-  EXPECT_EQ(out.rows[2].value, "3.20 GHz");
-  EXPECT_EQ(out.rows[3].value, "16 MB");
-  EXPECT_EQ(out.rows[4].value, "Second");
-  EXPECT_EQ(out.cpu_name, "First");
+  const std::vector<Row> rows = processor_rows(read_processors(&session));
+  ASSERT_EQ(rows.size(), 8u);
+  EXPECT_EQ(rows[0].value, "First");
+  EXPECT_EQ(rows[2].value, "3.20 GHz");
+  EXPECT_EQ(rows[3].value, "16 MB");
+  EXPECT_EQ(rows[4].value, "Second");
 
-  EXPECT_FALSE(processor_section(WmiRows{}).cpu_name);
-  EXPECT_FALSE(processor_section(std::nullopt).cpu_name);
-  EXPECT_FALSE(probe_processor(nullptr).cpu_name);
-  // A package without a name still gives the Summary an (empty) CPU text.
-  EXPECT_EQ(processor_section(WmiRows{row({std::nullopt})}).cpu_name, "");
+  EXPECT_TRUE(processor_facts(WmiRows{}).empty());
+  EXPECT_TRUE(processor_facts(std::nullopt).empty());
+  EXPECT_TRUE(read_processors(nullptr).empty());
+  // A package without a name is still a package (the Summary's CPU text is then empty).
+  const std::vector<ProcessorFacts> nameless = processor_facts(WmiRows{row({std::nullopt})});
+  ASSERT_EQ(nameless.size(), 1u);
+  EXPECT_EQ(nameless[0].name, "");
 }
 
 // Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, DeviceLocator, Type
@@ -100,7 +121,8 @@ TEST(MemorySection, TwoModulesWithLocators) {
                      "26")};
   session.answers["SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"] =
       WmiRows{row({"4"})};
-  const MemoryOutput out = probe_memory(&session, 17054318592u);
+  const MemoryFacts facts = read_memory(&session);
+  const MemoryOutput out{memory_rows(facts, 17054318592u), memory_summary(facts, 17054318592u)};
   const std::vector<Row> expected = {
       Row::plain("Installed", "16 GB DDR4 3200 MT/s"),
       Row::plain("Usable", "15.9 GB"),
@@ -214,7 +236,8 @@ TEST(MemorySection, ModuleDescriptions) {
 
 TEST(MemorySection, WithoutWmiOrModules) {
   ScopedLanguageOverride en("en");
-  const MemoryOutput offline = probe_memory(nullptr, 0);
+  const MemoryFacts none = read_memory(nullptr);
+  const MemoryOutput offline{memory_rows(none, 0), memory_summary(none, 0)};
   EXPECT_EQ(offline.rows, std::vector<Row>{Row::plain("Installed", "0 B")});
   EXPECT_EQ(offline.summary, "0 B");
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/fake_platform.h"
 #include "host/recorded_machines.h"
 #include "i18n/translate.h"
 #include "probe/probe_slot.h"
+#include "probe/section_registry.h"
 #include "probe/sections.h"
 
 namespace kestro::probe {
@@ -14,6 +17,7 @@ using test::full_machine;
 using test::kBios;
 using test::kBoard;
 using test::kComputer;
+using test::kDisks;
 using test::kLicensing;
 using test::kMemory;
 using test::kMemoryArray;
@@ -83,13 +87,20 @@ TEST(RunProbe, FullMachineInFixedOrder) {
   for (const Section& s : report.sections) EXPECT_FALSE(s.rows.empty());
   EXPECT_EQ(platform.connected, (std::vector<std::string>{"ROOT\\CIMV2",
                                                           "ROOT\\Microsoft\\Windows\\Storage"}));
-  // The CIMV2 queries go out in the order of the run.
-  const std::vector<std::string> cimv2_order = {kComputer, kBoard,  kBios,   kProduct,    kOs,
-                                                kLicensing, kProcessor, kMemory, kMemoryArray};
-  ASSERT_GE(platform.sent.size(), cimv2_order.size());
-  EXPECT_EQ(std::vector<std::string>(platform.sent.begin(),
-                                     platform.sent.begin() + cimv2_order.size()),
-            cimv2_order);
+  // The queries go out in the order of the run: the System step first.
+  const std::vector<std::string> order = {
+      kComputer, kBoard, kBios, kProduct, kOs, kLicensing, kProcessor, kMemory, kMemoryArray,
+      "SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController", kDisks};
+  EXPECT_EQ(platform.sent, order);
+}
+
+// A card whose step is missing from the reading order would never be read.
+TEST(RunProbe, EveryStepRunsOnceInTheReadingOrder) {
+  for (const probe::SectionEntry& entry : probe::section_registry()) {
+    const auto order = probe::reading_order();
+    EXPECT_EQ(std::count(order.begin(), order.end(), entry.kind), entry.read != nullptr ? 1 : 0)
+        << static_cast<int>(entry.kind);
+  }
 }
 
 TEST(RunProbe, WithoutWmi) {

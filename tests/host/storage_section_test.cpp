@@ -24,6 +24,23 @@ wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi:
 
 std::optional<std::uint64_t> n(std::uint64_t v) { return v; }
 
+// The card's rows, the Summary's texts and the hint from raw answers, as a run makes them.
+struct StorageOutput {
+  std::vector<Row> rows;
+  std::vector<std::string> summaries;
+  bool needs_admin = false;
+};
+StorageOutput output_of(const StorageFacts& facts) {
+  return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin};
+}
+StorageOutput storage_rows(const wmi::WmiRows& disks,
+                           const std::vector<ReliabilityRecord>& reliability, bool is_admin) {
+  return output_of(storage_facts(disks, reliability, is_admin));
+}
+StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
+  return output_of(read_storage(platform, is_admin));
+}
+
 TEST(DiskKind, FirstMatchingCodeDecides) {
   struct Case {
     std::optional<std::uint64_t> bus, media;
@@ -42,7 +59,8 @@ TEST(DiskKind, FirstMatchingCodeDecides) {
       {n(18446744073709551615u), n(5), ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(disk_kind(c.bus, c.media), c.expected)
+    const std::optional<DiskKind> kind = disk_kind(c.bus, c.media);
+    EXPECT_EQ(kind ? disk_kind_text(*kind) : "", c.expected)
         << c.bus.value_or(999) << "/" << c.media.value_or(999);
   }
 }

@@ -94,25 +94,29 @@ TEST(CommandLine, SwitchesMatchOnlyExactly) {
     std::vector<std::string> args;
     bool unregister;
     bool report;
+    bool json;
   };
   const Case cases[] = {
-      {{"Kestro.exe"}, false, false},
-      {{"Kestro.exe", "--unregister"}, true, false},
-      {{"Kestro.exe", "x", "--unregister", "y"}, true, false},
-      {{"--unregister"}, true, false},  // the program name counts too
-      {{"Kestro.exe", "--Unregister"}, false, false},
-      {{"Kestro.exe", "--unregister "}, false, false},
-      {{"Kestro.exe", "--unregisterx"}, false, false},
-      {{"Kestro.exe", "-unregister"}, false, false},
-      {{"Kestro.exe", "--report"}, false, true},
-      {{"Kestro.exe", "--REPORT", "--reports"}, false, false},
-      {{"Kestro.exe", "--report", "--unregister"}, true, true},
-      {{}, false, false},
+      {{"Kestro.exe"}, false, false, false},
+      {{"Kestro.exe", "--unregister"}, true, false, false},
+      {{"Kestro.exe", "x", "--unregister", "y"}, true, false, false},
+      {{"--unregister"}, true, false, false},  // the program name counts too
+      {{"Kestro.exe", "--Unregister"}, false, false, false},
+      {{"Kestro.exe", "--unregister "}, false, false, false},
+      {{"Kestro.exe", "--unregisterx"}, false, false, false},
+      {{"Kestro.exe", "-unregister"}, false, false, false},
+      {{"Kestro.exe", "--report"}, false, true, false},
+      {{"Kestro.exe", "--REPORT", "--reports"}, false, false, false},
+      {{"Kestro.exe", "--report", "--unregister"}, true, true, false},
+      {{"Kestro.exe", "--json"}, false, false, true},
+      {{"Kestro.exe", "--JSON", "-json", "--json=1"}, false, false, false},
+      {{}, false, false, false},
   };
   for (const Case& c : cases) {
     const std::string joined = c.args.empty() ? "" : c.args.back();
     EXPECT_EQ(has_unregister_switch(c.args), c.unregister) << joined;
     EXPECT_EQ(has_report_switch(c.args), c.report) << joined;
+    EXPECT_EQ(has_json_switch(c.args), c.json) << joined;
   }
 }
 

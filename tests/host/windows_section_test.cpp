@@ -19,6 +19,21 @@ const char* const kLicensingQuery =
     "SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
     "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
 
+// The card's rows and the subtitle from raw answers, as a run makes them.
+struct WindowsOutput {
+  std::vector<Row> rows;
+  std::string subtitle;
+};
+WindowsOutput windows_section(const WmiResult& os, const VersionValues& version,
+                              const WmiResult& licensing) {
+  const WindowsFacts facts = windows_facts(os, version, licensing);
+  return {windows_rows(facts), windows_subtitle(facts)};
+}
+WindowsOutput probe_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
+  const WindowsFacts facts = read_windows(cimv2, platform);
+  return {windows_rows(facts), windows_subtitle(facts)};
+}
+
 WmiResult os_row(wmi::WmiValue caption, wmi::WmiValue build, wmi::WmiValue arch,
                  wmi::WmiValue installed) {
   return WmiRows{wmi::WmiRow{std::move(caption), "10.0", std::move(build), std::move(arch),

@@ -119,7 +119,7 @@ void paint_report(const AppState& state, const Report& report, gfx::Canvas& canv
     const RectF face = gfx::offset(card.box(), 0, -scroll);
     canvas.fill_round(face, 10 * s, pal.card_fill);
     canvas.stroke_round(gfx::outline_inset(face), 10 * s, 1, pal.border);
-    canvas.draw_icon(section_icon(section.kind), icon_box(card, top, s), pal.accent);
+    canvas.draw_icon(card_glyph(section.kind), icon_box(card, top, s), pal.accent);
     canvas.draw_text(section.title, heading_box(card, top, s), pal.text, TextStyle::BodyStrong,
                      false);
     for (std::size_t k = 0; k < section.rows.size(); ++k) {
@@ -187,6 +187,21 @@ void paint_toast(const AppState& state, gfx::Canvas& canvas, ClientSize client,
 }
 
 }  // namespace
+
+std::string_view card_glyph(SectionKind kind) {
+  switch (kind) {
+    case SectionKind::Summary: return "\xEE\xA2\xA1";    // U+E8A1
+    case SectionKind::System: return "\xEE\xA5\xB7";     // U+E977
+    case SectionKind::Windows: return "\xEE\xB2\xAA";    // U+ECAA
+    case SectionKind::Processor: return "\xEE\xA5\x90";  // U+E950
+    case SectionKind::Memory: return "\xEE\xA5\xA4";     // U+E964
+    case SectionKind::Graphics: return "\xEE\x9F\xBC";   // U+E7FC
+    case SectionKind::Displays: return "\xEE\x9F\xB4";   // U+E7F4
+    case SectionKind::Storage: return "\xEE\xB6\xA2";    // U+EDA2
+    case SectionKind::Battery: return "\xEE\xA0\xBF";    // U+E83F
+  }
+  return "";
+}
 
 int loading_dots(Clock::duration elapsed) {
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count();

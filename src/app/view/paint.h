@@ -21,6 +21,9 @@ void paint(const AppState& state, gfx::Canvas& canvas, ClientSize client, Clock:
 // Number of full stops of the loading text after `elapsed` (1, 2, 3, 1, …).
 int loading_dots(Clock::duration elapsed);
 
+// The "Segoe MDL2 Assets" glyph of a card's heading, as UTF-8.
+std::string_view card_glyph(SectionKind kind);
+
 // True when a caption is an icon glyph: its first character lies in U+E000 to U+F8FF.
 bool is_icon_caption(std::string_view caption);
 

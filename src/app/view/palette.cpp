@@ -66,9 +66,16 @@ gfx::Colour colour_from_colorref(std::uint32_t colorref) {
 }
 
 gfx::Colour tone_colour_f(Tone tone) {
-  const Rgb rgb = tone_colour(tone);
-  return {static_cast<float>(rgb.r) / 255.0f, static_cast<float>(rgb.g) / 255.0f,
-          static_cast<float>(rgb.b) / 255.0f, 1.0f};
+  const auto opaque = [](unsigned r, unsigned g, unsigned b) {
+    return gfx::Colour{static_cast<float>(r) / 255.0f, static_cast<float>(g) / 255.0f,
+                       static_cast<float>(b) / 255.0f, 1.0f};
+  };
+  switch (tone) {
+    case Tone::Good: return opaque(0x16, 0xA3, 0x4A);     // #16A34A
+    case Tone::Warning: return opaque(0xD9, 0x77, 0x06);  // #D97706
+    case Tone::Bad: return opaque(0xDC, 0x26, 0x26);      // #DC2626
+  }
+  return opaque(0, 0, 0);
 }
 
 }  // namespace kestro::app

@@ -54,6 +54,7 @@ gfx::Colour colour_from_colorref(std::uint32_t colorref);
 // The same colour with another alpha.
 constexpr gfx::Colour with_alpha(gfx::Colour c, float alpha) { return {c.r, c.g, c.b, alpha}; }
 
+// The colour of a tone, the same in light and dark: green, amber, red.
 gfx::Colour tone_colour_f(Tone tone);
 inline constexpr gfx::Colour kGaugeRed{220.0f / 255.0f, 38.0f / 255.0f, 38.0f / 255.0f, 1.0f};
 inline constexpr gfx::Colour kToastFace{0.06666667f, 0.07058824f, 0.078431375f, 0.92f};

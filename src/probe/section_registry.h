@@ -1,0 +1,48 @@
+#pragma once
+// The report's cards in the order they appear, each with its heading, the step that reads its
+// facts, its rows and its part of the JSON document, and the order in which the steps run.
+// This table is the only place that knows either order: a new card is one entry here plus its
+// section's facts, step and rendering.
+
+#include <span>
+#include <vector>
+
+#include "i18n/text_pair.h"
+#include "probe/facts.h"
+#include "probe/json_fields.h"
+#include "probe/platform.h"
+#include "probe/report.h"
+#include "wmi/wmi.h"
+
+namespace kestro::probe {
+
+// What every step of one run shares.
+struct ProbeRun {
+  ProbePlatform& platform;
+  wmi::WmiSession* cimv2;  // the run's ROOT\CIMV2 session; null when it could not be opened
+  bool is_admin;           // asked once, at the start of the run
+};
+
+struct SectionEntry {
+  SectionKind kind;
+  TextPair heading;
+  // Reads this card's facts, writing nothing else; null for a card made of the others' facts.
+  void (*read)(ProbeRun& run, PcFacts& facts);
+  // The card's rows; a card without rows is left out of the report.
+  std::vector<Row> (*rows)(const PcFacts& facts);
+  // Adds this card's keys to the JSON document; null for a card the document leaves out.
+  void (*write_json)(const PcFacts& facts, Json& document);
+};
+
+// Every card, in card order.
+std::span<const SectionEntry> section_registry();
+
+// The cards whose steps read facts, in the order the steps run.
+std::span<const SectionKind> reading_order();
+// The entry of a kind's card.
+const SectionEntry& section_entry(SectionKind kind);
+
+// The heading of a kind's card.
+TextPair section_heading(SectionKind kind);
+
+}  // namespace kestro::probe

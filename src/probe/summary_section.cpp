@@ -1,0 +1,41 @@
+#include "probe/summary_section.h"
+
+#include <string>
+#include <string_view>
+
+#include "i18n/translate.h"
+
+namespace kestro::probe {
+namespace {
+
+std::string join(const std::vector<std::string>& texts, std::string_view separator) {
+  std::string joined;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i != 0) joined += separator;
+    joined += texts[i];
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::vector<Row> summary_rows(const PcFacts& facts) {
+  std::vector<Row> rows;
+  if (!facts.processors.empty()) rows.push_back(Row::plain("CPU", facts.processors.front().name));
+  rows.push_back(Row::plain(std::string(translate({"메모리", "Memory"})),
+                            memory_summary(facts.memory, facts.system.usable_memory)));
+  if (!facts.graphics.empty()) {
+    rows.push_back(Row::plain(std::string(translate({"그래픽", "Graphics"})),
+                              join(graphics_summaries(facts.graphics), ", ")));
+  }
+  if (!facts.storage.disks.empty()) {
+    rows.push_back(Row::plain(std::string(translate({"저장 장치", "Storage"})),
+                              join(disk_summaries(facts.storage.disks), ", ")));
+  }
+  if (const std::string subtitle = windows_subtitle(facts.windows); !subtitle.empty()) {
+    rows.push_back(Row::plain(std::string(translate({"운영체제", "Windows"})), subtitle));
+  }
+  return rows;
+}
+
+}  // namespace kestro::probe
