@@ -56,10 +56,10 @@ class UpdateReactions {
   void remove_leftovers();
 
   // The check's message (it starts a manual check that waited for it). Up to date or failed:
-  // a toast for a manual check only. A newer
-  // release: the question; Yes says "Downloading update…" and starts the download. An offer
-  // that arrives while a question is open is dropped (the next check asks again); one that
-  // arrives while a download runs asks nothing, and a manual check is told it is downloading.
+  // a toast for a manual check only. A newer release: the question; Yes says "Downloading
+  // update…" and starts the download. An offer that arrives while a question is open is
+  // dropped (the next check asks again); one that arrives while a download runs asks nothing,
+  // and a manual check is told it is downloading.
   void on_check_done();
 
   // The download's message. Failed: the text as a toast. Ready: the installer is started with

@@ -10,26 +10,19 @@
 
 namespace kestro::updater {
 
-namespace {
-
-bool is_folder_itself(const FolderFacts& facts) {
-  return facts.exists && facts.directory && !facts.reparse_point;
-}
-
-}  // namespace
-
 TextOrError open_work_folder(UpdaterPlatform& platform) {
   TextOrError directory = platform.working_directory();
   if (!directory.text) return directory;
-  if (!is_folder_itself(platform.folder_facts(*directory.text))) {
+  const FolderFacts facts = platform.folder_facts(*directory.text);
+  if (!facts.exists || !facts.directory || facts.reparse_point) {
     return {std::nullopt, std::string(translate(texts::kDownloadFailed))};
   }
   return directory;
 }
 
 void remove_leftover_installers(UpdaterPlatform& platform, std::string_view current_version) {
-  const TextOrError directory = platform.working_directory();
-  if (!directory.text || !is_folder_itself(platform.folder_facts(*directory.text))) return;
+  const TextOrError directory = open_work_folder(platform);
+  if (!directory.text) return;
   const std::vector<std::uint32_t> current = parse_version(current_version);
   std::vector<std::string> left;
   for (const std::string& name : platform.files_matching(*directory.text, installer_file_name("*"))) {
