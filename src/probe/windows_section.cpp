@@ -34,7 +34,9 @@ std::optional<std::uint64_t> build_number(std::string_view build) {
 }  // namespace
 
 std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
-  if (!licensing) return std::nullopt;
+  // "Not activated" is a claim about every licence: an answer cut short cannot make it, and
+  // any answer that may be missing rows says nothing at all, as a failed query does.
+  if (!licensing || !licensing->complete) return std::nullopt;
   std::optional<bool> activated;
   for (const wmi::WmiRow& row : *licensing) {
     const std::optional<std::uint64_t> status = number_at(row, 0);

@@ -31,7 +31,8 @@ struct WindowsFacts {
 };
 
 // true: some licence is in the licensed state; false: statuses were read but none is;
-// nullopt: no readable status (failed query, no rows, or no parsable LicenseStatus).
+// nullopt: no readable status (failed query, an answer cut short, no rows, or no parsable
+// LicenseStatus).
 std::optional<bool> activation_state(const wmi::WmiResult& licensing);
 
 // `os` is the Win32_OperatingSystem result (Caption, Version, BuildNumber, OSArchitecture,

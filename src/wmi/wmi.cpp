@@ -51,6 +51,7 @@ WmiResult RowCollector::finish(bool failed) && {
   // An enumeration that breaks before its first object never ran as far as the caller can
   // tell; one that breaks later keeps what it delivered.
   if (failed && rows_.empty()) return std::nullopt;
+  rows_.complete = !failed;
   return std::move(rows_);
 }
 

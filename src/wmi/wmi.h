@@ -13,7 +13,14 @@ namespace kestro::wmi {
 
 using WmiValue = std::optional<std::string>;  // absent: missing, empty, unconvertible or blank
 using WmiRow = std::vector<WmiValue>;         // one value per requested property, in order
-using WmiRows = std::vector<WmiRow>;
+
+// The rows a query delivered, in order. `complete` is false when the enumeration broke off
+// after some rows (a failed or timed-out call for the next object): the rows are real, but a
+// later one may have said otherwise.
+struct WmiRows : std::vector<WmiRow> {
+  using std::vector<WmiRow>::vector;
+  bool complete = true;
+};
 using WmiResult = std::optional<WmiRows>;     // nullopt: the query did not run
 
 using PropertyList = std::span<const std::string_view>;

@@ -140,6 +140,10 @@ TEST(WindowsSection, ActivationFromLicenceStatuses) {
     WmiResult licensing;
     std::optional<bool> activated;
   };
+  const auto cut_short = [](WmiRows rows) {  // a later call for the next licence failed
+    rows.complete = false;
+    return rows;
+  };
   const std::vector<Case> cases = {
       {"0, 5 and 1", WmiRows{row({"0"}), row({"5"}), row({"1"})}, true},
       {"0 and 5", WmiRows{row({"0"}), row({"5"})}, false},
@@ -149,6 +153,8 @@ TEST(WindowsSection, ActivationFromLicenceStatuses) {
       {"1 as a fraction", WmiRows{row({"1.5"})}, true},  // truncated like every number
       {"no rows", WmiRows{}, std::nullopt},
       {"failed query", std::nullopt, std::nullopt},
+      {"0, then cut short", cut_short({row({"0"})}), std::nullopt},
+      {"1, then cut short", cut_short({row({"1"})}), std::nullopt},
   };
   ScopedLanguageOverride en("en");
   for (const Case& c : cases) {

@@ -42,13 +42,14 @@ TEST(BoundedQuery, EveryWaitEndsWithinTheQueryBudget) {
     std::vector<Ms> steps;
     std::optional<std::size_t> rows;  // nothing: the query failed
     std::vector<Ms> waits;
+    bool complete = false;            // the rows are all there are
   };
   const Case cases[] = {
       {"a Next that never answers", {kNever}, std::nullopt, {s(5)}},
       {"two rows, then no answer", {s(1), s(1), kNever}, 2, {s(5), s(5), s(5)}},
       {"rows trickle past the budget", {s(4), s(4), s(4), s(4)}, 3, {s(5), s(5), s(5), s(3)}},
       {"rows exactly on the budget", {s(5), s(5), s(5), s(5)}, 3, {s(5), s(5), s(5)}},
-      {"a prompt provider reads to the end", {Ms(0), Ms(0)}, 2, {s(5), s(5), s(5)}},
+      {"a prompt provider reads to the end", {Ms(0), Ms(0)}, 2, {s(5), s(5), s(5)}, true},
       {"a failed call after a row keeps the row", {Ms(0), kFails}, 1, {s(5), s(5)}},
       {"a failed first call fails the query", {kFails}, std::nullopt, {s(5)}},
   };
@@ -58,6 +59,7 @@ TEST(BoundedQuery, EveryWaitEndsWithinTheQueryBudget) {
     ScriptedObjects objects(clock, c.steps);
     const WmiResult result = collect_rows(objects, clock, s(115), s(5));
     EXPECT_EQ(result ? std::optional(result->size()) : std::nullopt, c.rows) << c.what;
+    EXPECT_EQ(result && result->complete, c.complete) << c.what;
     EXPECT_EQ(objects.waits, c.waits) << c.what;
   }
 }
