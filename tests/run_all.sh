@@ -201,7 +201,8 @@ fi
 free_space
 echo "== Windows build"
 if run_step windows-configure cmake -G Ninja -S "$repo" -B "$build_root/win" -DCMAKE_BUILD_TYPE=Release \
-     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF >/dev/null &&
+     -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF \
+     -DKESTRO_BUILD_TESTS=ON >/dev/null &&
    run_step windows-build cmake --build "$build_root/win" -j "$jobs"; then
   run_ctest windows "$build_root/win"
 

@@ -2,9 +2,28 @@
 
 #include <limits>
 
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 
 namespace kestro {
+namespace {
+
+// A value that is not there is an answer; anything else that fails is traced.
+bool read_succeeded(LSTATUS status, std::string_view subkey, std::string_view value) {
+  if (status == ERROR_SUCCESS) return true;
+  if (status != ERROR_FILE_NOT_FOUND) {
+    trace_failure("Reading " + std::string(subkey) + "\\" + std::string(value), HRESULT_FROM_WIN32(status));
+  }
+  return false;
+}
+
+bool write_succeeded(LSTATUS status, std::string_view subkey, std::string_view value) {
+  if (status == ERROR_SUCCESS) return true;
+  trace_failure("Writing " + std::string(subkey) + "\\" + std::string(value), HRESULT_FROM_WIN32(status));
+  return false;
+}
+
+}  // namespace
 
 std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey,
                                               std::string_view value) {
@@ -13,16 +32,16 @@ std::optional<std::string> read_registry_text(HKEY root, std::string_view subkey
   // RRF_NOEXPAND: without it a REG_EXPAND_SZ would be expanded and pass as REG_SZ.
   constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_NOEXPAND;
   DWORD bytes = 0;
-  if (RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, nullptr, &bytes) !=
-      ERROR_SUCCESS) {
+  if (!read_succeeded(RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, nullptr, &bytes),
+                      subkey, value)) {
     return std::nullopt;
   }
   // One spare unit beyond the reported size: the text is then NUL-terminated even when the
   // stored bytes are an odd number or carry no terminator.
   std::vector<wchar_t> units(bytes / 2 + 1, L'\0');
   DWORD capacity = static_cast<DWORD>(units.size() * sizeof(wchar_t));
-  if (RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, units.data(), &capacity) !=
-      ERROR_SUCCESS) {
+  if (!read_succeeded(RegGetValueW(root, key.c_str(), name.c_str(), kFlags, nullptr, units.data(), &capacity),
+                      subkey, value)) {
     return std::nullopt;
   }
   return from_wide_up_to_nul(units.data(), units.size());
@@ -34,8 +53,8 @@ std::optional<std::uint32_t> read_registry_dword(HKEY root, std::string_view sub
   const std::wstring name = to_wide(value);
   DWORD number = 0;
   DWORD bytes = sizeof(number);
-  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &number, &bytes) !=
-      ERROR_SUCCESS) {
+  if (!read_succeeded(RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_DWORD, nullptr, &number, &bytes),
+                      subkey, value)) {
     return std::nullopt;
   }
   return static_cast<std::uint32_t>(number);
@@ -46,15 +65,15 @@ std::optional<std::vector<std::uint8_t>> read_registry_binary(HKEY root, std::st
   const std::wstring key = to_wide(subkey);
   const std::wstring name = to_wide(value);
   DWORD bytes = 0;
-  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, nullptr,
-                   &bytes) != ERROR_SUCCESS) {
+  if (!read_succeeded(RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, nullptr, &bytes),
+                      subkey, value)) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> data(bytes);
   if (bytes == 0) return data;
   DWORD capacity = bytes;
-  if (RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, data.data(),
-                   &capacity) != ERROR_SUCCESS) {
+  if (!read_succeeded(RegGetValueW(root, key.c_str(), name.c_str(), RRF_RT_REG_BINARY, nullptr, data.data(), &capacity),
+                      subkey, value)) {
     return std::nullopt;
   }
   data.resize(capacity);
@@ -69,8 +88,9 @@ bool write_registry_text(HKEY root, std::string_view subkey, std::string_view va
   if (count > std::numeric_limits<DWORD>::max() / sizeof(wchar_t)) return false;
   const std::wstring key = to_wide(subkey);
   const std::wstring name = to_wide(value);
-  return RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, units.c_str(),
-                         static_cast<DWORD>(count * sizeof(wchar_t))) == ERROR_SUCCESS;
+  return write_succeeded(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_SZ, units.c_str(),
+                                         static_cast<DWORD>(count * sizeof(wchar_t))),
+                         subkey, value);
 }
 
 bool write_registry_dword(HKEY root, std::string_view subkey, std::string_view value,
@@ -78,8 +98,8 @@ bool write_registry_dword(HKEY root, std::string_view subkey, std::string_view v
   const std::wstring key = to_wide(subkey);
   const std::wstring name = to_wide(value);
   const DWORD data = number;
-  return RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_DWORD, &data, sizeof(data)) ==
-         ERROR_SUCCESS;
+  return write_succeeded(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_DWORD, &data, sizeof(data)),
+                         subkey, value);
 }
 
 bool write_registry_binary(HKEY root, std::string_view subkey, std::string_view value,
@@ -87,8 +107,9 @@ bool write_registry_binary(HKEY root, std::string_view subkey, std::string_view 
   if (bytes.size() > std::numeric_limits<DWORD>::max()) return false;
   const std::wstring key = to_wide(subkey);
   const std::wstring name = to_wide(value);
-  return RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_BINARY, bytes.data(),
-                         static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+  return write_succeeded(RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_BINARY, bytes.data(),
+                                         static_cast<DWORD>(bytes.size())),
+                         subkey, value);
 }
 
 bool delete_registry_tree(HKEY root, std::string_view subkey) {
@@ -96,7 +117,7 @@ bool delete_registry_tree(HKEY root, std::string_view subkey) {
   if (subkey.empty()) return false;
   const std::wstring key = to_wide(subkey);
   const LSTATUS status = RegDeleteTreeW(root, key.c_str());
-  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  return status == ERROR_FILE_NOT_FOUND || write_succeeded(status, subkey, "*");
 }
 
 }  // namespace kestro

@@ -29,6 +29,22 @@ inline HRESULT trace_failure(std::string_view what, HRESULT hr) noexcept {
   return hr;
 }
 
+// The same, once per code at `site` (see FailureSite); a call that succeeds there says so with
+// site.succeeded().
+inline HRESULT trace_failure(FailureSite& site, std::string_view what, HRESULT hr) noexcept {
+  if (site.first(static_cast<std::uint32_t>(hr))) trace_failure(what, hr);
+  return hr;
+}
+
+// A result at `site`: success clears it, a failure is traced the first time it comes.
+inline HRESULT trace_result(FailureSite& site, std::string_view what, HRESULT hr) noexcept {
+  if (SUCCEEDED(hr)) {
+    site.succeeded();
+    return hr;
+  }
+  return trace_failure(site, what, hr);
+}
+
 inline void trace_failure(std::string_view what, std::string_view detail) noexcept {
   try {
     trace_line(failure_line(what, detail));

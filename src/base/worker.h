@@ -46,17 +46,32 @@ using SharedSlot = std::shared_ptr<HandOverSlot<Outcome>>;
 
 // Runs `job()` on a new detached thread; its outcome (or `failed` when it threw) goes into
 // `slot`, and then `notify()` tells the window (on Windows, a message posted without data).
-// The window takes the outcome from the slot when it hears. False when no thread could be
-// started; then nothing is put and nothing notified.
+// The window takes the outcome from the slot when it hears. The slot counts the worker as due
+// from before it starts until it has put, so the window can tell a lost message from a worker
+// still at work. False when no thread could be started; then nothing is put and nothing
+// notified.
 template <class Outcome, class Job, class Notify>
 bool start_hand_over(SharedSlot<Outcome> slot, Job job, Notify notify, Outcome failed) noexcept {
-  return start_worker(
+  try {
+    slot->expect();
+  } catch (...) {
+    return false;  // the slot's lock could not be taken
+  }
+  const std::shared_ptr<HandOverSlot<Outcome>> kept = slot;
+  const bool started = start_worker(
       std::move(job),
-      [slot = std::move(slot), notify = std::move(notify)](Outcome outcome) {
-        slot->put(std::move(outcome));
+      [slot = std::move(slot), notify = std::move(notify)](Outcome&& outcome) {
+        slot->put(std::move(outcome));  // no longer due, even if this throws
         notify();  // only once the outcome is in the slot
       },
       std::move(failed));
+  if (!started) {
+    try {
+      kept->forget();
+    } catch (...) {
+    }
+  }
+  return started;
 }
 
 }  // namespace kestro

@@ -57,8 +57,7 @@ void draw_layout_centred(Gfx& gfx, IDWriteTextLayout* layout, RectF rect, Colour
   gfx.target->DrawTextLayout(origin, layout, gfx.brush.Get(), options);
 }
 
-}  // namespace
-
+// The target bitmap over back buffer 0, replacing any previous one.
 HRESULT make_target(Gfx& gfx) {
   gfx.target_bitmap.Reset();
   ComPtr<IDXGISurface> surface;
@@ -74,7 +73,10 @@ HRESULT make_target(Gfx& gfx) {
                                                   gfx.target_bitmap.GetAddressOf());
 }
 
-namespace {
+struct GfxCreated {
+  std::unique_ptr<Gfx> gfx;  // null on failure
+  HRESULT error = S_OK;
+};
 
 GfxCreated build_gfx(HWND hwnd) {
   // Every object below is a ComPtr: an early return releases whatever was made so far.
@@ -144,10 +146,16 @@ GfxCreated build_gfx(HWND hwnd) {
 
 }  // namespace
 
-GfxCreated create_gfx(HWND hwnd) {
+std::unique_ptr<Gfx> create_gfx(HWND hwnd) {
+  // After a lost device every paint tries again: a failure that lasts is traced once.
+  static FailureSite site;
   GfxCreated created = build_gfx(hwnd);
-  if (!created.gfx) trace_failure("Creating the drawing device", created.error);
-  return created;
+  if (created.gfx) {
+    site.succeeded();
+  } else {
+    trace_failure(site, "Creating the drawing device", created.error);
+  }
+  return std::move(created.gfx);
 }
 
 void resize(Gfx& gfx, int width, int height) {
@@ -161,8 +169,8 @@ void resize(Gfx& gfx, int width, int height) {
 
 bool begin_frame(Gfx& gfx, Colour background) {
   if (!gfx.target_bitmap) {
-    if (const HRESULT hr = make_target(gfx); FAILED(hr)) {
-      trace_failure("Making the frame's target bitmap", hr);
+    static FailureSite site;
+    if (FAILED(trace_result(site, "Making the frame's target bitmap", make_target(gfx)))) {
       return false;
     }
   }
@@ -174,12 +182,14 @@ bool begin_frame(Gfx& gfx, Colour background) {
 }
 
 FrameOutcome end_frame(Gfx& gfx) {
-  HRESULT drawn = gfx.target->EndDraw();
+  // Each frame can fail the same way: the sites trace a failure once until a frame succeeds.
+  static FailureSite draw_site;
+  static FailureSite present_site;
+  const HRESULT drawn = trace_result(draw_site, "ID2D1RenderTarget::EndDraw", gfx.target->EndDraw());
   gfx.context->SetTarget(nullptr);
-  if (FAILED(drawn)) trace_failure("ID2D1RenderTarget::EndDraw", drawn);
   if (drawn == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) return FrameOutcome::DeviceLost;
-  HRESULT presented = gfx.swap_chain->Present(1, 0);
-  if (FAILED(presented)) trace_failure("IDXGISwapChain::Present", presented);
+  const HRESULT presented =
+      trace_result(present_site, "IDXGISwapChain::Present", gfx.swap_chain->Present(1, 0));
   if (presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET) {
     return FrameOutcome::DeviceLost;
   }

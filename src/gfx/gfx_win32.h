@@ -26,16 +26,9 @@ struct Gfx {
   ComPtr<ID2D1Bitmap1> target_bitmap;  // null after a resize until the next one is made
 };
 
-struct GfxCreated {
-  std::unique_ptr<Gfx> gfx;  // null on failure
-  HRESULT error = S_OK;
-};
-
-// Builds the whole device for `hwnd`. Whatever was made before a failure is released.
-GfxCreated create_gfx(HWND hwnd);
-
-// The target bitmap over back buffer 0, replacing any previous one.
-HRESULT make_target(Gfx& gfx);
+// Builds the whole device for `hwnd`; null on failure (traced). Whatever was made before a
+// failure is released.
+std::unique_ptr<Gfx> create_gfx(HWND hwnd);
 
 // New buffer size (each side at least one pixel) and a new target bitmap; errors ignored.
 void resize(Gfx& gfx, int width, int height);

@@ -35,15 +35,18 @@ HRESULT create_write_factory(ComPtr<IDWriteFactory>& factory) {
 
 }  // namespace
 
-TextCreated create_text_resources(float scale) {
+std::unique_ptr<TextResources> create_text_resources(float scale) {
   auto text = std::make_unique<TextResources>();
   text->scale = scale;
   const HRESULT hr = create_write_factory(text->factory);
-  if (FAILED(hr)) return {nullptr, trace_failure("DWriteCreateFactory", hr)};
+  if (FAILED(hr)) {
+    trace_failure("DWriteCreateFactory", hr);
+    return nullptr;
+  }
   std::optional<TextFormats> formats = build_text_formats(text->factory.Get(), scale);
-  if (!formats) return {nullptr, E_FAIL};
+  if (!formats) return nullptr;
   text->formats = std::move(*formats);
-  return {std::move(text), S_OK};
+  return text;
 }
 
 std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale) {

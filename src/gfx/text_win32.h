@@ -30,13 +30,8 @@ struct TextResources {
   }
 };
 
-struct TextCreated {
-  std::unique_ptr<TextResources> text;  // null on failure
-  HRESULT error = S_OK;
-};
-
-// The factory and the formats at `scale`.
-TextCreated create_text_resources(float scale);
+// The factory and the formats at `scale`; null on failure (traced).
+std::unique_ptr<TextResources> create_text_resources(float scale);
 
 // The five text formats at `scale`; nothing unless all five could be made.
 std::optional<TextFormats> build_text_formats(IDWriteFactory* factory, float scale);

@@ -10,10 +10,15 @@
 #include <array>
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
+#include "base/fresh_sizes.h"
 #include "base/handles_win32.h"
 #include "base/registry_win32.h"
 #include "base/system_library_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "wmi/wmi_com_win32.h"
 
@@ -64,6 +69,12 @@ static_assert(sizeof(DISPLAYCONFIG_TARGET_DEVICE_NAME) == 420);
 
 using DeviceInfoSet = ScopedOwner<HDEVINFO, SetupDiDestroyDeviceInfoList>;
 
+// A read that failed: traced with the thread's last error; the probe goes on without it.
+std::nullopt_t traced_nothing(std::string_view what) {
+  trace_failure(what, HRESULT_FROM_WIN32(GetLastError()));
+  return std::nullopt;
+}
+
 std::wstring drive_root(char letter) {
   return std::wstring{static_cast<wchar_t>(letter), L':', L'\\'};
 }
@@ -74,22 +85,22 @@ std::optional<BatteryInfo> read_battery(const wchar_t* device_path) {
   const UniqueHandle device(CreateFileW(device_path, GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!device.valid()) return std::nullopt;
+  if (!device.valid()) return traced_nothing("Opening a battery");
 
   ULONG wait = 0;
   ULONG tag = 0;
   DWORD returned = 0;
   if (!DeviceIoControl(device.get(), kIoctlBatteryQueryTag, &wait, sizeof(wait), &tag, sizeof(tag),
-                       &returned, nullptr) ||
-      tag == 0) {
-    return std::nullopt;
+                       &returned, nullptr)) {
+    return traced_nothing("IOCTL_BATTERY_QUERY_TAG");
   }
+  if (tag == 0) return std::nullopt;  // no battery in that bay
 
   BatteryQueryInformation query{tag, kBatteryInformationLevel, 0};
   BatteryInformationRecord record{};
   if (!DeviceIoControl(device.get(), kIoctlBatteryQueryInformation, &query, sizeof(query), &record,
                        sizeof(record), &returned, nullptr)) {
-    return std::nullopt;
+    return traced_nothing("IOCTL_BATTERY_QUERY_INFORMATION");
   }
 
   BatteryInfo info;
@@ -103,6 +114,8 @@ std::optional<BatteryInfo> read_battery(const wchar_t* device_path) {
   if (DeviceIoControl(device.get(), kIoctlBatteryQueryInformation, &query, sizeof(query),
                       name.data(), kBatteryNameBytes, &returned, nullptr)) {
     info.name = from_wide_up_to_nul(name.data(), name.size());
+  } else {
+    (void)traced_nothing("IOCTL_BATTERY_QUERY_INFORMATION for the name");
   }
   return info;
 }
@@ -131,16 +144,25 @@ std::vector<GraphicsAdapter> WindowsProbePlatform::graphics_adapters() {
   static const SystemFunction<HRESULT, REFIID, void**> create_factory(
       L"dxgi.dll", "CreateDXGIFactory1", E_NOTIMPL);
   ComPtr<IDXGIFactory1> factory;
-  if (FAILED(create_factory(__uuidof(IDXGIFactory1),
-                            reinterpret_cast<void**>(factory.GetAddressOf()))) ||
-      !factory) {
+  const HRESULT created =
+      create_factory(__uuidof(IDXGIFactory1), reinterpret_cast<void**>(factory.GetAddressOf()));
+  if (FAILED(created) || !factory) {
+    trace_failure("CreateDXGIFactory1", created);
     return adapters;
   }
   for (UINT index = 0;; ++index) {
     ComPtr<IDXGIAdapter1> adapter;
-    if (FAILED(factory->EnumAdapters1(index, adapter.GetAddressOf())) || !adapter) break;
+    const HRESULT found = factory->EnumAdapters1(index, adapter.GetAddressOf());
+    if (found == DXGI_ERROR_NOT_FOUND) break;  // past the last adapter
+    if (FAILED(found) || !adapter) {
+      trace_failure("IDXGIFactory1::EnumAdapters1", found);
+      break;
+    }
     DXGI_ADAPTER_DESC1 desc{};
-    if (FAILED(adapter->GetDesc1(&desc))) continue;
+    if (const HRESULT described = adapter->GetDesc1(&desc); FAILED(described)) {
+      trace_failure("IDXGIAdapter1::GetDesc1", described);
+      continue;
+    }
     adapters.push_back(GraphicsAdapter{
         from_wide_up_to_nul(desc.Description, std::size(desc.Description)),
         static_cast<std::uint64_t>(desc.DedicatedVideoMemory), desc.Flags});
@@ -149,21 +171,29 @@ std::vector<GraphicsAdapter> WindowsProbePlatform::graphics_adapters() {
 }
 
 std::optional<DisplayConfig> WindowsProbePlatform::display_config() {
-  UINT32 path_count = 0;
-  UINT32 mode_count = 0;
-  if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &path_count, &mode_count) !=
-      ERROR_SUCCESS) {
+  std::vector<DISPLAYCONFIG_PATH_INFO> paths;
+  std::vector<DISPLAYCONFIG_MODE_INFO> modes;
+  LONG status = ERROR_SUCCESS;
+  const Filled filled = fill_with_fresh_sizes([&] {
+    UINT32 path_count = 0;
+    UINT32 mode_count = 0;
+    status = GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &path_count, &mode_count);
+    if (status != ERROR_SUCCESS) return Filled::Failed;
+    paths.assign(path_count, DISPLAYCONFIG_PATH_INFO{});
+    modes.assign(mode_count, DISPLAYCONFIG_MODE_INFO{});
+    status = QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &path_count, paths.data(), &mode_count,
+                                modes.data(), nullptr);
+    if (status == ERROR_INSUFFICIENT_BUFFER) return Filled::TooSmall;
+    if (status != ERROR_SUCCESS) return Filled::Failed;
+    // The counts now hold the records actually filled in.
+    paths.resize(std::min<std::size_t>(path_count, paths.size()));
+    modes.resize(std::min<std::size_t>(mode_count, modes.size()));
+    return Filled::Done;
+  });
+  if (filled != Filled::Done) {
+    trace_failure("QueryDisplayConfig", HRESULT_FROM_WIN32(status));
     return std::nullopt;
   }
-  std::vector<DISPLAYCONFIG_PATH_INFO> paths(path_count, DISPLAYCONFIG_PATH_INFO{});
-  std::vector<DISPLAYCONFIG_MODE_INFO> modes(mode_count, DISPLAYCONFIG_MODE_INFO{});
-  if (QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &path_count, paths.data(), &mode_count,
-                         modes.data(), nullptr) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  // The counts now hold the records actually filled in.
-  paths.resize(std::min<std::size_t>(path_count, paths.size()));
-  modes.resize(std::min<std::size_t>(mode_count, modes.size()));
 
   DisplayConfig config;
   for (const DISPLAYCONFIG_PATH_INFO& path : paths) {
@@ -207,7 +237,7 @@ std::optional<DriveSpace> WindowsProbePlatform::drive_space(char letter) {
   ULARGE_INTEGER total{};
   ULARGE_INTEGER total_free{};
   if (!GetDiskFreeSpaceExW(drive_root(letter).c_str(), &available, &total, &total_free)) {
-    return std::nullopt;
+    return traced_nothing(std::string("GetDiskFreeSpaceExW ") + letter + ":");
   }
   return DriveSpace{total.QuadPart, total_free.QuadPart};
 }
@@ -216,7 +246,10 @@ std::vector<BatteryInfo> WindowsProbePlatform::batteries() {
   std::vector<BatteryInfo> found;
   const HDEVINFO raw_set = SetupDiGetClassDevsW(&kBatteryInterfaceClass, nullptr, nullptr,
                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-  if (raw_set == nullptr || raw_set == INVALID_HANDLE_VALUE) return found;
+  if (raw_set == nullptr || raw_set == INVALID_HANDLE_VALUE) {
+    (void)traced_nothing("SetupDiGetClassDevsW for batteries");
+    return found;
+  }
   const DeviceInfoSet set(raw_set);
 
   for (DWORD index = 0; index < kMaxBatteries; ++index) {
@@ -224,6 +257,7 @@ std::vector<BatteryInfo> WindowsProbePlatform::batteries() {
     interface_data.cbSize = sizeof(interface_data);
     if (!SetupDiEnumDeviceInterfaces(raw_set, nullptr, &kBatteryInterfaceClass, index,
                                      &interface_data)) {
+      if (GetLastError() != ERROR_NO_MORE_ITEMS) (void)traced_nothing("SetupDiEnumDeviceInterfaces");
       break;
     }
     DWORD required = 0;
@@ -236,6 +270,7 @@ std::vector<BatteryInfo> WindowsProbePlatform::batteries() {
     if (!SetupDiGetDeviceInterfaceDetailW(raw_set, &interface_data, detail,
                                           static_cast<DWORD>(buffer.size() * 8), nullptr,
                                           nullptr)) {
+      (void)traced_nothing("SetupDiGetDeviceInterfaceDetailW");
       continue;
     }
     if (std::optional<BatteryInfo> battery = read_battery(detail->DevicePath)) {
@@ -247,7 +282,7 @@ std::vector<BatteryInfo> WindowsProbePlatform::batteries() {
 
 std::optional<PowerStatus> WindowsProbePlatform::power_status() {
   SYSTEM_POWER_STATUS status{};
-  if (!GetSystemPowerStatus(&status)) return std::nullopt;
+  if (!GetSystemPowerStatus(&status)) return traced_nothing("GetSystemPowerStatus");
   return PowerStatus{status.ACLineStatus, status.BatteryLifePercent};
 }
 

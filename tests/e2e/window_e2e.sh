@@ -58,9 +58,9 @@ check "default window centred at $default_geometry (got $(geometry))" \
   kh_wait_for 5 geometry_is "$default_geometry"
 
 # The first probe can be over before the first look (the window comes up slowly on a busy
-# machine); F5 below checks the loading text for certain.
+# machine), so this look is not a check; F5 below checks the loading text for certain.
 if kh_wait_for 3 loading; then
-  pass "loading text shown while the first probe runs"
+  echo "INFO: the loading text was seen while the first probe ran"
 else
   echo "INFO: the first report arrived before the loading text could be seen"
 fi

@@ -34,6 +34,9 @@ class RecordingUi : public UpdateUi {
   FakeUpdaterPlatform* holder = nullptr;  // whose held file must still be open at the start
   std::function<void()> during_question;  // re-entrant dispatch of the message box's loop
   std::function<void(std::string)> show_toast;
+  // The slots a started thread is due to put its outcome into, as a real one is.
+  UpdateCheckSlot* checks = nullptr;
+  DownloadSlot* downloads = nullptr;
   Calls log;
 
   void toast(std::string text) override {
@@ -47,10 +50,12 @@ class RecordingUi : public UpdateUi {
   }
   bool start_check(bool manual) override {
     log.push_back(manual ? "check manual" : "check automatic");
+    if (threads_start && checks) checks->expect();
     return threads_start;
   }
   bool start_download(UpdateInfo info) override {
     log.push_back("download " + info.version);
+    if (threads_start && downloads) downloads->expect();
     return threads_start;
   }
   void start_leftover_removal() override { log.push_back("remove leftovers"); }
@@ -67,6 +72,10 @@ class RecordingUi : public UpdateUi {
 
 class UpdateReactionsTest : public ::testing::Test {
  protected:
+  UpdateReactionsTest() {
+    ui.checks = &checks;
+    ui.downloads = &downloads;
+  }
   void deliver(CheckResult result, bool manual) {
     checks.put(CheckDelivery{std::move(result), manual});
     reactions.on_check_done();
@@ -114,6 +123,55 @@ TEST_F(UpdateReactionsTest, CheckOutcomes) {
   reactions.on_check_done();  // an empty slot: nothing
   reactions.on_download_done();
   EXPECT_TRUE(ui.log.empty());
+}
+
+// One check runs at a time, and every manual request is answered: one made while a check runs
+// starts when that one is done, and a check whose thread ended without its message getting
+// through never blocks the next.
+TEST_F(UpdateReactionsTest, EveryManualCheckIsAnswered) {
+  const std::string checking = "toast Checking for updates…", current = "toast You're up to date (0.1.0)";
+  // Steps: "auto"/"manual" ask for a check; "done auto"/"done manual" deliver a check's outcome
+  // with its message; "lost" puts a manual check's outcome whose message never comes; "gone"
+  // ends a check thread without any outcome; "lost download" does the same for a download's
+  // failure; "offer" delivers a manual check's offer.
+  struct Case {
+    const char* name;
+    std::vector<std::string> steps;
+    Calls log;
+  };
+  const Case cases[] = {
+      {"manual during an automatic check", {"auto", "manual", "done auto", "done manual"},
+       {"check automatic", checking, "check manual", current}},
+      {"manual during a manual check", {"manual", "manual", "done manual", "done manual"},
+       {checking, "check manual", checking, "check manual", current, current}},
+      {"clicks during one check share the next", {"manual", "manual", "manual", "done manual", "done manual"},
+       {checking, "check manual", checking, checking, "check manual", current, current}},
+      {"its message was lost", {"manual", "lost", "manual", "done manual"},
+       {checking, "check manual", current, checking, "check manual", current}},
+      {"its thread ended without an outcome", {"manual", "gone", "manual", "done manual"},
+       {checking, "check manual", checking, "check manual", current}},
+      {"a download's message was lost", {"lost download", "offer"},
+       {checking, "check manual", "toast Downloaded size mismatch"}},
+  };
+  for (const Case& c : cases) {
+    ui.log.clear();
+    for (const std::string& step : c.steps) {
+      if (step == "auto" || step == "manual") reactions.start_check(step == "manual");
+      if (step.starts_with("done")) deliver(UpToDate{}, step == "done manual");
+      if (step == "lost") checks.put(CheckDelivery{UpToDate{}, true});
+      if (step == "gone") checks.forget();
+      if (step == "lost download") {
+        downloads.expect();
+        downloads.put(DownloadFailed{"Downloaded size mismatch"});
+      }
+      if (step == "offer") {
+        reactions.start_check(true);
+        deliver(Available{info}, true);
+      }
+    }
+    EXPECT_EQ(ui.log, c.log) << c.name;
+    EXPECT_FALSE(checks.awaited() || downloads.awaited()) << c.name;
+  }
 }
 
 TEST_F(UpdateReactionsTest, OneQuestionAndOneDownloadAtATime) {
@@ -184,6 +242,8 @@ class UpdateControllerTest : public ::testing::Test, public test::ControllerFixt
  protected:
   UpdateControllerTest() {
     ui.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
+    ui.checks = &checks;
+    ui.downloads = &downloads;
   }
 
   std::optional<std::string> toast() { return state().toast; }
@@ -305,9 +365,11 @@ TEST_F(UpdateControllerTest, OnlyACopyWithTheUsersOwnRightsUpdates) {
       {Elevation::Unknown, {"toast " + elsewhere}, 0, elsewhere},
   };
   for (const Case& c : cases) {
+    updater::UpdateCheckSlot own_checks;
     updater::RecordingUi recording;
     recording.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
-    updater::UpdateReactions raised{recording, kVersion, c.elevation, checks, downloads};
+    recording.checks = &own_checks;
+    updater::UpdateReactions raised{recording, kVersion, c.elevation, own_checks, downloads};
     test::FakeSettings settings;
     (void)run_startup_update_check(settings, 1'733'600'000, raised);
     raised.remove_leftovers();

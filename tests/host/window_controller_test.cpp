@@ -77,6 +77,24 @@ TEST_F(WindowControllerTest, ProbeDoneEndsLoadingAndClampsScroll) {
   EXPECT_FALSE(probes.take().has_value());
 }
 
+// A run that cannot tell the window (its message was lost, or it ended without an outcome)
+// ends the loading state at the next tick, so the window never loads for good.
+TEST_F(WindowControllerTest, LoadingTickEndsARunWhoseMessageNeverCame) {
+  for (const bool with_report : {true, false}) {
+    slot.claim()->report.reset();
+    controller.start();
+    if (with_report) {
+      probes.put({storage_report()});
+    } else {
+      probes.forget();
+    }
+    EXPECT_TRUE(controller.on_timer(kTimerLoading));
+    EXPECT_EQ(state().report.has_value(), with_report);
+    EXPECT_FALSE(state().loading_since.has_value());
+    EXPECT_EQ(host.timers.count(kTimerLoading), 0u);
+  }
+}
+
 TEST_F(WindowControllerTest, ProbeDoneWhileStateIsBorrowedIsTakenOnRelease) {
   controller.start();
   probes.put({storage_report()});
@@ -289,6 +307,22 @@ TEST(StateSlot, TakingWhileInUseDropsOnRelease) {
   EXPECT_EQ(slot.claim().failure(), StateSlot<int>::Failure::Empty);
 }
 
+// The text formats and the drawing device are made apart: a frame is painted only with both,
+// and without either the window still copies the row under a click.
+TEST_F(WindowControllerTest, PaintsOnlyWithTextAndDevice) {
+  for (const auto [has_text, has_device] : {std::pair{true, true}, {true, false}, {false, true}}) {
+    loaded();
+    host.has_text = has_text;
+    host.has_device = has_device;
+    controller.on_paint();
+    const bool drew = has_text && has_device;
+    EXPECT_EQ(host.canvas.calls.empty(), !drew) << has_text << has_device;
+    EXPECT_EQ(host.frames_shown, drew ? 1 : 0) << has_text << has_device;
+    click(summary_row);
+    EXPECT_EQ(host.clipboard_writes.size(), 1u) << has_text << has_device;
+  }
+}
+
 TEST_F(WindowControllerTest, MessagesWithoutStateDoNothing) {
   slot.take();
   controller.start();
@@ -296,8 +330,10 @@ TEST_F(WindowControllerTest, MessagesWithoutStateDoNothing) {
   controller.on_left_button_up(menu_button.x, menu_button.y);
   controller.on_key(kVkF5, false);
   controller.on_wheel(-120);
+  controller.on_paint();
   EXPECT_TRUE(controller.on_timer(kTimerToast));
   EXPECT_EQ(host.probes_started, 0);
+  EXPECT_EQ(host.frames_shown, 0);
   EXPECT_EQ(host.invalidations, 0);
   EXPECT_TRUE(menu_host.menus.empty());
   EXPECT_EQ(host.leave_requests, 0);

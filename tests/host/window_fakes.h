@@ -70,15 +70,18 @@ class FakeWindowHost : public app::WindowHost {
   app::ClientSize client{1080, 800};
   std::chrono::steady_clock::time_point clock{std::chrono::hours(1)};
   bool clipboard_works = true;
-  bool has_device = true;  // without it there is no measurer and so no toolbar
+  bool has_text = true;    // the text formats: without them nothing measures (no toolbar)
+  bool has_device = true;  // the drawing device
   bool threads_start = true;  // false: no probe thread can be started
-  RecordingCanvas canvas;  // used only to measure
+  probe::ProbeSlot* probes = nullptr;  // a started run is due to put its outcome there
+  RecordingCanvas canvas;  // measures, and records the frames painted
 
   // Output.
   int invalidations = 0;
   std::map<std::uint32_t, std::uint32_t> timers;  // running timers: id → period
   std::vector<std::uint32_t> killed;
   int probes_started = 0;
+  int frames_shown = 0;
   int leave_requests = 0;
   std::vector<std::string> clipboard_writes;  // successful writes only
   int clipboard_attempts = 0;
@@ -104,11 +107,14 @@ class FakeWindowHost : public app::WindowHost {
   bool start_probe_worker() override {
     if (!threads_start) return false;
     ++probes_started;
+    if (probes) probes->expect();
     return true;
   }
   void capture_mouse() override { mouse_captured = true; }
   void release_mouse() override { mouse_captured = false; }
-  gfx::TextMeasurer* measurer() override { return has_device ? &canvas : nullptr; }
+  gfx::TextMeasurer* measurer() override { return has_text ? &canvas : nullptr; }
+  gfx::Canvas* begin_frame(gfx::Colour) override { return has_text && has_device ? &canvas : nullptr; }
+  void end_frame() override { ++frames_shown; }
 };
 
 // A menu host: the user's choice in the menu is set beforehand; toasts go to `show_toast`.
@@ -164,6 +170,7 @@ class ControllerFixture {
   // controller.
   void forget_records() {
     host = FakeWindowHost{};
+    host.probes = &probes;
     menu_host = FakeMenuHost{};
     menu_host.show_toast = [this](std::string text) { controller.show_toast(std::move(text)); };
   }

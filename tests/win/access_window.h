@@ -62,7 +62,7 @@ class AccessibilityWin : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(window_.get(), nullptr);
     // The toolbar needs a measurer, which needs no drawing device.
-    host_.set_text(gfx::create_text_resources(1.0f).text);
+    host_.set_text(gfx::create_text_resources(1.0f));
     ASSERT_NE(host_.measurer(), nullptr);
     auto state = std::make_unique<AppState>();
     state->report = recorded_report();
@@ -131,7 +131,11 @@ class AccessibilityWin : public ::testing::Test {
 
   ScopedLanguageOverride english_{"en"};
   test::TestWindow window_{800, 600, true};
-  const WindowHandle handle_{window_.get()};
+  const WindowHandle handle_ = [this] {
+    WindowHandle handle;
+    handle.attach(window_.get());
+    return handle;
+  }();
   StateSlot<AppState> slot_;
   const SharedSlot<probe::ProbeOutcome> probes_ = std::make_shared<probe::ProbeSlot>();
   Win32WindowHost host_{handle_, probes_};

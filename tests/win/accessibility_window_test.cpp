@@ -87,6 +87,20 @@ TEST_F(AccessibilityWin, RuntimeIdsTellElementsApart) {
   EXPECT_TRUE(runtime_id(root.Get()).empty());  // the window's own comes from its host
 }
 
+// The drawing device and the text formats are made apart: a window with the device but no
+// text formats paints nothing, and its rows are still read by a client.
+TEST_F(AccessibilityWin, WithoutTextFormatsNothingIsPaintedAndTheTreeStays) {
+  host_.set_gfx(gfx::create_gfx(window_.get()));
+  ASSERT_TRUE(host_.gfx());
+  ASSERT_NE(host_.begin_frame(gfx::Colour{1, 1, 1, 1}), nullptr);
+  host_.end_frame();
+  host_.set_text(nullptr);
+  EXPECT_EQ(host_.begin_frame(gfx::Colour{1, 1, 1, 1}), nullptr);
+  controller_.on_paint();
+  EXPECT_TRUE(find("Model: X1"));
+  host_.drop_gfx();
+}
+
 TEST_F(AccessibilityWin, ProvidersOutlivingTheWindowAnswerNotAvailable) {
   const ComPtr<IRawElementProviderFragment> row = find("Model: X1");
   ASSERT_TRUE(row);

@@ -27,12 +27,10 @@ class GfxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window_.get(), nullptr);
-    GfxCreated created = create_gfx(window_.get());
-    ASSERT_TRUE(created.gfx) << std::hex << created.error;
-    gfx_ = std::move(created.gfx);
-    TextCreated made = create_text_resources(1.0f);
-    ASSERT_TRUE(made.text) << std::hex << made.error;
-    text_ = std::move(made.text);
+    gfx_ = create_gfx(window_.get());
+    ASSERT_TRUE(gfx_);
+    text_ = create_text_resources(1.0f);
+    ASSERT_TRUE(text_);
   }
 
   test::TestWindow window_{640, 480, true};
@@ -182,19 +180,18 @@ TEST_F(GfxTest, FramesDrawAndPresentWithoutError) {
 // because a window carries only one flip-model swap chain at a time.
 TEST_F(GfxTest, ASecondDeviceForTheWindowDrawsOnceTheFirstIsGone) {
   gfx_.reset();
-  GfxCreated fresh = create_gfx(window_.get());
-  ASSERT_TRUE(fresh.gfx) << std::hex << fresh.error;
-  ASSERT_TRUE(begin_frame(*fresh.gfx, Colour{1, 1, 1, 1}));
-  EXPECT_EQ(end_frame(*fresh.gfx), FrameOutcome::Shown);
+  const std::unique_ptr<Gfx> fresh = create_gfx(window_.get());
+  ASSERT_TRUE(fresh);
+  ASSERT_TRUE(begin_frame(*fresh, Colour{1, 1, 1, 1}));
+  EXPECT_EQ(end_frame(*fresh), FrameOutcome::Shown);
 }
 
 TEST(GfxHiddenWindow, CreatesOnAHiddenWindowAtHighDpi) {
   test::TestWindow window(400, 300, false);
-  GfxCreated created = create_gfx(window.get());
-  ASSERT_TRUE(created.gfx) << std::hex << created.error;
-  TextCreated text = create_text_resources(1.5f);
-  ASSERT_TRUE(text.text);
-  EXPECT_FLOAT_EQ(text.text->format(TextStyle::Title)->GetFontSize(), 30.0f);
+  ASSERT_TRUE(create_gfx(window.get()));
+  const std::unique_ptr<TextResources> text = create_text_resources(1.5f);
+  ASSERT_TRUE(text);
+  EXPECT_FLOAT_EQ(text->format(TextStyle::Title)->GetFontSize(), 30.0f);
 }
 
 }  // namespace

@@ -169,9 +169,8 @@ class RecordingCanvas final : public gfx::Canvas {
 class LabelsFit : public ::testing::Test {
  protected:
   void SetUp() override {
-    gfx::TextCreated created = gfx::create_text_resources(1.0f);
-    ASSERT_TRUE(created.text) << std::hex << created.error;
-    text_ = std::move(created.text);
+    text_ = gfx::create_text_resources(1.0f);
+    ASSERT_TRUE(text_);
   }
 
   std::unique_ptr<gfx::TextResources> text_;

@@ -3,10 +3,12 @@
 #include <shellapi.h>
 
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "app/menu/popup_menu_win32.h"
 #include "app/menu/relaunch_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 
 namespace kestro::app {
@@ -20,9 +22,12 @@ std::uint32_t Win32MenuHost::track_menu(const std::vector<MenuItem>& menu, int x
 }
 
 void Win32MenuHost::open_address(std::string_view address) {
-  // No owner window: the browser is a program of its own. The result is not examined.
+  // No owner window: the browser is a program of its own.
   const std::wstring wide = to_wide(address);
-  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const HINSTANCE opened = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (const INT_PTR code = reinterpret_cast<INT_PTR>(opened); code <= 32) {
+    trace_failure("ShellExecuteW open " + std::string(address), "returned " + std::to_string(code));
+  }
 }
 
 void Win32MenuHost::show_information(std::string_view caption, std::string_view text) {
@@ -34,6 +39,8 @@ void Win32MenuHost::show_information(std::string_view caption, std::string_view 
 void Win32MenuHost::relaunch_elevated() {
   if (const std::optional<std::wstring> program = own_executable_path()) {
     (void)app::relaunch_elevated(window_.get(), *program);
+  } else {
+    trace_failure("GetModuleFileNameW", HRESULT_FROM_WIN32(GetLastError()));
   }
 }
 

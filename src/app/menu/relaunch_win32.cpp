@@ -2,7 +2,10 @@
 
 #include <shellapi.h>
 
+#include <string>
 #include <vector>
+
+#include "base/trace_win32.h"
 
 namespace kestro::app {
 
@@ -21,8 +24,15 @@ std::optional<std::wstring> own_executable_path() {
 bool relaunch_elevated(HWND window, const std::wstring& program) {
   const HINSTANCE started =
       ShellExecuteW(window, L"runas", program.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  // Values above 32 mean the program was started; anything else is an error code.
-  if (reinterpret_cast<INT_PTR>(started) <= 32) return false;
+  // Values above 32 mean the program was started; anything else is an error code. A declined
+  // prompt (ERROR_CANCELLED) is the user's answer, not a failure.
+  if (const INT_PTR code = reinterpret_cast<INT_PTR>(started); code <= 32) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_CANCELLED) {
+      trace_failure("ShellExecuteW runas", "returned " + std::to_string(code) + ", error " + std::to_string(error));
+    }
+    return false;
+  }
   DestroyWindow(window);
   return true;
 }

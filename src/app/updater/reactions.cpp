@@ -28,8 +28,9 @@ void UpdateReactions::start_check(bool manual) {
     if (manual) ui_.toast(text(texts::kUpdateFromNormalCopy));
     return;
   }
+  if (!checks_.awaited()) on_check_done();  // a finished check whose message was lost
   if (manual) ui_.toast(text(texts::kChecking));
-  if (checking_) {
+  if (checks_.awaited()) {
     manual_waiting_ = manual_waiting_ || manual;
     return;
   }
@@ -37,20 +38,18 @@ void UpdateReactions::start_check(bool manual) {
 }
 
 void UpdateReactions::run_check(bool manual) {
-  checking_ = ui_.start_check(manual);
   // No result will come; a manual check's user was just told a check is running.
-  if (!checking_ && manual) ui_.toast(text(texts::kDownloadFailed));
+  if (!ui_.start_check(manual) && manual) ui_.toast(text(texts::kDownloadFailed));
 }
 
 void UpdateReactions::remove_leftovers() {
-  if (allowed_ && !downloading_) ui_.start_leftover_removal();
+  if (allowed_ && !downloads_.awaited()) ui_.start_leftover_removal();
 }
 
 void UpdateReactions::on_check_done() {
   std::optional<CheckDelivery> delivery = checks_.take();
   if (!delivery) return;
-  checking_ = false;
-  if (manual_waiting_) {
+  if (manual_waiting_ && !checks_.awaited()) {
     manual_waiting_ = false;
     run_check(true);
   }
@@ -65,8 +64,13 @@ void UpdateReactions::on_check_done() {
 
 void UpdateReactions::offer(UpdateInfo info, bool manual) {
   if (asking_) return;
-  if (downloading_) {
+  if (downloads_.awaited()) {
     if (manual) ui_.toast(text(texts::kDownloading));
+    return;
+  }
+  // A finished download whose message was lost is dealt with instead of a second one.
+  if (std::optional<DownloadResult> lost = downloads_.take()) {
+    finish_download(std::move(*lost));
     return;
   }
   // The question runs a modal loop, in which further outcomes arrive and are handled; the
@@ -76,20 +80,20 @@ void UpdateReactions::offer(UpdateInfo info, bool manual) {
   asking_ = false;
   if (!yes) return;
   ui_.toast(text(texts::kDownloading));
-  downloading_ = ui_.start_download(std::move(info));
   // No thread: the user was just told it is downloading.
-  if (!downloading_) ui_.toast(text(texts::kDownloadFailed));
+  if (!ui_.start_download(std::move(info))) ui_.toast(text(texts::kDownloadFailed));
 }
 
 void UpdateReactions::on_download_done() {
-  std::optional<DownloadResult> result = downloads_.take();
-  if (!result) return;
-  downloading_ = false;
-  if (auto* failed = std::get_if<DownloadFailed>(&*result)) {
+  if (std::optional<DownloadResult> result = downloads_.take()) finish_download(std::move(*result));
+}
+
+void UpdateReactions::finish_download(DownloadResult result) {
+  if (auto* failed = std::get_if<DownloadFailed>(&result)) {
     ui_.toast(std::move(failed->text));
     return;
   }
-  InstallerReady& ready = std::get<InstallerReady>(*result);
+  InstallerReady& ready = std::get<InstallerReady>(result);
   const std::optional<std::string> failure =
       ui_.start_installer(ready, installer_command_line(ready.path));
   ready.held.reset();  // the installer runs (or never will): nothing left to guard

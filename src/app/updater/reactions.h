@@ -37,7 +37,9 @@ class UpdateUi {
 
 // One per window. Only one check runs at a time, one update question is open and one download
 // runs. A copy that may not update (elevation.h) starts nothing at all. The slots are the ones
-// the window's check and download threads put their outcomes into.
+// the window's check and download threads put their outcomes into; whether a check or download
+// is still running is read from them, so a message that never came cannot leave one running
+// for good.
 class UpdateReactions {
  public:
   UpdateReactions(UpdateUi& ui, std::string_view current_version, Elevation elevation,
@@ -49,7 +51,8 @@ class UpdateReactions {
   // A manual check ("Check for updates") first says "Checking for updates…"; a check thread
   // that cannot be started then says "Download failed". The automatic check says nothing. In
   // a copy that may not update, a manual check only says where updates come from. A manual
-  // check asked for while another check runs starts once that one is done.
+  // check asked for while another check runs starts once that one is done. A check whose
+  // thread is done but whose message never came is answered first.
   void start_check(bool manual);
 
   // At start-up: installers that earlier updates left behind go, on a thread of their own.
@@ -70,16 +73,15 @@ class UpdateReactions {
  private:
   void run_check(bool manual);
   void offer(UpdateInfo info, bool manual);
+  void finish_download(DownloadResult result);
 
   UpdateUi& ui_;
   std::string current_version_;
   bool allowed_;
   UpdateCheckSlot& checks_;
   DownloadSlot& downloads_;
-  bool checking_ = false;        // a check thread runs; its message has not come yet
-  bool manual_waiting_ = false;  // a manual check starts once that one is done
-  bool asking_ = false;       // the update question is open
-  bool downloading_ = false;  // a download thread runs; its message has not come yet
+  bool manual_waiting_ = false;  // a manual check starts once the running one is done
+  bool asking_ = false;          // the update question is open
 };
 
 }  // namespace kestro::updater

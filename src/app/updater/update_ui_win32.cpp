@@ -5,6 +5,7 @@
 #include "app/updater/platform_win32.h"
 #include "app/updater/texts.h"
 #include "app/updater/threads_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "i18n/translate.h"
 
@@ -26,14 +27,20 @@ bool Win32UpdateUi::ask(std::string_view text) {
 }
 
 bool Win32UpdateUi::start_check(bool manual) {
-  return start_update_check_thread(checks_, PostTo{window_.get(), check_done_}, manual);
+  if (start_update_check_thread(checks_, PostTo{window_.get(), check_done_}, manual)) return true;
+  trace_failure("Starting the update check thread", E_OUTOFMEMORY);
+  return false;
 }
 
 bool Win32UpdateUi::start_download(UpdateInfo info) {
-  return start_download_thread(downloads_, PostTo{window_.get(), download_done_}, std::move(info));
+  if (start_download_thread(downloads_, PostTo{window_.get(), download_done_}, std::move(info))) return true;
+  trace_failure("Starting the download thread", E_OUTOFMEMORY);
+  return false;
 }
 
-void Win32UpdateUi::start_leftover_removal() { (void)start_leftover_removal_thread(); }
+void Win32UpdateUi::start_leftover_removal() {
+  if (!start_leftover_removal_thread()) trace_failure("Starting the leftover removal", E_OUTOFMEMORY);
+}
 
 std::optional<std::string> Win32UpdateUi::start_installer(const InstallerReady& installer,
                                                           std::string_view command_line) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/view/text_report.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 
 namespace kestro::app {
@@ -40,6 +41,12 @@ class GlobalBlock {
   HGLOBAL handle_;
 };
 
+// The user sees no toast; the trace says which step failed.
+bool clipboard_failed(std::string_view step) {
+  trace_failure(step, HRESULT_FROM_WIN32(GetLastError()));
+  return false;
+}
+
 }  // namespace
 
 bool set_clipboard_text(HWND owner, std::string_view text) {
@@ -47,17 +54,18 @@ bool set_clipboard_text(HWND owner, std::string_view text) {
   const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);  // with the terminating zero
 
   OpenedClipboard clipboard(owner);
-  if (!clipboard.is_open()) return false;
-  (void)EmptyClipboard();
+  if (!clipboard.is_open()) return clipboard_failed("OpenClipboard");
+  // Another program's text left in place beside ours would be no harm; the copy goes on.
+  if (!EmptyClipboard()) (void)clipboard_failed("EmptyClipboard");
 
   GlobalBlock block(bytes);
-  if (block.get() == nullptr) return false;
+  if (block.get() == nullptr) return clipboard_failed("GlobalAlloc for the clipboard");
   void* memory = GlobalLock(block.get());
-  if (memory == nullptr) return false;
+  if (memory == nullptr) return clipboard_failed("GlobalLock for the clipboard");
   std::memcpy(memory, wide.c_str(), bytes);
   GlobalUnlock(block.get());
 
-  if (SetClipboardData(CF_UNICODETEXT, block.get()) == nullptr) return false;
+  if (SetClipboardData(CF_UNICODETEXT, block.get()) == nullptr) return clipboard_failed("SetClipboardData");
   block.release();  // the clipboard owns it now
   return true;
 }

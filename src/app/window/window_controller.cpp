@@ -4,6 +4,8 @@
 #include <chrono>
 #include <utility>
 
+#include "app/view/paint.h"
+#include "app/view/palette.h"
 #include "app/view/text_report.h"
 #include "app/view/texts.h"
 #include "app/window/keyboard_focus.h"
@@ -302,7 +304,14 @@ bool WindowController::on_timer(std::uintptr_t id) {
     return true;
   }
   if (id == kTimerLoading) {
-    if (auto state = slot_.claim()) on_loading_timer(*state, host_);
+    if (auto state = slot_.claim()) {
+      on_loading_timer(*state, host_);
+      // A run whose message never came, or that ended without an outcome, must not keep the
+      // window loading: once no run is due to put one, whatever the slot holds is taken.
+      if (state->loading_since && !probes_.awaited()) {
+        app::on_probe_done(*state, host_, probes_.take().value_or(probe::ProbeOutcome{}));
+      }
+    }
     return true;
   }
   return false;
@@ -329,6 +338,15 @@ void WindowController::on_probe_done() {
   }
   probe_waiting_ = false;
   app::on_probe_done(*state, host_, probes_.take());
+}
+
+void WindowController::on_paint() {
+  auto state = slot_.claim();
+  if (!state) return;
+  gfx::Canvas* canvas = host_.begin_frame(active_palette(*state).background);
+  if (canvas == nullptr) return;
+  paint(*state, *canvas, host_.client_size(), host_.now());
+  host_.end_frame();
 }
 
 void WindowController::refresh() {

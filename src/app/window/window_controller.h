@@ -106,7 +106,8 @@ class WindowController final : public ToastSink {
   // Tab, Shift+Tab, Enter and Space act on the keyboard focus (keyboard_focus.h); Enter and
   // Space then run the focused element's click action with the slot released.
   void on_key(std::uint32_t virtual_key, bool ctrl_down, bool shift_down = false);
-  // False for a timer id the window does not own (pass it on to DefWindowProcW).
+  // False for a timer id the window does not own (pass it on to DefWindowProcW). A loading
+  // tick also ends a run that will never tell the window (its message was lost).
   bool on_timer(std::uintptr_t id);
   // True when the theme changed: the host then updates the title bar.
   bool on_theme(bool dark);
@@ -117,6 +118,9 @@ class WindowController final : public ToastSink {
   // Claims the state first, then takes the outcome; a busy state leaves it waiting in the
   // probe slot until the state is released.
   void on_probe_done();
+  // Paints one frame of the state, or nothing when the state is busy or the host cannot
+  // draw now.
+  void on_paint();
 
   // Entry points for the other parts of the window (menu commands, updates, UI Automation).
   void refresh();

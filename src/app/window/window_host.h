@@ -41,8 +41,15 @@ class WindowHost {
   // pointer goes; the release gives it back.
   virtual void capture_mouse() = 0;
   virtual void release_mouse() = 0;
-  // Text measuring of the drawing device; null when there is none (then no toolbar exists).
+  // Text measuring of the window's text formats, which need no drawing device; null when
+  // there are none (then no toolbar exists).
   virtual gfx::TextMeasurer* measurer() = 0;
+  // Begins a frame cleared with `background` and gives the canvas to paint it on; null when
+  // nothing can be drawn now (the drawing device or the text formats are missing): the frame
+  // is then left out and end_frame is not called.
+  virtual gfx::Canvas* begin_frame(gfx::Colour background) = 0;
+  // Shows the frame begin_frame began.
+  virtual void end_frame() = 0;
 };
 
 }  // namespace kestro::app

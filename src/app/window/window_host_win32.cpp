@@ -4,6 +4,7 @@
 
 #include "app/window/clipboard_win32.h"
 #include "app/window/messages_win32.h"
+#include "base/trace_win32.h"
 #include "probe/probe_thread_win32.h"
 
 namespace kestro::app {
@@ -59,7 +60,9 @@ bool Win32WindowHost::set_clipboard_text(std::string_view text) {
 }
 
 bool Win32WindowHost::start_probe_worker() {
-  return probe::start_probe_thread(probes_, PostTo{hwnd(), WM_APP_PROBE_DONE});
+  if (probe::start_probe_thread(probes_, PostTo{hwnd(), WM_APP_PROBE_DONE})) return true;
+  trace_failure("Starting the probe thread", E_OUTOFMEMORY);
+  return false;
 }
 
 void Win32WindowHost::capture_mouse() { SetCapture(hwnd()); }
@@ -70,6 +73,34 @@ void Win32WindowHost::release_mouse() {
 
 gfx::TextMeasurer* Win32WindowHost::measurer() {
   return measurer_ ? &*measurer_ : nullptr;
+}
+
+void Win32WindowHost::replace_lost_device() {
+  drop_gfx();
+  set_gfx(gfx::create_gfx(hwnd()));
+  device_lost_ = !gfx_;
+  if (gfx_) invalidate();  // the next paint draws with it
+}
+
+gfx::Canvas* Win32WindowHost::begin_frame(gfx::Colour background) {
+  if (device_lost_) replace_lost_device();
+  // Every paint without a part would say so again: the site keeps it to one line.
+  static FailureSite missing;
+  if (!canvas_) {
+    const std::uint32_t parts = (gfx_ ? 0 : 1) | (text_ ? 0 : 2);
+    if (missing.first(parts)) {
+      trace_failure("Painting", gfx_ ? "no text formats" : text_ ? "no drawing device"
+                                                                 : "no drawing device and no text formats");
+    }
+    return nullptr;
+  }
+  missing.succeeded();
+  if (!gfx::begin_frame(*gfx_, background)) return nullptr;
+  return &*canvas_;
+}
+
+void Win32WindowHost::end_frame() {
+  if (gfx_ && gfx::end_frame(*gfx_) == gfx::FrameOutcome::DeviceLost) replace_lost_device();
 }
 
 }  // namespace kestro::app

@@ -32,7 +32,6 @@ class Win32WindowHost final : public WindowHost {
   // The drawing device; null when it could not be created. Replacing it (after a lost device)
   // releases the old one.
   gfx::Gfx* gfx() { return gfx_.get(); }
-  gfx::D2dCanvas* canvas() { return canvas_ ? &*canvas_ : nullptr; }
   void set_gfx(std::unique_ptr<gfx::Gfx> device);
   void drop_gfx() { set_gfx(nullptr); }
 
@@ -47,9 +46,16 @@ class Win32WindowHost final : public WindowHost {
   void capture_mouse() override;
   void release_mouse() override;
   gfx::TextMeasurer* measurer() override;
+  // A lost device is replaced first; a missing part is traced once until both are there.
+  gfx::Canvas* begin_frame(gfx::Colour background) override;
+  void end_frame() override;
 
  private:
   void make_canvas();
+  // A window carries only one flip-model swap chain at a time, so the lost device is released
+  // before a new one is made. When that fails the window goes on without a device and the
+  // next paint tries again.
+  void replace_lost_device();
 
   const WindowHandle& window_;
   SharedSlot<probe::ProbeOutcome> probes_;
@@ -57,6 +63,7 @@ class Win32WindowHost final : public WindowHost {
   std::optional<gfx::TextOnlyMeasurer> measurer_;  // over *text_, present exactly when text_ is
   std::unique_ptr<gfx::Gfx> gfx_;
   std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_ and *text_, present when both are
+  bool device_lost_ = false;  // the device was lost and no new one could be made yet
 };
 
 }  // namespace kestro::app

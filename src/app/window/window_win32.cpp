@@ -15,8 +15,6 @@
 #include "app/updater/platform_win32.h"
 #include "app/updater/update_ui_win32.h"
 #include "app/view/app_state.h"
-#include "app/view/paint.h"
-#include "app/view/palette.h"
 #include "app/view/scale.h"
 #include "app/view/theme_win32.h"
 #include "app/window/access_requests.h"
@@ -72,40 +70,18 @@ struct MainWindow {
   MenuCommands menu;
   WindowController controller;
   WindowAccessibility access;
-  bool device_lost = false;  // the device was lost and no new one could be made yet
 };
 
 UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
 
-// A window carries only one flip-model swap chain at a time, so the lost device is released
-// before a new one is made for the window. When that fails the window goes on without a device
-// and the next paint tries again.
-void replace_lost_device(MainWindow& window, HWND hwnd) {
-  window.host.drop_gfx();
-  gfx::GfxCreated fresh = gfx::create_gfx(hwnd);
-  window.device_lost = !fresh.gfx;
-  if (!fresh.gfx) return;
-  window.host.set_gfx(std::move(fresh.gfx));
-  window.host.invalidate();  // the next paint draws with it
-}
-
 LRESULT on_paint(MainWindow& window, HWND hwnd) {
   // Validate in every case so that an undrawable frame does not come back at once.
-  auto state = window.slot.claim();
-  if (state && window.device_lost) replace_lost_device(window, hwnd);
-  gfx::Gfx* device = window.host.gfx();
-  if (state && device != nullptr) {
-    const ClientSize client = window.host.client_size();
-    if (gfx::begin_frame(*device, active_palette(*state).background)) {
-      paint(*state, *window.host.canvas(), client, window.host.now());
-      if (gfx::end_frame(*device) == gfx::FrameOutcome::DeviceLost) {
-        replace_lost_device(window, hwnd);
-      }
-    }
+  window.controller.on_paint();
+  // Every change of the state ends in a frame: the accessibility tree follows it here, also
+  // when nothing could be drawn.
+  if (auto state = window.slot.claim()) {
+    window.access.update(*state, window.host.client_size(), window.host.measurer());
   }
-  // Every change of the state ends in a frame: the accessibility tree follows it here.
-  if (state) window.access.update(*state, window.host.client_size(), window.host.measurer());
-  state.release();
   ValidateRect(hwnd, nullptr);
   window.access.raise_pending_events();  // may dispatch messages: after the frame is done
   return 0;
@@ -321,8 +297,8 @@ void run_window_app(HINSTANCE instance) {
 
   const UINT dpi = window_dpi(hwnd);
   // Without a device the window still works (keyboard, copy, measuring) but draws nothing.
-  window.host.set_text(gfx::create_text_resources(static_cast<float>(dpi) / 96.0f).text);
-  window.host.set_gfx(gfx::create_gfx(hwnd).gfx);
+  window.host.set_text(gfx::create_text_resources(static_cast<float>(dpi) / 96.0f));
+  window.host.set_gfx(gfx::create_gfx(hwnd));
 
   auto state = std::make_unique<AppState>();
   state->dpi = dpi;
