@@ -216,6 +216,10 @@ TEST(Download, VerificationSequence) {
        VersionResource{{1, 2, 0, 0}, "Lumwerk Notes"}, sign, wrong_version},
       {"no product name", offered(4), "abcd", {}, {}, {}, kDigest, good, VersionResource{{1, 2, 0, 0}, {}},
        sign, wrong_version},
+      {"a product name padded with blanks", offered(4), "abcd", {}, {}, {}, kDigest, good,
+       VersionResource{{1, 2, 0, 0}, "Kestro      "}, {}, verified},
+      {"a longer product name", offered(4), "abcd", {}, {}, {}, kDigest, good,
+       VersionResource{{1, 2, 0, 0}, "Kestro Pro"}, sign, wrong_version},
       // The version resource must say the manifest's version, missing parts counting as 0.
       {"older installer", offered(4), "abcd", {}, {}, {}, kDigest, good, VersionResource{{1, 1, 9, 0}, "Kestro"},
        sign, wrong_version},
