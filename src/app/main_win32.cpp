@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/running_mutex_win32.h"
 #include "app/settings/language_source_win32.h"
 #include "app/settings/settings_registry_win32.h"
 #include "app/view/text_report.h"
@@ -115,8 +116,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       *new kestro::app::WindowsLanguageSource;
   kestro::install_language_source(language_source);
   // Held until the process ends, whatever it ends with: an installer waits for it to go.
-  const kestro::UniqueHandle running(
-      CreateMutexW(nullptr, FALSE, kestro::to_wide(kestro::kRunningMutexName).c_str()));
+  const kestro::UniqueHandle running = kestro::app::hold_running_mutex();
 
   const std::vector<std::string> arguments = command_line_arguments();
   if (kestro::app::has_unregister_switch(arguments)) {

@@ -2,7 +2,8 @@
 # End-to-end checks of the toolbar's pop-up menu under Wine, in a fresh copy of the test prefix:
 # the menu as it opens (read from inside Kestro's process through menu_hook.dll), items chosen
 # with the keyboard (languages, automatic updates, About, the maker's website in English and
-# Japanese, Check for updates with the curl stand-in), Escape changing nothing, and a press on
+# Japanese, which the elevated copy hands to the desktop's shell and a copy with the user's own
+# rights opens itself, Check for updates with the curl stand-in), Escape changing nothing, and a press on
 # the title bar released over a row copying nothing. Under Wine every process is elevated: that
 # copy neither checks nor downloads, and its Check for updates says where updates come from; a
 # last start with the user's own rights (limited_launcher.exe) checks. Also times click-to-menu. Toasts are told
@@ -10,11 +11,12 @@
 # Every check prints PASS or FAIL; the script exits non-zero when any check failed.
 #
 # usage: menu_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe> <limited_launcher.exe>
-#                    <source-dir> <build-dir>
+#                    <handler_recorder.exe> <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe launcher_exe repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" exe poke_exe walk_exe curl_exe launcher_exe handler_exe repo \
+  build -- "$@"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 work="$build/tests/e2e/menu_e2e"
@@ -24,16 +26,15 @@ e2e_fresh_prefix "$work"
 # shellcheck source=kestro_window.sh
 source "$repo/tests/e2e/kestro_window.sh"
 
-# The browser Wine hands web addresses to: a script that writes down what it was given.
-opened="$work/opened.txt"
-cat >"$work/browser.sh" <<EOF
-#!/bin/sh
-printf '%s\n' "\$1" >>"$opened"
-EOF
-chmod +x "$work/browser.sh"
-kh_reg_add 'HKCU\Software\Wine\WineBrowser' Browsers REG_SZ "$work/browser.sh"
-# The curl stand-in serves an up-to-date manifest, slowly enough to see the first toast.
 drive_c="$prefix/drive_c"
+# The https handler, planted where this Wine's shell reads it (HKLM\Software\Classes; Windows
+# reads HKCU's first, where any program of the user can plant one): it writes down the process
+# that asked for the address and the address.
+cp "$handler_exe" "$drive_c/handler_recorder.exe"
+opened="$drive_c/opened.txt"
+kh_wine 60 reg add 'HKLM\Software\Classes\https\shell\open\command' /ve /f /reg:64 \
+  /d '"C:\handler_recorder.exe" "C:\opened.txt" "%1"' >/dev/null
+# The curl stand-in serves an up-to-date manifest, slowly enough to see the first toast.
 cp --remove-destination "$curl_exe" "$drive_c/windows/system32/curl.exe"
 www="$drive_c/kestro-test/www/lumwerk.example/Kestro"
 mkdir -p "$www"
@@ -81,7 +82,10 @@ only_checked() {  # <line of the one checked language item>
 curl_called_for() {  # <calls before> <query>
   (( $(curl_calls) > $1 )) && tail -n1 "$curl_log" | grep -qF "$2"
 }
-opened_is() { [[ -f $opened && $(tail -n1 "$opened") == "$1" ]]; }
+opened_is() { [[ -f $opened && $(tail -n1 "$opened" | cut -f2 | tr -d '\r') == "$1" ]]; }
+# Whether the last address was handed over by this Kestro itself (as its parent) rather than
+# by another process (the desktop's shell).
+opened_by_kestro() { [[ $(tail -n1 "$opened" | cut -f1) == "$(poke pid | tr -d '\r')" ]]; }
 
 # Nothing stored: a copy with the user's own rights would check now; this elevated one does not.
 if ! start_app; then fail "window titled Kestro did not appear"; echo "menu_e2e: $failures failed"; exit 1; fi
@@ -149,6 +153,11 @@ check "OK closes the About box" kh_wait_for 10 dialog_closed
 # --- The maker's website ----------------------------------------------------------------------
 open_menu && choose 4
 check "More apps opens https://lumwerk.example/" kh_wait_for 15 opened_is "https://lumwerk.example/"
+if opened_by_kestro; then
+  fail "as administrator: the planted https handler was started by Kestro itself"
+else
+  pass "as administrator: the https handler was started by the desktop's shell, not by Kestro"
+fi
 
 # --- Check for updates, as administrator: nothing fetched, the user told where updates come from --
 rm -rf "$temp_kestro"
@@ -204,6 +213,11 @@ if start_app; then
   check "the check calls curl for lang=en" kh_wait_for 15 curl_called_for "$calls" "update.json?v=$version&lang=en"
   check "the toast 'You're up to date ($version)' follows" \
     kh_wait_for 15 toast_is "You're up to date ($version)"
+  rm -f "$opened"
+  open_menu && choose 4
+  check "user's own rights: More apps opens https://lumwerk.example/" \
+    kh_wait_for 15 opened_is "https://lumwerk.example/"
+  check "user's own rights: Kestro starts the https handler itself" opened_by_kestro
   poke close
   expect_exit "close after the check"
 else

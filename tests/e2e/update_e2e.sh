@@ -7,7 +7,8 @@
 # (lang=en, lang=de), LastUpdateCheck written before the check, nothing left behind afterwards,
 # the schedule (recent, switched off, "abc"), rejected manifests, the update question (No,
 # Yes), the installer start with its switches and the placement left as it was, every
-# verification failure (an older installer of the maker's included), a responsive window
+# verification failure (an older installer of the maker's and another of its programs included),
+# a responsive window
 # while a slow check or download runs, and no curl.exe outliving a Kestro closed during a
 # download, and the installer an update left removed at the next start. Kestro runs with the
 # user's own rights (limited_launcher.exe), from a folder where DLLs named after system DLLs
@@ -15,13 +16,14 @@
 # window's UI Automation tree. Every check prints PASS or FAIL; exits non-zero when any failed.
 #
 # usage: update_e2e.sh <Kestro.exe> <window_poke.exe> <uia_walk.exe> <curl.exe>
-#                      <installer_standin.exe> <make_update_manifest.exe> <limited_launcher.exe>
-#                      <planted_dll.dll> <source-dir> <build-dir>
+#                      <installer_standin.exe> <installer_standin_other.exe>
+#                      <make_update_manifest.exe> <limited_launcher.exe> <planted_dll.dll>
+#                      <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" built_exe poke_exe walk_exe curl_exe installer_exe tool_exe \
-  launcher_exe dll_file repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" built_exe poke_exe walk_exe curl_exe installer_exe \
+  other_product_exe tool_exe launcher_exe dll_file repo build -- "$@"
 
 version=$(built_version "$build") || { echo "FAIL: no version header in $build"; exit 1; }
 offered=1.2.0   # a newer version: what the installer stand-in's version resource says
@@ -51,7 +53,8 @@ manifest_url='https://lumwerk.example/Kestro/update.json'
 installer_url='https://lumwerk.example/dl/Kestro-Setup.exe'
 served_installer="$www/dl/Kestro-Setup.exe"
 
-if ! bash "$repo/tests/updater/make_signed_installers.sh" "$installer_exe" "$work/installers" >/dev/null; then
+if ! bash "$repo/tests/updater/make_signed_installers.sh" "$installer_exe" "$other_product_exe" \
+    "$work/installers" >/dev/null; then
   echo "FAIL: test installers could not be signed"
   exit 1
 fi
@@ -126,7 +129,7 @@ make_manifest "$inst/norvale.exe" "$version" "$installer_url" "$m/current.json"
 check "release tool writes a manifest for $version" test -s "$m/current.json"
 make_manifest "$inst/norvale.exe" "$offered" "$installer_url" "$m/norvale.json"
 check "release tool writes a manifest for $offered" test -s "$m/norvale.json"
-for name in unsigned other case space altered; do
+for name in unsigned other case space altered other-program other-product; do
   make_manifest "$inst/$name.exe" "$offered" "$installer_url" "$m/$name.json"
 done
 # The maker's own signature, but the installer says $offered where the manifest offers $beyond.
@@ -390,7 +393,7 @@ head -c -1 "$inst/norvale.exe" >"$work/short.exe"
 rejected size "$m/norvale.json" "$work/short.exe" "$size_text"
 rejected digest "$m/zeros.json" "$inst/norvale.exe" "$digest_text"
 rejected digest63 "$m/digits63.json" "$inst/norvale.exe" "$digest_text"
-for name in unsigned other case space altered; do
+for name in unsigned other case space altered other-program other-product; do
   rejected "$name" "$m/$name.json" "$inst/$name.exe" "$signature_text"
 done
 rejected rollback "$m/rollback.json" "$inst/norvale.exe" "$signature_text"
@@ -424,16 +427,17 @@ else
 fi
 finish_app
 
-# --- The next start removes installers left by updates to this version or an older one ----------
-# (here the stand-in installed nothing: the $offered one is newer, as a download's file is, and stays)
+# --- The next start removes every installer left behind that nothing holds open -------------
+# (here the stand-in installed nothing: the $offered one is newer, as the file of a download cut
+# short is, and goes too)
 kh_reg_add "$settings_key" LastUpdateCheck REG_SZ "$(date +%s)"  # no check on this start
 cp "$inst/norvale.exe" "$kestro_dir/Kestro-Setup-$version.exe"
 cp "$inst/norvale.exe" "$kestro_dir/Kestro-Setup-0.0.1.exe"
 left_names() { find "$kestro_dir" -maxdepth 1 -name 'Kestro-Setup-*.exe' -printf '%f\n' | sort | paste -sd' '; }
 left_is() { [[ $(left_names) == "$1" ]]; }
 if start_app; then
-  check "the next start deletes the installers of $version and 0.0.1, not of $offered" \
-    kh_wait_for 40 left_is "Kestro-Setup-$offered.exe"
+  check "the next start deletes the installers of $version, 0.0.1 and the newer $offered" \
+    kh_wait_for 40 left_is ""
 else
   fail "next start: no window"
 fi

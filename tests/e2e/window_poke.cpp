@@ -215,6 +215,12 @@ int wmain(int argc, wchar_t** argv) {
   HWND window = find_kestro();
   if (window == nullptr) return 1;
   if (command == L"close") return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == L"pid") {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    write_stdout(std::to_wstring(process) + L"\n");
+    return 0;
+  }
   if (command == L"dialog") return print_dialog(window);
   if (command == L"dialog-ok") return press_dialog_button(window, IDOK);
   if (command == L"dialog-yes") return press_dialog_button(window, IDYES);

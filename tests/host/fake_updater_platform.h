@@ -13,8 +13,22 @@
 #include <vector>
 
 #include "app/updater/platform.h"
+#include "base/utf16.h"
 
 namespace kestro::test {
+
+// An SpcSpOpusInfo naming `program` as a BMPString, encoded as signing tools write it.
+inline std::string opus(std::string_view program) {
+  std::u16string units = to_utf16(program);
+  std::string name;
+  for (const char16_t unit : units) name += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+  const auto element = [](char tag, const std::string& contents) {
+    std::string head{tag};
+    if (contents.size() > 0x7F) head += {'\x82', static_cast<char>(contents.size() >> 8)};
+    return head + static_cast<char>(contents.size() & 0xFF) + contents;
+  };
+  return element('\x30', element('\xA0', element('\x80', name)));
+}
 
 // SHA-256 of "test", the digest the updater tests' manifests promise.
 inline constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
@@ -32,8 +46,8 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
   std::optional<std::string> read_failure;     // text a read through the held file fails with
   bool read_throws = false;                    // a read through the held file throws
   std::optional<std::string> digest;           // nothing: the digest cannot be computed
-  updater::SignatureReading signature{0, "Norvale Tech Co., Ltd.", 0};
-  std::optional<std::vector<std::uint32_t>> version = std::vector<std::uint32_t>{1, 2, 0, 0};
+  updater::SignatureReading signature{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0};
+  std::optional<updater::VersionResource> version = updater::VersionResource{{1, 2, 0, 0}, "Kestro"};
 
   // Output.
   std::vector<std::string> calls;
@@ -119,12 +133,19 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
     calls.push_back("signature " + std::string(path));
     return signature;
   }
-  std::optional<std::vector<std::uint32_t>> file_version(updater::HeldFile&) override {
+  std::optional<updater::VersionResource> version_resource(updater::HeldFile&) override {
     calls.push_back("version");
     return version;
   }
   bool delete_file(std::string_view path) override {
     calls.push_back("delete " + std::string(path));
+    return deleted(path);
+  }
+  bool delete_unused(std::string_view path) override {
+    calls.push_back("delete unused " + std::string(path));
+    return deleted(path);
+  }
+  bool deleted(std::string_view path) {
     const auto still = busy.find(std::string(path));
     return still == busy.end() || still->second-- <= 0;
   }

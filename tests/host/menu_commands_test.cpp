@@ -130,6 +130,31 @@ TEST_F(MenuCommandsTest, LanguageIsStoredButTheToastWaitsForAFreeState) {
   EXPECT_FALSE(state().toast.has_value());
 }
 
+// A raised copy (or one whose token cannot be asked) hands the website to the desktop's shell
+// and does not raise itself again; a copy with the user's own rights opens it itself.
+TEST_F(MenuCommandsTest, ARaisedCopyStartsNothingWithItsOwnRights) {
+  const std::vector<std::string> site = {"https://lumwerk.example/"};
+  const struct {
+    Elevation elevation;
+    std::vector<std::string> addresses, desktop;
+    int relaunches;
+  } cases[] = {
+      {Elevation::Limited, site, {}, 1},
+      {Elevation::Default, site, {}, 1},
+      {Elevation::Full, {}, site, 0},
+      {Elevation::Unknown, {}, site, 0},
+  };
+  for (const auto& c : cases) {
+    test::FakeMenuHost host;
+    MenuCommands commands(host, c.elevation);
+    commands.run(kCommandMoreApps);
+    commands.relaunch_elevated();
+    EXPECT_EQ(host.addresses, c.addresses) << static_cast<int>(c.elevation);
+    EXPECT_EQ(host.desktop_addresses, c.desktop) << static_cast<int>(c.elevation);
+    EXPECT_EQ(host.relaunches, c.relaunches) << static_cast<int>(c.elevation);
+  }
+}
+
 TEST_F(MenuCommandsTest, WebsiteFollowsTheInterfaceLanguage) {
   const ScopedLanguageOverride japanese("ja");
   menu.run(kCommandMoreApps);

@@ -16,11 +16,14 @@
 #include "app/updater/system_error.h"
 #include "app/updater/texts.h"
 #include "base/version.h"
+#include "fake_updater_platform.h"
 #include "i18n/product.h"
 #include "i18n/translate.h"
 
 namespace kestro::updater {
 namespace {
+
+using test::opus;
 
 constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
 
@@ -331,30 +334,68 @@ TEST(CommandLines, InstallerNameAndSwitches) {
             "\"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1");
 }
 
-TEST(Publisher, OnlyAValidSignatureByExactlyTheMaker) {
+TEST(Publisher, OnlyAValidSignatureByExactlyTheMakerForKestro) {
   struct Case {
     SignatureReading reading;
     bool accepted;
   };
+  const auto code = [](std::uint32_t value) { return static_cast<std::int32_t>(value); };
   const Case cases[] = {
-      {{0, "Norvale Tech Co., Ltd.", 0}, true},
-      {{0, "Norvale Tech Co., Ltd.", static_cast<std::int32_t>(0x80070006)}, true},  // close failed
-      {{0, "Norvale Tech Co., LTD.", 0}, false},
-      {{0, "Norvale Tech Co., Ltd. ", 0}, false},
-      {{0, " Norvale Tech Co., Ltd.", 0}, false},
-      {{0, "Norvale Tech Co., Ltd", 0}, false},
-      {{0, "Other Company Ltd.", 0}, false},
-      {{0, "", 0}, false},
-      {{0, std::nullopt, 0}, false},  // no signer or no chain
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, true},
+      {{0, "Norvale Tech Co., Ltd.", code(0x80070006), opus("Kestro"), 0}, true},  // close failed
+      {{0, "Norvale Tech Co., LTD.", 0, opus("Kestro"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd. ", 0, opus("Kestro"), 0}, false},
+      {{0, " Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd", 0, opus("Kestro"), 0}, false},
+      {{0, "Other Company Ltd.", 0, opus("Kestro"), 0}, false},
+      {{0, "", 0, opus("Kestro"), 0}, false},
+      {{0, std::nullopt, 0, opus("Kestro"), 0}, false},  // no signer or no chain
       // the right name, but the signature is not trusted
-      {{static_cast<std::int32_t>(0x800B0109), "Norvale Tech Co., Ltd.", 0}, false},  // untrusted root
-      {{static_cast<std::int32_t>(0x80096010), "Norvale Tech Co., Ltd.", 0}, false},  // bad digest
-      {{static_cast<std::int32_t>(0x800B0100), std::nullopt, 0}, false},             // unsigned
+      {{code(0x800B0109), "Norvale Tech Co., Ltd.", 0, opus("Kestro"), {}}, false},  // untrusted root
+      {{code(0x80096010), "Norvale Tech Co., Ltd.", 0, opus("Kestro"), {}}, false},  // bad digest
+      {{code(0x800B0100), std::nullopt, 0, {}, {}}, false},                  // unsigned
+      // the maker's signature on another of its programs, or on none named
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Lumwerk Notes"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("kestro"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd.", 0, std::nullopt, 0}, false},
+      // a certificate found revoked refuses it; a check that could not be made does not
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x800B010C)}, false},  // CERT_E_REVOKED
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092010)}, false},  // CRYPT_E_REVOKED
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x800B010E)}, true},   // revocation failure
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092013)}, true},   // server offline
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092012)}, true},   // no revocation check
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(publisher_accepted(c.reading, kExpectedPublisher), c.accepted)
-        << c.reading.trust << " '" << c.reading.signer.value_or("<none>") << "'";
+    EXPECT_EQ(signature_accepted(c.reading, kExpectedPublisher), c.accepted)
+        << c.reading.trust << " '" << c.reading.signer.value_or("<none>") << "' "
+        << program_name(c.reading.opus_info.value_or("")).value_or("<none>") << " "
+        << c.reading.revocation.value_or(-1);
   }
+}
+
+// The program name inside a signature, as signing tools encode it; anything else names none.
+TEST(Publisher, ProgramNameOfTheSignature) {
+  using namespace std::string_literals;
+  const std::string long_name(200, 'K');
+  std::string long_form = opus(long_name);  // lengths past 127 take the long form
+  const struct {
+    std::string der;
+    std::optional<std::string> program;
+  } cases[] = {
+      {opus("Kestro"), "Kestro"},
+      {opus("\u30B1\u30B9"), "\u30B1\u30B9"},                           // BMPString, big-endian
+      {"\x30\x0A\xA0\x08\x81\x06Kestro"s, "Kestro"},                   // IA5String
+      {"\x30\x0F\xA0\x08\x81\x06Kestro\xA1\x03\x80\x01x"s, "Kestro"},  // and a link
+      {"\x30\x05\xA1\x03\x80\x01x"s, std::nullopt},                    // a link alone
+      {"\x30\x0A\xA0\x08\x81\x06Kestr\xC3"s, std::nullopt},             // not ASCII
+      {"\x30\x09\xA0\x07\x80\x05\0K\0e\0"s, std::nullopt},            // half a character
+      {"\x30\x0A\xA0\x08\x81\x07Kestro"s, std::nullopt},               // longer than the data
+      {"\x31\x0A\xA0\x08\x81\x06Kestro"s, std::nullopt},               // not a sequence
+      {"\x30\x80\xA0\x08\x81\x06Kestro\0\0"s, std::nullopt},          // indefinite length
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(program_name(c.der), c.program) << hex_lower(c.der);
+  ASSERT_EQ(program_name(long_form), long_name);
 }
 
 TEST(Sha256, KnownDigests) {

@@ -17,6 +17,7 @@ namespace {
 
 using test::FakeUpdaterPlatform;
 using test::kDigest;
+using test::opus;
 using Calls = std::vector<std::string>;
 
 constexpr const char* kAddress = "https://lumwerk.example/Kestro/update.json?v=0.1.0&lang=en";
@@ -99,9 +100,9 @@ TEST(WorkFolder, OnlyTheFolderItself) {
   }
 }
 
-TEST(WorkFolder, LeftInstallersOfThisVersionOrOlderGo) {
+TEST(WorkFolder, LeftInstallersNotInUseGo) {
   const std::string list = "list C:\\T\\Kestro Kestro-Setup-*.exe";
-  const auto del = [](const char* name) { return std::string("delete C:\\T\\Kestro\\") + name; };
+  const auto del = [](const char* name) { return std::string("delete unused C:\\T\\Kestro\\") + name; };
   struct Case {
     const char* name;
     std::vector<std::string> listed;
@@ -116,11 +117,12 @@ TEST(WorkFolder, LeftInstallersOfThisVersionOrOlderGo) {
     gives_up.push_back(del("Kestro-Setup-1.2.0.exe"));
   }
   const Case cases[] = {
-      {"this version, older ones; a newer download and other names stay",
+      {"every version, a newer download cut short too; other names stay",
        {"Kestro-Setup-1.2.0.exe", "Kestro-Setup-1.1.exe", "Kestro-Setup-1.3.0.exe", "Kestro-Setup-x.exe",
-        "Kestro-Setup-.exe", "Kestro-Setup-1.2.0.exe.part"},
+        "Kestro-Setup-.exe", "Kestro-Setup-1.2.0.exe.part", "KESTRO~1.EXE", "Kestro-Setup.exe"},
        {},
-       {"directory", list, del("Kestro-Setup-1.2.0.exe"), del("Kestro-Setup-1.1.exe")}},
+       {"directory", list, del("Kestro-Setup-1.2.0.exe"), del("Kestro-Setup-1.1.exe"),
+        del("Kestro-Setup-1.3.0.exe"), del("Kestro-Setup-x.exe"), del("Kestro-Setup-.exe")}},
       {"the installer still runs for two more tries", {"Kestro-Setup-1.2.0.exe"}, {{"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe", 2}},
        {"directory", list, del("Kestro-Setup-1.2.0.exe"), pause, del("Kestro-Setup-1.2.0.exe"), pause,
         del("Kestro-Setup-1.2.0.exe")}},
@@ -135,7 +137,7 @@ TEST(WorkFolder, LeftInstallersOfThisVersionOrOlderGo) {
     platform.listed = c.listed;
     platform.busy = c.busy;
     platform.facts = c.facts;
-    remove_leftover_installers(platform, "1.2.0");
+    remove_leftover_installers(platform);
     EXPECT_EQ(platform.calls, c.calls) << c.name;
   }
 }
@@ -165,12 +167,12 @@ TEST(Download, VerificationSequence) {
     std::string served;
     std::optional<std::string> fetch_failure, open_failure, read_failure, digest;
     SignatureReading reading;
-    std::optional<std::vector<std::uint32_t>> version;
+    std::optional<VersionResource> version;
     std::optional<std::string> failure;  // nothing: ready
     Calls calls;
   };
-  const SignatureReading good{0, "Norvale Tech Co., Ltd.", 0};
-  const std::vector<std::uint32_t> v120{1, 2, 0, 0};
+  const SignatureReading good{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0};
+  const VersionResource v120{{1, 2, 0, 0}, "Kestro"};
   const Calls verified = {"directory", fetch(4), hold, "size", "digest", signature, "version"};
   const Calls wrong_digest = {"directory", fetch(4), hold, "size", "digest", release, remove};
   const Calls wrong_signer = {"directory", fetch(4), hold, "size", "digest", signature, release, remove};
@@ -178,8 +180,10 @@ TEST(Download, VerificationSequence) {
                                "digest",    signature, "version", release, remove};
   const Case cases[] = {
       {"verified", offered(4), "abcd", {}, {}, {}, kDigest, good, v120, {}, verified},
-      {"close failed still accepted", offered(4), "abcd", {}, {}, {}, kDigest, {0, "Norvale Tech Co., Ltd.", -1},
-       v120, {}, verified},
+      {"close failed still accepted", offered(4), "abcd", {}, {}, {}, kDigest,
+       {0, "Norvale Tech Co., Ltd.", -1, opus("Kestro"), 0}, v120, {}, verified},
+      {"no revocation server answered", offered(4), "abcd", {}, {}, {}, kDigest,
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), static_cast<std::int32_t>(0x80092013)}, v120, {}, verified},
       {"transfer failed: what it left goes", offered(4), "", "Download failed", {}, {}, kDigest, good, v120,
        "Download failed", {"directory", fetch(4), remove}},
       {"curl not started: system text", offered(4), "", "The system cannot find the file specified. (os error 2)",
@@ -201,16 +205,29 @@ TEST(Download, VerificationSequence) {
        v120, sign, wrong_signer},
       {"untrusted root", offered(4), "abcd", {}, {}, {}, kDigest,
        {static_cast<std::int32_t>(0x800B0109), "Norvale Tech Co., Ltd.", 0}, v120, sign, wrong_signer},
-      {"letter case", offered(4), "abcd", {}, {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0}, v120, sign,
+      {"letter case", offered(4), "abcd", {}, {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0, opus("Kestro"), 0},
+       v120, sign, wrong_signer},
+      {"another of the maker's programs", offered(4), "abcd", {}, {}, {}, kDigest,
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Lumwerk Notes"), 0}, v120, sign, wrong_signer},
+      {"a revoked certificate", offered(4), "abcd", {}, {}, {}, kDigest,
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), static_cast<std::int32_t>(0x800B010C)}, v120, sign,
        wrong_signer},
-      // The version resource must say the manifest's version, missing parts counting as 0.
-      {"older installer", offered(4), "abcd", {}, {}, {}, kDigest, good, std::vector<std::uint32_t>{1, 1, 9, 0},
+      {"another product's installer", offered(4), "abcd", {}, {}, {}, kDigest, good,
+       VersionResource{{1, 2, 0, 0}, "Lumwerk Notes"}, sign, wrong_version},
+      {"no product name", offered(4), "abcd", {}, {}, {}, kDigest, good, VersionResource{{1, 2, 0, 0}, {}},
        sign, wrong_version},
-      {"newer installer", offered(4), "abcd", {}, {}, {}, kDigest, good, std::vector<std::uint32_t>{1, 2, 0, 1},
+      {"a product name padded with blanks", offered(4), "abcd", {}, {}, {}, kDigest, good,
+       VersionResource{{1, 2, 0, 0}, "Kestro      "}, {}, verified},
+      {"a longer product name", offered(4), "abcd", {}, {}, {}, kDigest, good,
+       VersionResource{{1, 2, 0, 0}, "Kestro Pro"}, sign, wrong_version},
+      // The version resource must say the manifest's version, missing parts counting as 0.
+      {"older installer", offered(4), "abcd", {}, {}, {}, kDigest, good, VersionResource{{1, 1, 9, 0}, "Kestro"},
+       sign, wrong_version},
+      {"newer installer", offered(4), "abcd", {}, {}, {}, kDigest, good, VersionResource{{1, 2, 0, 1}, "Kestro"},
        sign, wrong_version},
       {"no version resource", offered(4), "abcd", {}, {}, {}, kDigest, good, std::nullopt, sign, wrong_version},
       {"four parts", offered(4, kDigest, "1.2.0.7"), "abcd", {}, {}, {}, kDigest, good,
-       std::vector<std::uint32_t>{1, 2, 0, 7}, {},
+       VersionResource{{1, 2, 0, 7}, "Kestro"}, {},
        {"directory", fetch(4, "C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe"),
         "hold C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe", "size", "digest",
         "signature C:\\T\\Kestro\\Kestro-Setup-1.2.0.7.exe", "version"}},

@@ -132,6 +132,7 @@ class FakeMenuHost : public app::MenuHost {
   std::vector<std::pair<int, int>> menus;               // where each menu opened
   std::vector<std::vector<app::MenuItem>> menu_items;   // what each menu showed
   std::vector<std::string> addresses;                   // opened in the browser
+  std::vector<std::string> desktop_addresses;           // handed to the desktop's shell
   std::vector<std::pair<std::string, std::string>> information;  // caption, text
   int relaunches = 0;
   int update_checks = 0;
@@ -144,6 +145,9 @@ class FakeMenuHost : public app::MenuHost {
     return menu_choice;
   }
   void open_address(std::string_view address) override { addresses.emplace_back(address); }
+  void open_address_from_desktop(std::string_view address) override {
+    desktop_addresses.emplace_back(address);
+  }
   void show_information(std::string_view caption, std::string_view text) override {
     information.emplace_back(caption, text);
     if (during_modal) during_modal();
@@ -196,7 +200,7 @@ class ControllerFixture {
   FakeWindowHost host;
   FakeMenuHost menu_host;
   probe::ProbeSlot probes;
-  app::MenuCommands menu{menu_host};
+  app::MenuCommands menu{menu_host, Elevation::Limited};
   app::WindowController controller{slot, host, probes, menu};
 };
 

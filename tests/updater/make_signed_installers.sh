@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
 # Makes the signed, unsigned and altered installers the updater's tests verify, from one
-# unsigned program, with certificates made here and now (nothing is kept between runs):
-#   norvale.exe      signed by "Norvale Tech Co., Ltd." (leaf of a test CA)
-#   norvale-self.exe signed by a self-signed "Norvale Tech Co., Ltd." certificate
-#   other.exe        signed by "Other Company Ltd."
-#   case.exe         signed by "Norvale Tech Co., LTD." (letter case differs)
-#   space.exe        signed by "Norvale Tech Co., Ltd. " (trailing space)
-#   unsigned.exe     the program as it was built
-#   altered.exe      norvale.exe with one byte changed after signing
+# unsigned program (whose product is Kestro) and one of another product of the maker's, with
+# certificates made here and now (nothing is kept between runs). Signed for the program
+# "Kestro" unless said otherwise:
+#   norvale.exe        signed by "Norvale Tech Co., Ltd." (leaf of a test CA)
+#   norvale-self.exe   signed by a self-signed "Norvale Tech Co., Ltd." certificate
+#   other.exe          signed by "Other Company Ltd."
+#   case.exe           signed by "Norvale Tech Co., LTD." (letter case differs)
+#   space.exe          signed by "Norvale Tech Co., Ltd. " (trailing space)
+#   other-program.exe  signed by the maker for the program "Lumwerk Notes"
+#   other-product.exe  the other product's program, signed by the maker for "Kestro"
+#   unsigned.exe       the program as it was built
+#   altered.exe        norvale.exe with one byte changed after signing
 #
-# usage: make_signed_installers.sh <program.exe> <output-dir>
+# usage: make_signed_installers.sh <program.exe> <other-product.exe> <output-dir>
 set -euo pipefail
-(( $# == 2 )) || { echo "usage: $0 <program.exe> <output-dir>" >&2; exit 2; }
+(( $# == 3 )) || { echo "usage: $0 <program.exe> <other-product.exe> <output-dir>" >&2; exit 2; }
 program=$(realpath "$1")
-out=$2
+other_product=$(realpath "$2")
+out=$3
 mkdir -p "$out"
 out=$(realpath "$out")
 work=$(mktemp -d)
@@ -26,8 +31,8 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.crt -days 30 \
 openssl genrsa -out leaf.key 2048 2>/dev/null
 printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >leaf.ext
 
-sign() {  # <name> <common-name> [self]
-  local name=$1 cn=$2
+sign() {  # <name> <common-name> [self|-] [<program name> [<program.exe>]]
+  local name=$1 cn=$2 description=${4:-Kestro} input=${5:-$program}
   if [[ ${3:-} == self ]]; then
     openssl req -x509 -new -key leaf.key -out "$name.crt" -days 30 -subj "/CN=$cn" \
       -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
@@ -39,8 +44,8 @@ sign() {  # <name> <common-name> [self]
     cat "$name.crt" ca.crt >"$name.chain.pem"
   fi
   rm -f "$out/$name.exe"
-  osslsigncode sign -certs "$name.chain.pem" -key leaf.key -h sha256 -n "Kestro test installer" \
-    -in "$program" -out "$out/$name.exe" >/dev/null
+  osslsigncode sign -certs "$name.chain.pem" -key leaf.key -h sha256 -n "$description" \
+    -in "$input" -out "$out/$name.exe" >/dev/null
 }
 
 sign norvale "Norvale Tech Co., Ltd."
@@ -48,6 +53,8 @@ sign norvale-self "Norvale Tech Co., Ltd." self
 sign other "Other Company Ltd."
 sign case "Norvale Tech Co., LTD."
 sign space "Norvale Tech Co., Ltd. "
+sign other-program "Norvale Tech Co., Ltd." - "Lumwerk Notes"
+sign other-product "Norvale Tech Co., Ltd." - Kestro "$other_product"
 cp "$program" "$out/unsigned.exe"
 cp "$out/norvale.exe" "$out/altered.exe"
 # One byte inside the first section, which the signature's digest covers.
@@ -57,6 +64,6 @@ printf "\\$(printf '%03o' $(( (byte + 1) % 256 )))" |
   dd of="$out/altered.exe" bs=1 seek="$offset" conv=notrunc status=none
 cmp -s "$out/norvale.exe" "$out/altered.exe" && { echo "altered.exe is unchanged" >&2; exit 1; }
 # The subjects as signed, for whoever wants to look.
-for name in norvale norvale-self other case space; do
+for name in norvale norvale-self other case space other-program other-product; do
   printf '%s\t%s\n' "$name" "$(openssl x509 -in "$name.crt" -noout -subject -nameopt utf8,sep_comma_plus_space)"
 done >"$out/subjects.txt"

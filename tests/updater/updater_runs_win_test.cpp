@@ -39,8 +39,8 @@ class CountingPlatform : public WindowsUpdaterPlatform {
   SignatureReading read_signature(HeldFile& file, std::string_view path) override {
     return WindowsUpdaterPlatform::read_signature(*static_cast<Counted&>(file).file_, path);
   }
-  std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) override {
-    return WindowsUpdaterPlatform::file_version(*static_cast<Counted&>(file).file_);
+  std::optional<VersionResource> version_resource(HeldFile& file) override {
+    return WindowsUpdaterPlatform::version_resource(*static_cast<Counted&>(file).file_);
   }
 
   std::uint64_t bytes_read = 0;

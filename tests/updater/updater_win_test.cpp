@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/system_library_win32.h"
 #include "updater/updater_win_fixture.h"
 
 namespace kestro::updater {
@@ -16,8 +17,7 @@ TEST_F(UpdaterWin, WorkingDirectoryIsKestroInTheTemporaryDirectory) {
   ASSERT_TRUE(directory.text) << directory.error;
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
-  const bool has_temp_path2 =
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTempPath2W") != nullptr;
+  const bool has_temp_path2 = static_cast<bool>(SystemFunction<DWORD, DWORD, LPWSTR>(L"kernel32.dll", "GetTempPath2W", 0));
   if (!has_temp_path2) EXPECT_EQ(*directory.text, from_wide(temp) + "Kestro");
   EXPECT_TRUE(directory.text->ends_with("\\Kestro"));
   const DWORD attributes = GetFileAttributesW(to_wide(*directory.text).c_str());
@@ -92,15 +92,27 @@ TEST_F(UpdaterWin, HeldFileCannotBeChangedButCanBeReadAndVerified) {
   HANDLE reader = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   CloseHandle(reader);
-  EXPECT_TRUE(publisher_accepted(read_signature(*open.file, path), kExpectedPublisher));
-  EXPECT_EQ(platform.file_version(*open.file), (std::vector<std::uint32_t>{1, 2, 0, 0}));
+  EXPECT_TRUE(signature_accepted(read_signature(*open.file, path), kExpectedPublisher));
+  const std::optional<VersionResource> resource = platform.version_resource(*open.file);
+  ASSERT_TRUE(resource);
+  EXPECT_EQ(resource->file_version, (std::vector<std::uint32_t>{1, 2, 0, 0}));
+  EXPECT_EQ(resource->product_name, "Kestro");
+  EXPECT_EQ(platform.version_resource(*hold(installer("other-product.exe")))->product_name, "Lumwerk Notes");
   // A second download onto the held file is a failed transfer (curl cannot write it).
   serve("Kestro-Setup-9.exe", "other bytes");
   EXPECT_EQ(fetch_with_curl("https://lumwerk.example/Kestro-Setup-9.exe", path, 0), "Download failed");
   EXPECT_EQ(slurp(path), expected);
 
+  // A leftover that any process has open stays, even one that lets others delete it.
+  EXPECT_FALSE(platform.delete_unused(path));
   open.file.reset();
-  EXPECT_TRUE(DeleteFileW(wide.c_str()));
+  HANDLE watcher = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(platform.delete_unused(path));
+  CloseHandle(watcher);
+  EXPECT_TRUE(platform.delete_unused(path));
+  EXPECT_FALSE(exists(path));
+  EXPECT_TRUE(platform.delete_unused(path));  // already gone
 }
 
 TEST_F(UpdaterWin, ReadFailuresGiveTheSystemText) {
@@ -113,7 +125,7 @@ TEST_F(UpdaterWin, ReadFailuresGiveTheSystemText) {
   EXPECT_EQ(held.error, os_error_text(ERROR_FILE_NOT_FOUND));
   write(scratch("long.json"), std::string(100, 'x'));
   EXPECT_EQ(platform.read_file(scratch("long.json"), 10).text, std::string(11, 'x'));
-  EXPECT_EQ(platform.file_version(*hold(installer("../curl.exe"))), std::nullopt);  // no resource
+  EXPECT_FALSE(platform.version_resource(*hold(installer("../curl.exe"))));  // no resource
 }
 
 TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
@@ -122,6 +134,7 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
     std::int32_t trust;
     std::optional<std::string> signer;
     bool accepted;
+    std::optional<std::string> program = "Kestro";
   };
   const Case cases[] = {
       {"norvale.exe", 0, "Norvale Tech Co., Ltd.", true},
@@ -129,8 +142,9 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
       {"other.exe", 0, "Other Company Ltd.", false},
       {"case.exe", 0, "Norvale Tech Co., LTD.", false},
       {"space.exe", 0, "Norvale Tech Co., Ltd. ", false},
-      {"unsigned.exe", static_cast<std::int32_t>(0x800B0100), std::nullopt, false},
-      {"altered.exe", static_cast<std::int32_t>(0x80096010), std::nullopt, false},
+      {"other-program.exe", 0, "Norvale Tech Co., Ltd.", false, "Lumwerk Notes"},
+      {"unsigned.exe", static_cast<std::int32_t>(0x800B0100), std::nullopt, false, std::nullopt},
+      {"altered.exe", static_cast<std::int32_t>(0x80096010), std::nullopt, false, std::nullopt},
   };
   for (const Case& c : cases) {
     const std::unique_ptr<HeldFile> held = hold(installer(c.file));
@@ -138,7 +152,10 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
     const SignatureReading reading = read_signature(*held, installer(c.file));
     EXPECT_EQ(reading.trust, c.trust) << c.file;
     EXPECT_EQ(reading.signer, c.signer) << c.file;
-    EXPECT_EQ(publisher_accepted(reading, kExpectedPublisher), c.accepted) << c.file;
+    EXPECT_EQ(program_name(reading.opus_info.value_or("")), c.program) << c.file;
+    // Asked only of a valid signature; the test certificates name no revocation server.
+    EXPECT_EQ(reading.revocation.has_value(), c.trust == 0) << c.file;
+    EXPECT_EQ(signature_accepted(reading, kExpectedPublisher), c.accepted) << c.file;
   }
 }
 

@@ -140,7 +140,7 @@ class AccessibilityWin : public ::testing::Test {
   const SharedSlot<probe::ProbeOutcome> probes_ = std::make_shared<probe::ProbeSlot>();
   Win32WindowHost host_{handle_, probes_};
   test::FakeMenuHost menu_host_;
-  MenuCommands menu_{menu_host_};
+  MenuCommands menu_{menu_host_, Elevation::Limited};
   WindowController controller_{slot_, host_, *probes_, menu_};
   WindowAccessibility access_{handle_, WM_APP_ACCESS_ACTION};
   ComPtr<IRawElementProviderSimple> root_;

@@ -26,7 +26,13 @@ void MenuCommands::run(std::uint32_t id) {
       settings.write_number(kAutoUpdateValue, toggled_auto_update(settings.read_auto_update()));
       break;
     case kCommandCheckForUpdates: host_.check_for_updates(); break;
-    case kCommandMoreApps: host_.open_address(translate(website_link())); break;
+    case kCommandMoreApps:
+      if (raised_) {
+        host_.open_address_from_desktop(translate(website_link()));
+      } else {
+        host_.open_address(translate(website_link()));
+      }
+      break;
     case kCommandAbout: host_.show_information(about_caption(), about_text()); break;
     default: break;  // dismissed, or an id this menu never had
   }

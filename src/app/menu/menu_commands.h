@@ -10,6 +10,7 @@
 
 #include "app/menu/context_menu.h"
 #include "app/settings/settings.h"
+#include "base/elevation.h"
 
 namespace kestro::app {
 
@@ -22,8 +23,12 @@ class MenuHost {
   // choice: the chosen command id, or kCommandDismissed. Runs a modal loop, so it is called
   // with the window's state released.
   virtual std::uint32_t track_menu(const std::vector<MenuItem>& menu, int x, int y) = 0;
-  // Hands a web address to the user's browser; failures are not reported.
+  // Hands a web address to the user's browser with this process's own rights; failures are
+  // not reported.
   virtual void open_address(std::string_view address) = 0;
+  // Hands it to the desktop's own shell, which opens it with the user's own rights; when that
+  // cannot be done nothing opens (failures are not reported).
+  virtual void open_address_from_desktop(std::string_view address) = 0;
   // A modal information box with an OK button, owned by the window (state released).
   virtual void show_information(std::string_view caption, std::string_view text) = 0;
   // Restarts the program with administrator rights; on success the window is destroyed without
@@ -35,9 +40,12 @@ class MenuHost {
   virtual void toast(std::string text) = 0;
 };
 
+// A copy raised through UAC (elevation.h) starts nothing with its own rights that the user's
+// other programs could have chosen: the browser that opens a web address is whatever they
+// registered, so the desktop's shell opens it instead, and there is no raising it further.
 class MenuCommands {
  public:
-  explicit MenuCommands(MenuHost& host) : host_(host) {}
+  MenuCommands(MenuHost& host, Elevation elevation) : host_(host), raised_(runs_raised(elevation)) {}
 
   // The pop-up menu at the client point (x, y), its check marks from what is stored right now
   // (two reads, no write), then the chosen command.
@@ -45,11 +53,14 @@ class MenuCommands {
   // A language is stored (even when unchanged) and applies from the next start, which a toast
   // says; Automatic updates stores the opposite of its mark; the others ask the host.
   void run(std::uint32_t id);
-  // "View as administrator".
-  void relaunch_elevated() { host_.relaunch_elevated(); }
+  // "View as administrator"; nothing in a copy that is raised already.
+  void relaunch_elevated() {
+    if (!raised_) host_.relaunch_elevated();
+  }
 
  private:
   MenuHost& host_;
+  bool raised_;
 };
 
 }  // namespace kestro::app

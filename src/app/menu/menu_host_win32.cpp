@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "app/menu/desktop_shell_win32.h"
 #include "app/menu/popup_menu_win32.h"
 #include "app/menu/relaunch_win32.h"
 #include "base/trace_win32.h"
@@ -27,6 +28,12 @@ void Win32MenuHost::open_address(std::string_view address) {
   const HINSTANCE opened = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   if (const INT_PTR code = reinterpret_cast<INT_PTR>(opened); code <= 32) {
     trace_failure("ShellExecuteW open " + std::string(address), "returned " + std::to_string(code));
+  }
+}
+
+void Win32MenuHost::open_address_from_desktop(std::string_view address) {
+  if (const HRESULT hr = open_from_desktop(to_wide(address)); FAILED(hr)) {
+    trace_failure("Opening " + std::string(address) + " through the desktop's shell", hr);
   }
 }
 

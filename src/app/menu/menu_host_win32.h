@@ -23,6 +23,7 @@ class Win32MenuHost final : public MenuHost {
   SettingsStore& settings() override { return settings_; }
   std::uint32_t track_menu(const std::vector<MenuItem>& menu, int x, int y) override;
   void open_address(std::string_view address) override;
+  void open_address_from_desktop(std::string_view address) override;
   void show_information(std::string_view caption, std::string_view text) override;
   void relaunch_elevated() override;
   void check_for_updates() override { check_for_updates_(); }

@@ -7,6 +7,8 @@
 #include "app/updater/signature.h"
 #include "app/updater/texts.h"
 #include "app/updater/work_folder.h"
+#include "base/text.h"
+#include "i18n/product.h"
 #include "i18n/translate.h"
 
 namespace kestro::updater {
@@ -36,12 +38,15 @@ std::variant<std::unique_ptr<HeldFile>, std::string> fetch_and_verify(UpdaterPla
   // A digest that could not be computed cannot match.
   if (!digest || *digest != info.sha256) return text(texts::kHashMismatch);
 
-  if (!publisher_accepted(platform.read_signature(file, path), kExpectedPublisher)) {
+  if (!signature_accepted(platform.read_signature(file, path), kExpectedPublisher)) {
     return text(texts::kSignatureRejected);
   }
-  // The maker signs every release alike; only the version tells an old one from this one.
-  const std::optional<std::vector<std::uint32_t>> version = platform.file_version(file);
-  if (!version || !same_version(*version, parse_version(info.version))) {
+  // The maker signs every release alike; only the version tells an old one from this one, and
+  // the product name Kestro's installer from another program's (the installer compiler pads
+  // its version texts with blanks).
+  const std::optional<VersionResource> resource = platform.version_resource(file);
+  if (!resource || !same_version(resource->file_version, parse_version(info.version)) ||
+      !resource->product_name || trim(*resource->product_name) != kProductName) {
     return text(texts::kSignatureRejected);
   }
   return std::move(open.file);

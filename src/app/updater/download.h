@@ -40,8 +40,10 @@ std::optional<std::string> held_file_sha256(UpdaterPlatform& platform, HeldFile&
 // Fetches `info.url` (at most `info.size` bytes) to "Kestro-Setup-<version>.exe" in the
 // working folder (work_folder.h), opens it once and checks it through that handle: its
 // length against `info.size` before a byte is read, its SHA-256 read in pieces,
-// its publisher, and that its version resource says `info.version` (an installer of another
-// version, an older one above all, is refused as not properly signed). Anything that does not
+// its signature (the maker's, for the program Kestro, not revoked), and that its version
+// resource says `info.version` and the product Kestro (an installer of another version, an
+// older one above all, or of another of the maker's programs is refused as not properly
+// signed). Anything that does not
 // end ready, a failed transfer included, deletes the file (after letting go of it). The window
 // runs one download at a time (reactions.h).
 DownloadResult run_download(UpdaterPlatform& platform, const UpdateInfo& info);

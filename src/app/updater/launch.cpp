@@ -25,16 +25,11 @@ std::string installer_file_name(std::string_view version) {
   return name;
 }
 
-std::optional<std::string_view> installer_file_version(std::string_view name) {
+bool is_installer_file_name(std::string_view name) {
   const std::size_t head = kProductName.size() + kInstallerInfix.size();
-  if (!name.starts_with(kProductName) || name.size() < head + kExeSuffix.size() ||
-      name.substr(kProductName.size(), kInstallerInfix.size()) != kInstallerInfix ||
-      !name.ends_with(kExeSuffix)) {
-    return std::nullopt;
-  }
-  const std::string_view version = name.substr(head, name.size() - head - kExeSuffix.size());
-  if (!valid_manifest_version(version)) return std::nullopt;
-  return version;
+  return name.size() >= head + kExeSuffix.size() && name.starts_with(kProductName) &&
+         name.substr(kProductName.size(), kInstallerInfix.size()) == kInstallerInfix &&
+         name.ends_with(kExeSuffix);
 }
 
 std::optional<std::string> curl_path(std::string_view system_directory) {

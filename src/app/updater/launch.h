@@ -20,8 +20,9 @@ inline constexpr std::string_view kManifestFileName = "update.json";
 std::string join_path(std::string_view directory, std::string_view name);
 // "Kestro-Setup-<version>.exe".
 std::string installer_file_name(std::string_view version);
-// The version in such a name, when it is one a manifest may give; nothing for any other name.
-std::optional<std::string_view> installer_file_version(std::string_view name);
+// Whether `name` is such a name, whatever stands for the version (the system's "*" pattern
+// also matches short 8.3 names, which this does not).
+bool is_installer_file_name(std::string_view name);
 
 // The most a manifest may hold; curl stops a longer one and the check reads no further.
 inline constexpr std::uint64_t kManifestMaxBytes = 64 * 1024;

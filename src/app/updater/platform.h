@@ -52,6 +52,18 @@ struct SignatureReading {
   std::int32_t trust = -1;  // WinVerifyTrust's result; only 0 is a valid signature
   std::optional<std::string> signer;  // the signing certificate's simple display name
   std::int32_t close = 0;   // the result of releasing the verification state (not judged)
+  // The signer's SpcSpOpusInfo attribute as encoded (DER): it carries the program name the
+  // signature was made for. Nothing when the signature has none.
+  std::optional<std::string> opus_info;
+  // The result of verifying once more with every certificate of the chain checked for
+  // revocation; nothing when it was not asked (the signature was not valid).
+  std::optional<std::int32_t> revocation;
+};
+
+// What a file's version resource says.
+struct VersionResource {
+  std::vector<std::uint32_t> file_version;  // the fixed file version's four numbers
+  std::optional<std::string> product_name;  // ProductName of its first language that has one
 };
 
 class UpdaterPlatform {
@@ -82,12 +94,14 @@ class UpdaterPlatform {
   virtual std::unique_ptr<Sha256> sha256() = 0;
   // The Authenticode signature of the held file (`path` names it for the signature check).
   virtual SignatureReading read_signature(HeldFile& file, std::string_view path) = 0;
-  // The file version of the held file's version resource, as its four numbers; nothing when
-  // it has none or it cannot be read.
-  virtual std::optional<std::vector<std::uint32_t>> file_version(HeldFile& file) = 0;
+  // The held file's version resource; nothing when it has none or it cannot be read.
+  virtual std::optional<VersionResource> version_resource(HeldFile& file) = 0;
   // Deletes the file. False when it is still there (in use, no rights); a file that did not
   // exist is gone.
   virtual bool delete_file(std::string_view path) = 0;
+  // Deletes the file only when no process has it open (it is opened for deletion, sharing
+  // nothing). False when it is still there; a file that did not exist is gone.
+  virtual bool delete_unused(std::string_view path) = 0;
 };
 
 }  // namespace kestro::updater

@@ -51,7 +51,7 @@ bool start_leftover_removal_thread() {
   return start_worker(
       [] {
         WindowsUpdaterPlatform platform;
-        remove_leftover_installers(platform, kVersion);
+        remove_leftover_installers(platform);
         return true;
       },
       [](bool) {}, false);

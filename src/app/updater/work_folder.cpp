@@ -20,19 +20,15 @@ TextOrError open_work_folder(UpdaterPlatform& platform) {
   return directory;
 }
 
-void remove_leftover_installers(UpdaterPlatform& platform, std::string_view current_version) {
+void remove_leftover_installers(UpdaterPlatform& platform) {
   const TextOrError directory = open_work_folder(platform);
   if (!directory.text) return;
-  const std::vector<std::uint32_t> current = parse_version(current_version);
   std::vector<std::string> left;
   for (const std::string& name : platform.files_matching(*directory.text, installer_file_name("*"))) {
-    const std::optional<std::string_view> version = installer_file_version(name);
-    if (version && !is_newer(parse_version(*version), current)) {
-      left.push_back(join_path(*directory.text, name));
-    }
+    if (is_installer_file_name(name)) left.push_back(join_path(*directory.text, name));
   }
   for (int tries = 1; !left.empty(); ++tries) {
-    std::erase_if(left, [&](const std::string& path) { return platform.delete_file(path); });
+    std::erase_if(left, [&](const std::string& path) { return platform.delete_unused(path); });
     if (left.empty() || tries == kLeftoverTries) break;
     platform.pause(kLeftoverRetryMilliseconds);
   }

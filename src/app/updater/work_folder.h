@@ -19,11 +19,10 @@ TextOrError open_work_folder(UpdaterPlatform& platform);
 inline constexpr int kLeftoverTries = 30;
 inline constexpr std::uint32_t kLeftoverRetryMilliseconds = 1000;
 
-// Deletes every installer an earlier update left in the working folder: each
-// "Kestro-Setup-<version>.exe" whose version is not newer than `current_version`. A download
-// only ever fetches a newer version, so no download's file (of this Kestro or another one
-// running) is touched. Runs on a worker thread; those still there
-// after kLeftoverTries are left for the next start.
-void remove_leftover_installers(UpdaterPlatform& platform, std::string_view current_version);
+// Deletes every "Kestro-Setup-*.exe" in the working folder that no process has open: what
+// earlier updates left, and downloads that closing Kestro cut short, whatever their version. A
+// file in use (a download another Kestro is making or checking, a running installer) stays.
+// Runs on a worker thread; those still there after kLeftoverTries are left for the next start.
+void remove_leftover_installers(UpdaterPlatform& platform);
 
 }  // namespace kestro::updater

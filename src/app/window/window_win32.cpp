@@ -11,7 +11,6 @@
 #include "app/access/accessibility_win32.h"
 #include "app/menu/menu_host_win32.h"
 #include "app/settings/settings_registry_win32.h"
-#include "app/updater/elevation_win32.h"
 #include "app/updater/platform_win32.h"
 #include "app/updater/update_ui_win32.h"
 #include "app/view/app_state.h"
@@ -24,6 +23,7 @@
 #include "app/window/window_geometry.h"
 #include "app/window/window_host_win32.h"
 #include "app/window/window_placement_win32.h"
+#include "base/elevation_win32.h"
 #include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "base/version.h"
@@ -48,14 +48,15 @@ std::wstring class_name() { return to_wide(kProductName) + L".Main"; }
 struct MainWindow {
   MainWindow()
       : update_ui(handle, WM_APP_UPDATE_RESULT, WM_APP_DOWNLOAD_DONE, controller, checks, downloads),
-        updates(update_ui, kVersion, updater::process_elevation(), *checks, *downloads),
+        updates(update_ui, kVersion, elevation, *checks, *downloads),
         host(handle, probes),
         menu_host(handle, controller, [this] { updates.start_check(true); }),
-        menu(menu_host),
+        menu(menu_host, elevation),
         controller(slot, host, *probes, menu),
         access(handle, WM_APP_ACCESS_ACTION) {}
 
   WindowHandle handle;
+  const Elevation elevation = process_elevation();  // asked once, for the window's life
   StateSlot<AppState> slot;
   // Workers share these with the window for their lives (worker.h).
   const SharedSlot<probe::ProbeOutcome> probes = std::make_shared<probe::ProbeSlot>();

@@ -1,10 +1,10 @@
-#include "app/updater/elevation_win32.h"
+#include "base/elevation_win32.h"
 
 #include <windows.h>
 
 #include "base/handles_win32.h"
 
-namespace kestro::updater {
+namespace kestro {
 
 Elevation process_elevation() {
   HANDLE token_handle = nullptr;
@@ -23,4 +23,4 @@ Elevation process_elevation() {
   return Elevation::Unknown;
 }
 
-}  // namespace kestro::updater
+}  // namespace kestro

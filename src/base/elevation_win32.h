@@ -1,10 +1,10 @@
 #pragma once
 // The elevation type of this process's token.
 
-#include "app/updater/elevation.h"
+#include "base/elevation.h"
 
-namespace kestro::updater {
+namespace kestro {
 
 Elevation process_elevation();
 
-}  // namespace kestro::updater
+}  // namespace kestro
