@@ -2,30 +2,33 @@
 # Compiles installer/kestro.iss with Inno Setup's compiler under Wine (Linux builds; on Windows
 # the build runs an installed ISCC.exe itself).
 #
-#   compile_under_wine.sh <innosetup-compiler version> <build-dir> <script.iss> [NAME=VALUE]...
+#   compile_under_wine.sh <build-dir> <script.iss> [NAME=VALUE]...
 #
-# The compiler comes from the npm package innosetup-compiler at exactly the given version,
-# installed once into <build-dir>/installer/inno-setup (never globally); it runs in the build's
-# Wine prefix. Every NAME=VALUE becomes /DNAME=VALUE; a value that is an absolute path is
-# handed over as Wine sees it (Z:/...).
+# The compiler comes from the npm package innosetup-compiler exactly as installer/package-lock.json
+# pins it (version and sha512 integrity): `npm ci` installs it once into
+# <build-dir>/installer/inno-setup (never globally), without running any of its scripts, and
+# fails on a package that is not the locked one. It runs in the build's Wine prefix. Every
+# NAME=VALUE becomes /DNAME=VALUE; a value that is an absolute path is handed over as Wine sees
+# it (Z:/...).
 set -euo pipefail
-(( $# >= 3 )) || { echo "usage: $0 <version> <build-dir> <script.iss> [NAME=VALUE]..." >&2; exit 2; }
-version=$1
-build=$(realpath "$2")
-script=$(realpath "$3")
-shift 3
+(( $# >= 2 )) || { echo "usage: $0 <build-dir> <script.iss> [NAME=VALUE]..." >&2; exit 2; }
+build=$(realpath "$1")
+script=$(realpath "$2")
+shift 2
 repo=$(realpath "$(dirname "${BASH_SOURCE[0]}")/..")
 
 tools="$build/installer/inno-setup"
 iscc="$tools/node_modules/innosetup-compiler/bin/ISCC.exe"
-installed=$(sed -nE 's/^[[:space:]]*"version": "([^"]+)".*/\1/p' \
-  "$tools/node_modules/innosetup-compiler/package.json" 2>/dev/null | head -n1 || true)
-if [[ $installed != "$version" || ! -f $iscc ]]; then
-  echo "== Installing innosetup-compiler@$version into $tools"
+lock="$repo/installer/package-lock.json"
+# What a finished install was made from: another lock file installs again.
+installed="$tools/installed-package-lock.json"
+if ! cmp -s "$lock" "$installed" || [[ ! -f $iscc ]]; then
+  echo "== Installing the locked innosetup-compiler into $tools"
   rm -rf "$tools"
   mkdir -p "$tools"
-  npm install --prefix "$tools" --no-audit --no-fund --no-save --loglevel=error \
-    "innosetup-compiler@$version" >&2
+  cp "$repo/installer/package.json" "$lock" "$tools/"
+  ( cd "$tools" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error ) >&2
+  cp "$lock" "$installed"
 fi
 
 wine_path() { if [[ $1 == /* ]]; then echo "Z:$1"; else echo "$1"; fi; }

@@ -31,6 +31,13 @@
 ; How long an update waits for the Kestro that started it to end.
 #define CloseWaitSeconds 30
 
+; The access asked for when opening Kestro's mutex: SYNCHRONIZE, the least there is. A test build
+; asks for all access instead (/DRunningMutexAccess=2031617), because Wine grants SYNCHRONIZE
+; whatever a mutex's DACL says and so could not show otherwise what a refused open does.
+#ifndef RunningMutexAccess
+  #define RunningMutexAccess "$00100000"
+#endif
+
 [Setup]
 AppId={{C6B4F1B2-8E3D-4B7A-9F21-3D5A0E7C4B19}
 AppName=Kestro
@@ -113,9 +120,28 @@ begin
   Result := ExpandConstant('{param:UPDATE|0}') = '1';
 end;
 
+const
+  ERROR_ACCESS_DENIED = 5;
+
+function OpenMutexW(DesiredAccess: Cardinal; InheritHandle: Integer; Name: String): Integer;
+  external 'OpenMutexW@kernel32.dll stdcall';
+function CloseHandle(Handle: Integer): Integer;
+  external 'CloseHandle@kernel32.dll stdcall';
+
+// Kestro runs while its mutex exists. A Kestro raised to administrator may hold one that this
+// user may not open: access denied says that it exists all the same. (CheckForMutexes counts
+// only a mutex it could open, and would take that Kestro for closed.)
 function KestroRunning: Boolean;
+var
+  Mutex: Integer;
 begin
-  Result := CheckForMutexes('{#RunningMutex}');
+  Mutex := OpenMutexW({#RunningMutexAccess}, 0, '{#RunningMutex}');
+  if Mutex <> 0 then
+  begin
+    CloseHandle(Mutex);
+    Result := True;
+  end else
+    Result := DLLGetLastError = ERROR_ACCESS_DENIED;
 end;
 
 // Waits until no Kestro runs, at most CloseWaitSeconds; True when none runs any more.

@@ -5,17 +5,19 @@
 # their manifests; the first is installed silently, the installed Kestro, started with the
 # user's own rights (limited_launcher.exe), updates itself to the second through its own updater
 # (the curl stand-in in system32 serves the second release) and removes the installer the
-# update left, and the second is uninstalled. On the way: an update that gives up on a Kestro
-# that does not close, starting Kestro again and changing nothing, and a cancelled install,
-# leaving the installed program as it was. Every check prints PASS or FAIL; the script exits
-# non-zero when any failed.
+# update left, and the second is uninstalled. On the way: the release's build never sees the
+# signing secrets, the release's check of signed files refuses what the updater would, an
+# update that gives up on a Kestro that does not close, starting Kestro again and changing
+# nothing, a cancelled install, leaving the installed program as it was, and an update that
+# waits for a Kestro whose mutex it may not open. Every check prints PASS or FAIL; the script
+# exits non-zero when any failed.
 #
 # usage: installer_e2e.sh <window_poke.exe> <curl.exe> <make_update_manifest.exe> <limited_launcher.exe>
-#                         <source-dir> <build-dir>
+#                         <guarded_mutex.exe> <source-dir> <build-dir>
 set -uo pipefail
 
 # shellcheck source=wine_script.sh
-source "$(dirname "$0")/wine_script.sh" poke_exe curl_exe tool_exe launcher_exe repo build -- "$@"
+source "$(dirname "$0")/wine_script.sh" poke_exe curl_exe tool_exe launcher_exe guarded_exe repo build -- "$@"
 
 work="$build/tests/e2e/installer_e2e"
 rm -rf "$work/prefix" "$work/release-"* "$work/certificate"
@@ -41,7 +43,16 @@ mkdir -p "$certificate"
     printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >leaf.ext &&
     openssl x509 -req -in leaf.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile leaf.ext -out leaf.crt &&
     KESTRO_SIGNING_PASSWORD=test-password openssl pkcs12 -export -inkey leaf.key -in leaf.crt -certfile ca.crt \
-      -passout env:KESTRO_SIGNING_PASSWORD -out signing.p12
+      -passout env:KESTRO_SIGNING_PASSWORD -out signing.p12 &&
+    cat leaf.crt ca.crt >chain.pem &&
+    for other in "tsa:Kestro Test Timestamps:timeStamping" "other:Other Company Ltd.:codeSigning"; do
+      IFS=: read -r file cn usage <<<"$other"
+      openssl req -newkey rsa:2048 -nodes -keyout "$file.key" -out "$file.csr" -subj "/CN=$cn" &&
+        printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=critical,%s\n' \
+          "$usage" >"$file.ext" &&
+        openssl x509 -req -in "$file.csr" -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -extfile "$file.ext" \
+          -out "$file.crt" && cat "$file.crt" ca.crt >"$file.chain.pem" || exit 1
+    done
 ) >/dev/null 2>&1
 check "throwaway code-signing certificate made" test -s "$certificate/signing.p12"
 # The release command's manifest tool: the Windows build's, under Wine.
@@ -57,9 +68,19 @@ chmod +x "$work/manifest-tool"
 release() {  # <build-dir> <version> <output> [release.sh options...]: a test release
   local dir=$1 v=$2 out=$3; shift 3
   KESTRO_SIGNING_PASSWORD=test-password KESTRO_MANIFEST_TOOL="$work/manifest-tool" \
-    bash "$repo/tools/release.sh" "$@" "$dir" "$certificate/signing.p12" \
-    "https://lumwerk.example/dl/Kestro-Setup-$v.exe" "$out" >/dev/null 2>"$work/release.err"
+    CMAKE_BUILD_PARALLEL_LEVEL="${KESTRO_JOBS:-2}" bash "$repo/tools/release.sh" "$@" "$dir" \
+    "$certificate/signing.p12" "https://lumwerk.example/dl/Kestro-Setup-$v.exe" "$out" >/dev/null 2>"$work/release.err"
 }
+# The build's programs as the next release runs them: cmake, npm, wine (the installer's compiler)
+# and, through the build's compiler launcher, the compiler, each recording its environment.
+spy="$work/spy"
+rm -rf "$spy"
+mkdir -p "$spy/seen"
+for program in cmake npm wine; do
+  printf '#!/bin/sh\nenv >"%s/%s.$$"\nexec %q "$@"\n' "$spy/seen" "$program" "$(command -v "$program")" >"$spy/$program"
+done
+printf '#!/bin/sh\nenv >"%s/compiler.$$"\nexec "$@"\n' "$spy/seen" >"$spy/compiler"
+chmod +x "$spy"/*
 signed_by_maker() {  # <file>
   osslsigncode verify -in "$1" -CAfile "$certificate/ca.crt" 2>/dev/null | grep -q 'CN=Norvale Tech Co., Ltd.'
 }
@@ -70,11 +91,12 @@ check "release $version: signed installer, update.json and SHA256SUMS (exit $rc)
   test -s "$work/release-current/Kestro-Setup-$version.exe" -a -s "$work/release-current/update.json"
 (( rc == 0 )) || sed 's/^/INFO: /' "$work/release.err"
 next_build="$work/next-build"
+rm -rf "$next_build"
 cmake -G Ninja -S "$repo" -B "$next_build" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_VERSION="$next" \
-  -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF >"$work/build-next.log" 2>&1 &&
-  cmake --build "$next_build" -j "${KESTRO_JOBS:-2}" --target Kestro >>"$work/build-next.log" 2>&1
-rc=0; release "$next_build" "$next" "$work/release-next" --no-timestamp || rc=$?
+  -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF -DCMAKE_CXX_COMPILER_LAUNCHER="$spy/compiler" \
+  >"$work/build-next.log" 2>&1
+rc=0; PATH="$spy:$PATH" release "$next_build" "$next" "$work/release-next" --no-timestamp || rc=$?
 released="$work/release-next/Kestro-Setup-$next.exe"
 check "release $next from the same sources (exit $rc)" test -s "$released"
 (( rc == 0 )) || sed 's/^/INFO: /' "$work/release.err"
@@ -86,6 +108,56 @@ check "release $next: the manifest names the signed file's digest and size" \
   <(tr -d '\n' <"$work/release-next/update.json")
 no_password_written() { ! grep -rqF test-password "$work/release-next" "$next_build/installer" 2>/dev/null; }
 check "the signing password went to no file" no_password_written
+spied() { for program in cmake npm wine compiler; do compgen -G "$spy/seen/$program.*" >/dev/null || return 1; done; }
+secrets_seen() { grep -lE "test-password|signing\.p12|^KESTRO_SIGNING_" "$spy"/seen/* 2>/dev/null; }
+if guard "the next release ran cmake, npm, wine and the compiler" spied; then
+  check "no program of the release's build had the signing password or the certificate in its environment" \
+    test -z "$(secrets_seen)"
+fi
+check "release $next: the installer's version resource says ProductName Kestro" \
+  grep -qE '^ProductName: Kestro *$' <(python3 "$repo/tools/check_signed.py" --show "$released")
+
+# What the release's check of a signed file refuses: each signed (or checked) otherwise than the
+# release signs, from the same unsigned installer of this build.
+unsigned="$build/installer/Kestro-Setup-$version.exe"
+variant() {  # <name> <leaf|other> <program name> [timestamp [<unsigned file>]]
+  local chain=$certificate/chain.pem key=$certificate/leaf.key stamp=()
+  [[ $2 == other ]] && chain=$certificate/other.chain.pem key=$certificate/other.key
+  [[ ${4:-} == timestamp ]] && stamp=(-TSA-certs "$certificate/tsa.chain.pem" -TSA-key "$certificate/tsa.key")
+  osslsigncode sign -certs "$chain" -key "$key" -h sha256 -n "$3" "${stamp[@]}" -in "${5:-$unsigned}" \
+    -out "$work/variants/$1.exe" >/dev/null 2>&1
+}
+rm -rf "$work/variants"
+mkdir -p "$work/variants"
+perl -0777 -pe 's/(P\0r\0o\0d\0u\0c\0t\0N\0a\0m\0e\0\0\0(?:\0\0)?)K\0e\0s\0t\0r\0o\0/$1O\0t\0h\0e\0r\0!\0/' \
+  "$unsigned" >"$work/variants/other-product.unsigned.exe"
+variant good leaf Kestro timestamp
+variant untimestamped leaf Kestro
+variant other-maker other Kestro timestamp
+variant other-name leaf "Kestro test installer" timestamp
+variant other-product leaf Kestro timestamp "$work/variants/other-product.unsigned.exe"
+cp "$unsigned" "$work/variants/unsigned.exe"
+signed_check() {  # <variant> <version> <expected problem, or ok> [options...]
+  local name=$1 v=$2 expected=$3; shift 3
+  python3 "$repo/tools/check_signed.py" --cafile "$certificate/ca.crt" --publisher "Norvale Tech Co., Ltd." \
+    --version "$v" "$@" "$work/variants/$name.exe" >"$work/variants/$name.log" 2>&1
+  local rc=$?
+  if [[ $expected == ok ]]; then (( rc == 0 )); else (( rc == 1 )) && grep -q -- "$expected" "$work/variants/$name.log"; fi
+}
+while IFS='|' read -r name v expected options; do
+  # shellcheck disable=SC2086  # the options are words
+  check "signed-file check: $name, version $v: ${expected}" signed_check "$name" "$v" "$expected" $options
+done <<ROWS
+good|$version|ok|--tsa-cafile $certificate/ca.crt
+good|$version|countersignature does not verify|
+untimestamped|$version|carries no timestamp|--tsa-cafile $certificate/ca.crt
+untimestamped|$version|ok|--no-timestamp
+other-maker|$version|not CN=Norvale Tech Co., Ltd.|--tsa-cafile $certificate/ca.crt
+other-name|$version|program name is 'Kestro test installer'|--tsa-cafile $certificate/ca.crt
+other-product|$version|ProductName is 'Other!|--tsa-cafile $certificate/ca.crt
+good|$next|fixed file version is $version.0|--tsa-cafile $certificate/ca.crt
+unsigned|$version|does not verify|--no-timestamp
+ROWS
 rc=0
 ( unset KESTRO_SIGNING_PASSWORD; bash "$repo/tools/release.sh" --no-timestamp "$next_build" \
     "$certificate/signing.p12" https://lumwerk.example/dl/x.exe "$work/release-refused" ) >/dev/null 2>&1 || rc=$?
@@ -217,6 +289,29 @@ no_settings() { ! kh_wine 60 reg query "$settings_key" </dev/null >/dev/null 2>&
 check "uninstall: the settings key is gone" no_settings
 temp_gone() { [[ ! -e $temp_kestro ]]; }
 check "uninstall: %TEMP%\\Kestro is gone" kh_wait_for 30 temp_gone
+
+# --- An update waits for a Kestro whose mutex this user may not open (an elevated one) ----------
+# Wine grants SYNCHRONIZE whatever the mutex's DACL says, so the installer here is compiled
+# from the same script asking for all access instead (RunningMutexAccess), which Wine refuses.
+guarded="$work/guarded"
+rm -rf "$guarded"
+bash "$repo/installer/compile_under_wine.sh" "$build" "$repo/installer/kestro.iss" "AppVersion=$version" \
+  "SourceExe=$build/Kestro.exe" "IconFile=$repo/res/kestro.ico" "OutputDir=$guarded" \
+  RunningMutex=Lumwerk.Kestro.Running RunningMutexAccess=2031617 >"$work/guarded.log" 2>&1
+kh_wine 120 "$guarded_exe" Lumwerk.Kestro.Running 2031617 90 </dev/null >"$work/guarded-mutex.txt" 2>&1 &
+holder=$!
+holding() { [[ -s $work/guarded-mutex.txt ]]; }
+if guard "a mutex whose DACL refuses this user is held" kh_wait_for 30 holding; then
+  check "the guarded mutex: opening it fails with access denied" grep -qx denied <(tr -d '\r' <"$work/guarded-mutex.txt")
+  step_started=$SECONDS
+  rc=0; setup "$guarded/Kestro-Setup-$version.exe" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1 || rc=$?
+  waited=$(( SECONDS - step_started ))
+  check "update while a Kestro holds a mutex this user may not open: exit code 7 after waiting (got $rc, $waited s)" \
+    test "$rc" -eq 7 -a "$waited" -ge 29
+  check "update while a Kestro holds a mutex this user may not open: nothing is installed" gone
+fi
+kh_taskkill guarded_mutex.exe
+wait "$holder"
 
 echo "INFO: installer_e2e took $(( SECONDS - started )) s"
 echo "installer_e2e: $failures failed"
