@@ -1,6 +1,7 @@
 #include "probe/windows_section.h"
 
 #include <array>
+#include <variant>
 
 #include "base/text.h"
 #include "i18n/translate.h"
@@ -17,6 +18,7 @@ constexpr std::array<std::string_view, 1> kLicensingProperties = {"LicenseStatus
 constexpr std::string_view kLicensingCondition =
     "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
 constexpr std::uint64_t kLicensed = 1;
+constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 // The caption without every leading "Microsoft ".
 std::string edition_name(std::string_view caption) {
@@ -60,10 +62,23 @@ WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& versio
   return facts;
 }
 
+VersionValues read_version_values(ProbePlatform& platform) {
+  VersionValues values;
+  const std::optional<RegistryValue> display_version =
+      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "DisplayVersion");
+  if (display_version && std::holds_alternative<std::string>(*display_version)) {
+    values.display_version = std::get<std::string>(*display_version);
+  }
+  const std::optional<RegistryValue> ubr =
+      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "UBR");
+  if (ubr && std::holds_alternative<std::uint32_t>(*ubr)) values.ubr = std::get<std::uint32_t>(*ubr);
+  return values;
+}
+
 WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const wmi::WmiResult os = query_on(cimv2, "Win32_OperatingSystem", kOsProperties);
   // The registry is read on every run, WMI or not.
-  const VersionValues version = platform.windows_version_values();
+  const VersionValues version = read_version_values(platform);
   const wmi::WmiResult licensing =
       query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition);
   return windows_facts(os, version, licensing);

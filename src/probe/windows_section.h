@@ -15,6 +15,13 @@
 
 namespace kestro::probe {
 
+// The feature version and update revision under HKLM\SOFTWARE\Microsoft\Windows NT\
+// CurrentVersion.
+struct VersionValues {
+  std::string display_version;        // `DisplayVersion`, empty when missing (not trimmed)
+  std::optional<std::uint32_t> ubr;   // `UBR`, absent when missing
+};
+
 // The first row of the operating system query.
 struct OsFacts {
   std::string edition;        // Caption without every leading "Microsoft "
@@ -39,6 +46,9 @@ std::optional<bool> activation_state(const wmi::WmiResult& licensing);
 // InstallDate), `licensing` the LicenseStatus rows.
 WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& version,
                            const wmi::WmiResult& licensing);
+
+// The registry values; a value of the wrong type counts as missing.
+VersionValues read_version_values(ProbePlatform& platform);
 
 // Runs the queries on `cimv2` (null: no query runs) and reads the registry values.
 WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 
 namespace kestro::probe {
 namespace {
@@ -81,7 +81,7 @@ TEST_F(DisplayRowsTest, CloneModeGivesTwoRowsAndNamesKeepTheirPlace) {
 }
 
 TEST_F(DisplayRowsTest, ProbeReadsTheConfiguration) {
-  kestro::test::FakePlatform platform;
+  kestro::test::RecordedMachine platform;
   EXPECT_TRUE(probe_displays(platform).empty());  // configuration query failed
   platform.displays = DisplayConfig{};
   EXPECT_TRUE(probe_displays(platform).empty());

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 #include "probe/battery_section.h"
 #include "probe/drives_section.h"
 #include "probe/storage_section.h"
@@ -11,7 +11,7 @@
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
+using kestro::test::RecordedMachine;
 
 constexpr std::uint32_t kRelative = 0x40000000;
 
@@ -42,7 +42,7 @@ class DrivesTest : public ::testing::Test {
 };
 
 TEST_F(DrivesTest, FixedLettersInOrderWithUsage) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.drive_mask = 0b1101;  // A:, C:, D:
   platform.fixed = {{'A', false}, {'C', true}, {'D', true}};
   platform.spaces = {{'A', {64'000'000'000, 0}},
@@ -78,7 +78,7 @@ TEST_F(DrivesTest, UnreadableOrEmptyDrivesAreSkipped) {
 }
 
 TEST_F(DrivesTest, OnlyTheTwentySixLetterBitsAndFixedDrivesCount) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.drive_mask = 0xFFFFFFFF;
   platform.fixed = {{'Z', true}, {'[', true}, {'Y', false}};
   platform.spaces = {{'Z', {1'000'000'000, 0}}, {'[', {1'000'000'000, 0}}, {'Y', {1'000'000'000, 0}}};
@@ -209,19 +209,19 @@ TEST_F(BatteryTest, NowRow) {
 }
 
 TEST_F(BatteryTest, PowerStatusReadOnlyWhenBatteriesGaveRows) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.power = PowerStatus{1, 80};
   EXPECT_TRUE(probe_battery(platform).empty());  // desktop without battery
   platform.battery_list = {battery(0, 0, 0)};
   EXPECT_TRUE(probe_battery(platform).empty());  // a battery without anything to show
-  EXPECT_EQ(platform.power_status_calls, 0);
+  EXPECT_EQ(platform.count("power_status"), 0u);
 
   platform.battery_list = {battery(0, 0, 7), battery(0, 0, 9)};
   EXPECT_EQ(probe_battery(platform),
             (std::vector<Row>{Row::plain("Name", "Battery 1"), Row::plain("Charge cycles", "7"),
                               Row::plain("Name", "Battery 2"), Row::plain("Charge cycles", "9"),
                               Row::plain("Now", "80% \u00B7 plugged in")}));
-  EXPECT_EQ(platform.power_status_calls, 1);
+  EXPECT_EQ(platform.count("power_status"), 1u);
 
   platform.power.reset();  // status call failed
   EXPECT_EQ(probe_battery(platform).size(), 4u);
@@ -229,7 +229,7 @@ TEST_F(BatteryTest, PowerStatusReadOnlyWhenBatteriesGaveRows) {
 
 TEST(BatteryKorean, TemplatesAndState) {
   ScopedLanguageOverride korean("ko");
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.battery_list = {battery(50000, 45123)};
   platform.power = PowerStatus{255, 87};
   const std::vector<Row> rows = probe_battery(platform);

@@ -4,14 +4,14 @@
 
 #include <limits>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
-using kestro::test::FakeWmiSession;
+using kestro::test::kCimv2;
+using kestro::test::RecordedMachine;
 using kestro::test::row;
 
 constexpr std::uint64_t kMiB = 1024ull * 1024;
@@ -152,16 +152,14 @@ TEST_F(GraphicsRowsTest, FirstMatchingControllerWins) {
 }
 
 TEST_F(GraphicsRowsTest, ProbeQueriesControllersAndFiltersAdapters) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.adapters = {{"GPU X", 0, 0}, {"Microsoft Basic Render Driver", 0, 2}, {"GPU X", 0, 0}};
-  std::vector<std::string> sent;
-  FakeWmiSession cimv2;
-  cimv2.sent = &sent;
-  cimv2.answers.emplace(std::string(kControllerQuery),
-                        wmi::WmiRows{row({"GPU X", "1.0", std::nullopt})});
+  platform.record(kCimv2, "Win32_VideoController", test::kControllerProperties,
+                  wmi::WmiRows{row({"GPU X", "1.0", std::nullopt})});
+  const std::unique_ptr<wmi::WmiSession> cimv2 = platform.connect(kCimv2);
 
-  const GraphicsOutput out = probe_graphics(&cimv2, platform);
-  EXPECT_EQ(sent, std::vector<std::string>{std::string(kControllerQuery)});
+  const GraphicsOutput out = probe_graphics(cimv2.get(), platform);
+  EXPECT_EQ(platform.sent(), std::vector<std::string>{std::string(kControllerQuery)});
   EXPECT_EQ(out.rows, (std::vector<Row>{Row::plain("Graphics", "GPU X"), Row::plain("Driver", "1.0")}));
 
   // Without a session: Graphics rows only.
@@ -169,12 +167,13 @@ TEST_F(GraphicsRowsTest, ProbeQueriesControllersAndFiltersAdapters) {
   EXPECT_EQ(bare.rows, std::vector<Row>{Row::plain("Graphics", "GPU X")});
 
   // A failed query counts as no records.
-  FakeWmiSession failing;
-  EXPECT_EQ(probe_graphics(&failing, platform).rows.size(), 1u);
+  RecordedMachine failing = platform;
+  failing.forget(kCimv2, "Win32_VideoController");
+  EXPECT_EQ(probe_graphics(failing.connect(kCimv2).get(), failing).rows.size(), 1u);
 
   // WMI records alone never make a row.
   platform.adapters.clear();
-  const GraphicsOutput none = probe_graphics(&cimv2, platform);
+  const GraphicsOutput none = probe_graphics(cimv2.get(), platform);
   EXPECT_TRUE(none.rows.empty());
   EXPECT_TRUE(none.summaries.empty());
 }

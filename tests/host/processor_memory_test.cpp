@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 #include "probe/memory_section.h"
 #include "probe/processor_section.h"
 
 namespace kestro::probe {
 namespace {
 
+using test::kCimv2;
+using test::RecordedMachine;
 using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
@@ -83,12 +85,11 @@ TEST(ProcessorSection, OptionalRowsAndOddValues) {
 
 TEST(ProcessorSection, TwoSocketsAndNoPackages) {
   ScopedLanguageOverride en("en");
-  test::FakeWmiSession session;
-  session.answers["SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, "
-                  "L3CacheSize FROM Win32_Processor"] =
-      WmiRows{row({"First", "16", "32", "3200", "16384"}),
-              row({"Second", "16", "32", "3200", "16384"})};
-  const std::vector<Row> rows = processor_rows(read_processors(&session));
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_Processor", test::kProcessorProperties,
+                 WmiRows{row({"First", "16", "32", "3200", "16384"}),
+                         row({"Second", "16", "32", "3200", "16384"})});
+  const std::vector<Row> rows = processor_rows(read_processors(machine.connect(kCimv2).get()));
   ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[0].value, "First");
   EXPECT_EQ(rows[2].value, "3.20 GHz");
@@ -113,15 +114,13 @@ wmi::WmiRow module(wmi::WmiValue capacity, wmi::WmiValue configured, wmi::WmiVal
 
 TEST(MemorySection, TwoModulesWithLocators) {
   ScopedLanguageOverride en("en");
-  test::FakeWmiSession session;
-  session.answers["SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, "
-                  "DeviceLocator, SMBIOSMemoryType FROM Win32_PhysicalMemory"] =
-      WmiRows{module("8589934592", "3200", "3200", "Acme", "AC8G3200   ", "ChannelA-DIMM0", "26"),
-              module("8589934592", "2933", "3200", "Acme", "AC8G3200   ", "ChannelB-DIMM0",
-                     "26")};
-  session.answers["SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"] =
-      WmiRows{row({"4"})};
-  const MemoryFacts facts = read_memory(&session);
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties,
+                 WmiRows{module("8589934592", "3200", "3200", "Acme", "AC8G3200   ", "ChannelA-DIMM0", "26"),
+                         module("8589934592", "2933", "3200", "Acme", "AC8G3200   ", "ChannelB-DIMM0",
+                                "26")});
+  machine.record(kCimv2, "Win32_PhysicalMemoryArray", test::kArrayProperties, WmiRows{row({"4"})});
+  const MemoryFacts facts = read_memory(machine.connect(kCimv2).get());
   const MemoryOutput out{memory_rows(facts, 17054318592u), memory_summary(facts, 17054318592u)};
   const std::vector<Row> expected = {
       Row::plain("Installed", "16 GB DDR4 3200 MT/s"),

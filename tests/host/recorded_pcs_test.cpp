@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/view/text_report.h"
-#include "host/machine_loader.h"
 #include "i18n/language.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 #include "probe/json_document.h"
 #include "probe/sections.h"
 
@@ -38,10 +38,11 @@ void expect_reviewed(const std::string& name, const std::string& suffix, const s
 TEST(RecordedPcs, ReportsAndDocumentsMatchTheReviewedOnes) {
   for (const std::string name : {"thinkpad-t470s", "gigabyte-haswell-gtx950", "msi-gf63-thin-11uc",
                                  "dell-latitude-7480", "asus-tuf-x570-5600x"}) {
-    const FakePlatform recorded = load_machine(read_file(std::string(KESTRO_MACHINES_DIR) + "/" + name + ".json"));
+    const RecordedMachine recorded =
+        RecordedMachine::from_json(read_file(std::string(KESTRO_MACHINES_DIR) + "/" + name + ".json"));
     for (const LanguageRow& language : language_table()) {
       ScopedLanguageOverride scoped(language.code);
-      FakePlatform platform = recorded;
+      RecordedMachine platform = recorded;
       const probe::PcFacts facts = probe::probe_facts(platform);
       if (language.code == "en") {
         expect_reviewed(name, ".report.txt", app::plain_text_report(probe::report_of(facts)), "en");

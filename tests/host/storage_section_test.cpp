@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
-using kestro::test::FakeWmiSession;
+using kestro::test::kStorage;
+using kestro::test::RecordedMachine;
 using kestro::test::row;
 
 constexpr std::string_view kDiskQuery =
@@ -194,12 +194,15 @@ TEST_F(StorageRowsTest, ReliabilityMatchedByExactDeviceId) {
 // The whole step against a recorded storage namespace.
 class ProbeStorageTest : public StorageRowsTest {
  protected:
-  FakeWmiSession& storage() { return platform.namespaces[std::string(kStorageNamespace)]; }
-  void record_disks(wmi::WmiResult disks) { storage().answers[std::string(kDiskQuery)] = std::move(disks); }
-  void record_counters(std::string_view disk_path, wmi::WmiResult counters) {
-    storage().answers[reliability_query(disk_path)] = std::move(counters);
+  void storage() { platform.namespaces.emplace_back(kStorageNamespace); }
+  void record_disks(const wmi::WmiResult& disks) {
+    platform.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, disks);
   }
-  FakePlatform platform;
+  void record_counters(std::string_view disk_path, const wmi::WmiResult& counters) {
+    platform.record_associators(kStorage, disk_path, "MSFT_StorageReliabilityCounter",
+                                test::kReliabilityProperties, counters);
+  }
+  RecordedMachine platform;
 };
 
 TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
@@ -210,8 +213,8 @@ TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
   record_counters("\\\\PC\\disk2", wmi::WmiRows{});  // answered, but no object
 
   const StorageOutput out = probe_storage(platform, false);
-  EXPECT_EQ(platform.connected, std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
-  EXPECT_EQ(platform.sent,
+  EXPECT_EQ(platform.connected(), std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
+  EXPECT_EQ(platform.sent(),
             (std::vector<std::string>{
                 std::string(kDiskQuery),
                 "ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = MSFT_StorageReliabilityCounter",
@@ -249,8 +252,7 @@ TEST_F(ProbeStorageTest, NeedsAdminFollowsCounterPresence) {
       {"elevated, nothing", true, std::nullopt, false, 2},
   };
   for (const Case& c : cases) {
-    FakePlatform fresh;
-    platform = fresh;
+    platform = RecordedMachine();
     record_disks(wmi::WmiRows{disk("0", "A", "4", "17", "1", "0", "P0")});
     record_counters("P0", c.counters);
     const StorageOutput out = probe_storage(platform, c.admin);

@@ -4,8 +4,8 @@
 
 #include <tuple>
 
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 #include "probe/text_case.h"
 
 namespace kestro::probe {

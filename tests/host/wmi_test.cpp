@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/fake_platform.h"
+#include "machine/recorded_machine.h"
 
 namespace kestro::wmi {
 namespace {
@@ -39,15 +39,13 @@ TEST(WmiQueryText, BuildsSelectFromWhere) {
 }
 
 TEST(WmiQueryText, QuerySendsTheBuiltTextAndKeepsTheRowLayout) {
-  std::vector<std::string> sent;
-  test::FakeWmiSession session;
-  session.sent = &sent;
-  session.answers["SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1"] =
-      WmiRows{test::row({"a", "2"})};
+  test::RecordedMachine machine;
+  machine.record(test::kCimv2, "Win32_Thing", {"Name", "Speed"}, WmiRows{test::row({"a", "2"})},
+                 "Speed > 1");
   constexpr std::array<std::string_view, 2> kProperties = {"Name", "Speed"};
-  const WmiResult result = query(session, "Win32_Thing", kProperties, "Speed > 1");
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], "SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1");
+  const WmiResult result = query(*machine.connect(test::kCimv2), "Win32_Thing", kProperties, "Speed > 1");
+  ASSERT_EQ(machine.sent().size(), 1u);
+  EXPECT_EQ(machine.sent()[0], "SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1");
   ASSERT_TRUE(result);
   ASSERT_EQ(result->size(), 1u);
   EXPECT_EQ((*result)[0], (WmiRow{"a", "2"}));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "wmi/bounded_query.h"
@@ -76,8 +77,8 @@ struct ScriptedSession final : BoundedSession {
 
 TEST(BoundedQuery, AfterTheRunBudgetEveryQueryFailsAtOnce) {
   FakeClock clock;
-  RunBudgets budgets(clock);
-  auto session = std::make_unique<ScriptedSession>(budgets.for_new_session(), clock);
+  const auto run = std::make_shared<RunBudget>(clock);
+  auto session = std::make_unique<ScriptedSession>(run, clock);
   clock.time = s(5);
   // Each query ends at its own 15 s, the last one at the run's 60 s.
   for (const auto& [ends_at, rows] : {std::pair{s(20), 3}, {s(35), 3}, {s(50), 3}, {s(60), 2}}) {
@@ -88,10 +89,13 @@ TEST(BoundedQuery, AfterTheRunBudgetEveryQueryFailsAtOnce) {
   EXPECT_FALSE(session->query_text("SELECT Name FROM Win32_Slow", {}));
   EXPECT_EQ(session->executed, 4);  // the last query never reached the provider
   EXPECT_EQ(clock.time, s(60));
-  // A session opened while this one is open belongs to the same run; after it a new run starts.
-  EXPECT_FALSE(budgets.for_new_session()->query_deadline());
+  // Another session of the same run shares its spent budget, even after the first one is
+  // closed; a new run's budget starts afresh.
+  ScriptedSession second(run, clock);
   session.reset();
-  EXPECT_EQ(budgets.for_new_session()->query_deadline(), s(75));
+  EXPECT_FALSE(second.query_text("SELECT Name FROM Win32_Slow", {}));
+  EXPECT_EQ(second.executed, 0);
+  EXPECT_EQ(RunBudget(clock).query_deadline(), s(75));
 }
 
 }  // namespace
