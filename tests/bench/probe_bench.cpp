@@ -7,7 +7,7 @@
 #include "bench/alloc_counter.h"
 #include "i18n/translate.h"
 #include "machine/test_machines.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace {
 

@@ -44,7 +44,7 @@
 #include "machine/test_machines.h"
 #include "probe/json_document.h"
 #include "probe/section_registry.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 #include "probe/storage_section.h"
 
 namespace kestro {

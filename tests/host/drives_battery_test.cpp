@@ -20,21 +20,33 @@ constexpr std::uint32_t kRelative = 0x40000000;
 std::vector<Row> drive_rows(ProbePlatform& platform) {
   return storage_rows(read_storage(platform, true));
 }
+// The row of one fixed drive whose space query gave `space`.
 std::optional<Row> drive_row(char letter, const std::optional<DriveSpace>& space) {
-  const std::optional<DriveFacts> drive = drive_facts(letter, space);
-  if (!drive) return std::nullopt;
-  return drive_row(*drive);
-}
-std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
-  return battery_record_rows(battery_facts(batteries));
-}
-std::optional<Row> now_row(const PowerStatus& status) {
-  const std::optional<PowerFacts> power = power_facts(status);
-  if (!power) return std::nullopt;
-  return now_row(*power);
+  RecordedMachine platform;
+  platform.drive_mask = 1u << (letter - 'A');
+  platform.fixed[letter] = true;
+  if (space) platform.spaces[letter] = *space;
+  const std::vector<DriveFacts> drives = read_drives(platform);
+  if (drives.empty()) return std::nullopt;
+  return drive_row(drives.front());
 }
 std::vector<Row> probe_battery(ProbePlatform& platform) {
   return battery_rows(read_batteries(platform));
+}
+// The batteries' rows alone: without a power status there is no Now line.
+std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
+  RecordedMachine platform;
+  platform.battery_list = batteries;
+  return probe_battery(platform);
+}
+// The Now line of a power status, after one battery's single row.
+std::optional<Row> now_row(const PowerStatus& status) {
+  RecordedMachine platform;
+  platform.battery_list = {BatteryInfo{"", 0, 0, 0, 1}};
+  platform.power = status;
+  const std::vector<Row> rows = probe_battery(platform);
+  if (rows.size() < 2) return std::nullopt;
+  return rows.back();
 }
 
 class DrivesTest : public ::testing::Test {

@@ -24,14 +24,41 @@ struct GraphicsOutput {
   std::vector<Row> rows;
   std::vector<std::string> summaries;
 };
-GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
-                             const wmi::WmiResult& controllers) {
-  const std::vector<AdapterFacts> facts = graphics_facts(adapters, controllers);
-  return {graphics_rows(facts), graphics_summaries(facts)};
-}
 GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const std::vector<AdapterFacts> facts = read_graphics(cimv2, platform);
   return {graphics_rows(facts), graphics_summaries(facts)};
+}
+// DXGI lists `adapters`, the controller query gives `controllers`.
+GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
+                             const wmi::WmiResult& controllers) {
+  RecordedMachine platform;
+  platform.adapters = adapters;
+  platform.record(kCimv2, "Win32_VideoController", test::kControllerProperties, controllers);
+  return probe_graphics(platform.connect(kCimv2).get(), platform);
+}
+
+// The memory text of an adapter with `bytes` of its own, as its row shows it.
+std::string vram_text(std::uint64_t bytes) {
+  const std::string value = graphics_rows({{"G", bytes, 0}}, wmi::WmiRows{}).rows.at(0).value;
+  return value.substr(std::string_view("G \u00B7 ").size());
+}
+
+// The adapters the card lists of those DXGI enumerates.
+std::vector<GraphicsAdapter> hardware_adapters(const std::vector<GraphicsAdapter>& enumerated) {
+  RecordedMachine platform;
+  platform.adapters = enumerated;
+  std::vector<GraphicsAdapter> kept;
+  for (const AdapterFacts& adapter : read_graphics(nullptr, platform)) {
+    kept.push_back({adapter.name, adapter.memory_bytes, 0});
+  }
+  return kept;
+}
+
+// Whether a controller named `wmi_name` gives the driver of the adapter `adapter_name`.
+bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name) {
+  return graphics_rows({{std::string(adapter_name), 0, 0}},
+                       wmi::WmiRows{row({std::string(wmi_name), "1", std::nullopt})})
+             .rows.size() == 2;
 }
 
 std::uint64_t gib(double amount) { return static_cast<std::uint64_t>(amount * static_cast<double>(kGiB)); }

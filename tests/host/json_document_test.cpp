@@ -14,7 +14,7 @@
 
 #include "i18n/translate.h"
 #include "machine/test_machines.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::test {
 namespace {

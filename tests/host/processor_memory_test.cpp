@@ -14,6 +14,19 @@ using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
+// The facts of recorded answers, read through the run's CIMV2 session.
+std::vector<ProcessorFacts> processor_facts(const WmiResult& processors) {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_Processor", test::kProcessorProperties, processors);
+  return read_processors(machine.connect(kCimv2).get());
+}
+MemoryFacts memory_facts(const WmiResult& modules, const WmiResult& arrays) {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties, modules);
+  machine.record(kCimv2, "Win32_PhysicalMemoryArray", test::kArrayProperties, arrays);
+  return read_memory(machine.connect(kCimv2).get());
+}
+
 // The cards from raw answers, as a run makes them.
 struct ProcessorOutput {
   std::vector<Row> rows;
@@ -201,6 +214,18 @@ TEST(MemorySection, TypeAndSpeedAcrossModules) {
     EXPECT_EQ(memory_section(c.modules, std::nullopt, 17054318592u).summary, c.summary)
         << c.what;
   }
+}
+
+// What a module's row shows after its size for a maker and part number.
+std::string module_description(const wmi::WmiValue& maker, const wmi::WmiValue& part) {
+  ScopedLanguageOverride en("en");
+  const std::string value =
+      memory_section(WmiRows{module("8589934592", {}, {}, maker, part, "A", {})}, std::nullopt, 0)
+          .rows.back()
+          .value;  // "8 GB" or "8 GB · description"
+  const std::string_view dot = " \u00B7 ";
+  const std::size_t at = value.find(dot);
+  return at == std::string::npos ? std::string() : value.substr(at + dot.size());
 }
 
 TEST(MemorySection, ModuleDescriptions) {

@@ -12,7 +12,7 @@
 #include "i18n/translate.h"
 #include "machine/recorded_machine.h"
 #include "probe/json_document.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::test {
 namespace {

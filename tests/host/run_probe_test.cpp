@@ -6,7 +6,7 @@
 #include "machine/test_machines.h"
 #include "probe/probe_slot.h"
 #include "probe/section_registry.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::probe {
 namespace {
@@ -124,13 +124,25 @@ TEST(RunProbe, FullMachineInFixedOrder) {
   EXPECT_EQ(platform.log, reads);
 }
 
-// A card whose step is missing from the reading order would never be read.
-TEST(RunProbe, EveryStepRunsOnceInTheReadingOrder) {
+// The steps run in their places, each once: a card whose step were left out would never be
+// read, and two steps in one place would run in whichever order the registry lists them.
+TEST(RunProbe, EveryStepRunsOnceInItsPlace) {
+  std::vector<SectionKind> steps;
+  for (const probe::SectionEntry* entry : probe::step_order()) steps.push_back(entry->kind);
+  EXPECT_EQ(steps, (std::vector<SectionKind>{SectionKind::System, SectionKind::Windows,
+                                             SectionKind::Processor, SectionKind::Memory,
+                                             SectionKind::Graphics, SectionKind::Displays,
+                                             SectionKind::Storage, SectionKind::Battery}));
+  std::vector<int> places;
   for (const probe::SectionEntry& entry : probe::section_registry()) {
-    const auto order = probe::reading_order();
-    EXPECT_EQ(std::count(order.begin(), order.end(), entry.kind), entry.read != nullptr ? 1 : 0)
+    const auto order = probe::step_order();
+    EXPECT_EQ(std::count(order.begin(), order.end(), &entry), entry.read != nullptr ? 1 : 0)
         << static_cast<int>(entry.kind);
+    EXPECT_EQ(entry.step == probe::kNoStep, entry.read == nullptr) << static_cast<int>(entry.kind);
+    if (entry.read != nullptr) places.push_back(entry.step);
   }
+  std::sort(places.begin(), places.end());
+  EXPECT_EQ(std::adjacent_find(places.begin(), places.end()), places.end());
 }
 
 TEST(RunProbe, WithoutWmi) {

@@ -14,6 +14,26 @@ using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
+// The registry's feature version and update revision.
+struct VersionValues {
+  std::string display_version;
+  std::optional<std::uint32_t> ubr;
+};
+
+// The facts of recorded answers, read as a run reads them.
+WindowsFacts windows_facts(const WmiResult& os, const VersionValues& version,
+                           const WmiResult& licensing) {
+  RecordedMachine platform;
+  platform.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties, os);
+  platform.record(kCimv2, "SoftwareLicensingProduct", test::kLicensingProperties, licensing,
+                  test::kLicensingCondition);
+  test::record_version(platform, version.display_version, version.ubr);
+  return read_windows(platform.connect(kCimv2).get(), platform);
+}
+std::optional<bool> activation_state(const WmiResult& licensing) {
+  return windows_facts(std::nullopt, {}, licensing).activated;
+}
+
 // The card's rows and the subtitle from raw answers, as a run makes them.
 struct WindowsOutput {
   std::vector<Row> rows;

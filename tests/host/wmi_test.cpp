@@ -34,7 +34,10 @@ TEST(WmiQueryText, BuildsSelectFromWhere) {
        "SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"},
   };
   for (const QueryCase& c : cases) {
-    EXPECT_EQ(build_query(c.class_name, c.properties, c.condition), c.expected) << c.class_name;
+    test::RecordedMachine machine;
+    machine.namespaces.emplace_back(test::kCimv2);
+    query(*machine.connect(test::kCimv2), c.class_name, c.properties, c.condition);
+    EXPECT_EQ(machine.sent(), std::vector<std::string>{std::string(c.expected)}) << c.class_name;
   }
 }
 

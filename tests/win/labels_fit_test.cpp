@@ -20,7 +20,7 @@
 #include "i18n/language.h"
 #include "i18n/translate.h"
 #include "machine/test_machines.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 #include "probe/storage_section.h"
 #include "win/test_window_win32.h"
 
