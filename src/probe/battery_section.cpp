@@ -137,8 +137,7 @@ Json batteries_json(const std::vector<BatteryFacts>& batteries) {
       object["full_charge_capacity_mwh"] = battery.full;
     }
     if (const std::optional<double> percent = health_percent(battery)) {
-      // Read back from the row's own text, so the two never differ.
-      object["health_percent"] = parse_unsigned(fixed(*percent, 0)).value_or(0);
+      object["health_percent"] = whole_number(*percent);  // as the row rounds it
     }
     if (battery.cycles != 0) object["cycle_count"] = battery.cycles;
     list.push_back(std::move(object));

@@ -36,10 +36,6 @@ std::vector<DisplayFacts> display_facts(const DisplayConfig& config) {
 }
 
 // The refresh rate as the rows show it: whole hertz, halves to the even neighbour.
-std::uint64_t whole_hertz(double refresh_hz) {
-  // Read back from the row's own text, so the two never differ; a rate is at most 2^32 - 1.
-  return parse_unsigned(fixed(refresh_hz, 0)).value_or(0);
-}
 
 }  // namespace
 
@@ -69,7 +65,7 @@ Json displays_json(const std::vector<DisplayFacts>& displays) {
     put_text(object, "name", display.name);
     object["width"] = display.width;
     object["height"] = display.height;
-    if (display.refresh_hz) object["refresh_hz"] = whole_hertz(*display.refresh_hz);
+    if (display.refresh_hz) object["refresh_hz"] = whole_number(*display.refresh_hz);
     list.push_back(std::move(object));
   }
   return list;
