@@ -231,20 +231,12 @@ RecordedMachine RecordedMachine::from_json(std::string_view text) {
   return machine;
 }
 
-std::vector<std::string> RecordedMachine::sent() const {
-  std::vector<std::string> texts;
+std::vector<std::string> RecordedMachine::requests(std::string_view kind) const {
+  std::vector<std::string> found;
   for (const std::string& request : log) {
-    if (request.starts_with("query ")) texts.push_back(request.substr(6));
+    if (request.starts_with(kind)) found.push_back(request.substr(kind.size()));
   }
-  return texts;
-}
-
-std::vector<std::string> RecordedMachine::connected() const {
-  std::vector<std::string> names;
-  for (const std::string& request : log) {
-    if (request.starts_with("connect ")) names.push_back(request.substr(8));
-  }
-  return names;
+  return found;
 }
 
 std::size_t RecordedMachine::count(std::string_view request) const {
@@ -357,16 +349,6 @@ wmi::WmiResult RecordedMachine::answer_query(std::string_view wmi_namespace, std
   return rows;
 }
 
-bool RecordedMachine::is_admin() {
-  log.emplace_back("is_admin");
-  return admin;
-}
-
-std::uint64_t RecordedMachine::milliseconds_since_boot() {
-  log.emplace_back("uptime");
-  return uptime_ms;
-}
-
 std::unique_ptr<wmi::WmiSession> RecordedMachine::connect(std::string_view wmi_namespace) {
   log.push_back("connect " + std::string(wmi_namespace));
   if (std::find(namespaces.begin(), namespaces.end(), wmi_namespace) == namespaces.end()) {
@@ -389,42 +371,15 @@ std::optional<probe::RegistryValue> RecordedMachine::registry_value(probe::Regis
   return std::nullopt;
 }
 
-std::vector<probe::GraphicsAdapter> RecordedMachine::graphics_adapters() {
-  log.emplace_back("graphics_adapters");
-  return adapters;
-}
-
-std::optional<probe::DisplayConfig> RecordedMachine::display_config() {
-  log.emplace_back("display_config");
-  return displays;
-}
-
-std::uint32_t RecordedMachine::logical_drive_mask() {
-  log.emplace_back("logical_drive_mask");
-  return drive_mask;
-}
-
 bool RecordedMachine::is_fixed_drive(char letter) {
-  log.push_back("is_fixed_drive " + std::string(1, letter));
   const auto found = fixed.find(letter);
-  return found != fixed.end() && found->second;
+  return logged("is_fixed_drive " + std::string(1, letter), found != fixed.end() && found->second);
 }
 
 std::optional<probe::DriveSpace> RecordedMachine::drive_space(char letter) {
-  log.push_back("drive_space " + std::string(1, letter));
   const auto found = spaces.find(letter);
-  if (found == spaces.end()) return std::nullopt;
-  return found->second;
-}
-
-std::vector<probe::BatteryInfo> RecordedMachine::batteries() {
-  log.emplace_back("batteries");
-  return battery_list;
-}
-
-std::optional<probe::PowerStatus> RecordedMachine::power_status() {
-  log.emplace_back("power_status");
-  return power;
+  return logged("drive_space " + std::string(1, letter),
+                found == spaces.end() ? std::nullopt : std::optional(found->second));
 }
 
 }  // namespace kestro::test

@@ -79,9 +79,10 @@ class RecordedMachine final : public probe::ProbePlatform {
   // "registry <HKLM|HKCU>\<path>\<name>", "graphics_adapters", "display_config",
   // "logical_drive_mask", "is_fixed_drive C", "drive_space C", "batteries", "power_status".
   std::vector<std::string> log;
-  std::vector<std::string> sent() const;       // the WQL texts of every session
-  std::vector<std::string> connected() const;  // the namespaces asked for
+  std::vector<std::string> sent() const { return requests("query "); }  // every session's WQL
+  std::vector<std::string> connected() const { return requests("connect "); }  // namespaces
   std::size_t count(std::string_view request) const;
+  std::vector<std::string> requests(std::string_view kind) const;  // after "kind", in order
 
   // Records positional rows as objects: value i of a row is property i's, a row shorter than
   // `properties` lacks the rest. A failed result makes the query fail; an incomplete one is
@@ -106,23 +107,34 @@ class RecordedMachine final : public probe::ProbePlatform {
                     probe::RegistryValue value);
 
   // ProbePlatform
-  bool is_admin() override;
-  std::uint64_t milliseconds_since_boot() override;
+  bool is_admin() override { return logged("is_admin", admin); }
+  std::uint64_t milliseconds_since_boot() override { return logged("uptime", uptime_ms); }
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override;
   std::optional<probe::RegistryValue> registry_value(probe::RegistryHive hive,
                                                      std::string_view path,
                                                      std::string_view name) override;
-  std::vector<probe::GraphicsAdapter> graphics_adapters() override;
-  std::optional<probe::DisplayConfig> display_config() override;
-  std::uint32_t logical_drive_mask() override;
+  std::vector<probe::GraphicsAdapter> graphics_adapters() override {
+    return logged("graphics_adapters", adapters);
+  }
+  std::optional<probe::DisplayConfig> display_config() override {
+    return logged("display_config", displays);
+  }
+  std::uint32_t logical_drive_mask() override { return logged("logical_drive_mask", drive_mask); }
   bool is_fixed_drive(char letter) override;
   std::optional<probe::DriveSpace> drive_space(char letter) override;
-  std::vector<probe::BatteryInfo> batteries() override;
-  std::optional<probe::PowerStatus> power_status() override;
+  std::vector<probe::BatteryInfo> batteries() override { return logged("batteries", battery_list); }
+  std::optional<probe::PowerStatus> power_status() override { return logged("power_status", power); }
 
   // The rows a query on `wmi_namespace` gets, as the COM adapter would deliver them.
   wmi::WmiResult answer_query(std::string_view wmi_namespace, std::string_view wql,
                               wmi::PropertyList properties);
+
+ private:
+  template <class T>
+  T logged(std::string request, const T& answer) {
+    log.push_back(std::move(request));
+    return answer;
+  }
 };
 
 // Shorthand for positional rows: {"a", std::nullopt, "  b "}.
