@@ -7,12 +7,15 @@
 #include <vector>
 
 #include "i18n/translate.h"
+#include "probe/clean_platform.h"
 #include "probe/section_registry.h"
 #include "probe/run_probe.h"
 
 namespace kestro::probe {
 
-PcFacts probe_facts(ProbePlatform& platform) {
+PcFacts probe_facts(ProbePlatform& raw) {
+  // Every text of every answer is cleaned before any rule sees it.
+  CleanPlatform platform(raw);
   const bool is_admin = platform.is_admin();
   // Every CIMV2 query of the run shares this session; without it they count as no rows.
   const std::unique_ptr<wmi::WmiSession> cimv2 = platform.connect("ROOT\\CIMV2");

@@ -74,9 +74,21 @@ bool finite(const gfx::RectF& r) {
          std::isfinite(r.height);
 }
 
+// No text of the report carries a control character or an invisible format character: every
+// text a platform gave was cleaned where it entered the probe. (The texts are valid UTF-8.)
+bool clean(std::string_view utf8) {
+  for (const char16_t c : to_utf16(utf8)) {
+    if (c <= 0x1F || (c >= 0x7F && c <= 0x9F) || c == 0x061C || (c >= 0x200B && c <= 0x200F) ||
+        (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void check_report(const Report& report) {
-  FUZZ_CHECK(!report.title.empty() && is_valid_utf8(report.title));
-  FUZZ_CHECK(is_valid_utf8(report.subtitle));
+  FUZZ_CHECK(!report.title.empty() && is_valid_utf8(report.title) && clean(report.title));
+  FUZZ_CHECK(is_valid_utf8(report.subtitle) && clean(report.subtitle));
   FUZZ_CHECK(!report.sections.empty() && report.sections[0].kind == SectionKind::Summary);
   const std::span<const probe::SectionEntry> cards = probe::section_registry();
   auto next_card = cards.begin();
@@ -91,13 +103,19 @@ void check_report(const Report& report) {
     FUZZ_CHECK(!section.rows.empty());
     for (const Row& row : section.rows) {
       FUZZ_CHECK(!row.label.empty() && is_valid_utf8(row.label) && is_valid_utf8(row.value));
-      FUZZ_CHECK(!row.badge || is_valid_utf8(*row.badge));
+      FUZZ_CHECK(clean(row.label) && clean(row.value));
+      FUZZ_CHECK(!row.badge || (is_valid_utf8(*row.badge) && clean(*row.badge)));
       FUZZ_CHECK(!row.gauge || (std::isfinite(*row.gauge) && *row.gauge >= 0 && *row.gauge <= 1));
     }
   }
 
   const std::string text = app::plain_text_report(report);
   FUZZ_CHECK(is_valid_utf8(text));
+  // One line for the title, each section's empty line, heading and rows, and the footer's two:
+  // no text adds a line of its own.
+  std::size_t lines = 3;
+  for (const Section& section : report.sections) lines += 2 + section.rows.size();
+  FUZZ_CHECK(std::size_t(std::count(text.begin(), text.end(), '\n')) == lines);
   const std::string footer = "\n\n\u2014 Kestro " + std::string(kVersion) + " \u00B7 " +
                              std::string(kProductPage) + "\n";
   FUZZ_CHECK(text.ends_with(footer));
@@ -273,7 +291,7 @@ std::string read_file(const std::string& path) {
 
 void write_seeds(const std::string& dir) {
   for (const char* name : {"thinkpad-t470s", "gigabyte-haswell-gtx950", "msi-gf63-thin-11uc",
-                           "dell-latitude-7480", "asus-tuf-x570-5600x"}) {
+                           "dell-latitude-7480", "asus-tuf-x570-5600x", "hostile-texts"}) {
     const std::string recorded = read_file(std::string(KESTRO_MACHINES_DIR) + "/" + name + ".json");
     write_seed(dir + "/seed-" + name, RecordedMachine::from_json(recorded), "en");
   }
