@@ -25,7 +25,7 @@
 #include "base/version.h"
 #include "probe/json_document.h"
 #include "probe/platform_win32.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace {
 

@@ -52,4 +52,7 @@ inline constexpr TextPair website_link() {
   return TextPair{detail::JoinedText<kWebsiteRoot, detail::kKoreanSegment>::value, kWebsiteRoot};
 }
 
+// The product's texts the catalogs translate.
+inline constexpr std::array<TextPair, 1> kProductTexts = {website_link()};
+
 }  // namespace kestro

@@ -14,6 +14,14 @@ namespace {
 constexpr std::uint32_t kCapacityRelative = 0x40000000;  // BATTERY_CAPACITY_RELATIVE
 constexpr std::uint8_t kAcOnline = 1;
 
+// Full charge against the capacity when new, in percent, at most 100; nothing when either
+// capacity is 0.
+std::optional<double> health_percent(const BatteryFacts& battery) {
+  if (battery.designed == 0 || battery.full == 0) return std::nullopt;
+  return std::min(static_cast<double>(battery.full) * 100.0 / static_cast<double>(battery.designed),
+                  100.0);
+}
+
 Tone health_tone(double percent) {
   if (percent >= 80.0) return Tone::Good;
   if (percent >= 50.0) return Tone::Warning;
@@ -34,25 +42,24 @@ std::vector<Row> measure_rows(const BatteryFacts& battery) {
   std::vector<Row> rows;
   if (const std::optional<double> percent = health_percent(battery)) {
     rows.push_back(Row::toned_gauge(
-        std::string(translate({"배터리 건강", "Battery health"})),
-        fill_template(translate({"새것의 {0}%", "{0}% of new"}), {fixed(*percent, 0)}),
+        std::string(translate(kBatteryHealthLabel)),
+        fill_template(translate(kBatteryHealthValue), {fixed(*percent, 0)}),
         health_tone(*percent), static_cast<float>(*percent) / 100.0f));
   }
   if (shows_capacity(battery)) {
     rows.push_back(Row::plain(
-        std::string(translate({"용량", "Capacity"})),
-        fill_template(translate({"지금 {0} / 처음 {1}", "{0} now / {1} when new"}),
+        std::string(translate(kCapacityLabel)),
+        fill_template(translate(kCapacityValue),
                       {watt_hours(battery.full), watt_hours(battery.designed)})));
   }
   if (battery.cycles != 0) {
-    rows.push_back(Row::plain(std::string(translate({"충전 횟수", "Charge cycles"})),
+    rows.push_back(Row::plain(std::string(translate(kCyclesLabel)),
                               decimal(battery.cycles)));
   }
   return rows;
 }
 
-}  // namespace
-
+// The batteries with anything to show, in order.
 std::vector<BatteryFacts> battery_facts(const std::vector<BatteryInfo>& batteries) {
   std::vector<BatteryFacts> listed;
   for (const BatteryInfo& info : batteries) {
@@ -65,34 +72,19 @@ std::vector<BatteryFacts> battery_facts(const std::vector<BatteryInfo>& batterie
   return listed;
 }
 
+// The power line's facts; nothing when the charge level is unknown (above 100).
 std::optional<PowerFacts> power_facts(const PowerStatus& status) {
   if (status.battery_life_percent > 100) return std::nullopt;  // 255: unknown
   return PowerFacts{status.ac_line_status == kAcOnline, status.battery_life_percent};
 }
 
-BatteriesFacts read_batteries(ProbePlatform& platform) {
-  BatteriesFacts facts;
-  facts.batteries = battery_facts(platform.batteries());
-  // The power status is read only for a machine with a battery to show.
-  if (!facts.batteries.empty()) {
-    if (const std::optional<PowerStatus> status = platform.power_status()) {
-      facts.power = power_facts(*status);
-    }
-  }
-  return facts;
-}
-
-std::optional<double> health_percent(const BatteryFacts& battery) {
-  if (battery.designed == 0 || battery.full == 0) return std::nullopt;
-  return std::min(static_cast<double>(battery.full) * 100.0 / static_cast<double>(battery.designed),
-                  100.0);
-}
-
+// Rows of every battery in order. When two or more are listed, each one's rows start with
+// its name.
 std::vector<Row> battery_record_rows(const std::vector<BatteryFacts>& batteries) {
   // With several batteries each one starts with its name, so that one's rows never read as
   // the previous one's; a nameless one is called by its place ("Battery 2").
   const bool several = batteries.size() >= 2;
-  const std::string name_label(translate({"이름", "Name"}));
+  const std::string name_label(translate(kBatteryNameLabel));
   std::vector<Row> rows;
   for (std::size_t i = 0; i < batteries.size(); ++i) {
     if (!batteries[i].name.empty()) {
@@ -106,12 +98,27 @@ std::vector<Row> battery_record_rows(const std::vector<BatteryFacts>& batteries)
   return rows;
 }
 
+// The closing "Now" line.
 Row now_row(const PowerFacts& power) {
-  const TextPair state = power.plugged_in ? TextPair{"전원 연결됨", "plugged in"}
-                                          : TextPair{"배터리 사용 중", "on battery"};
+  const TextPair state = power.plugged_in ? kPluggedIn
+                                          : kOnBattery;
   std::string value = decimal(power.charge_percent) + "%";
   value.append(kMiddleDot).append(translate(state));
-  return Row::plain(std::string(translate({"지금", "Now"})), std::move(value));
+  return Row::plain(std::string(translate(kNowLabel)), std::move(value));
+}
+
+}  // namespace
+
+BatteriesFacts read_batteries(ProbePlatform& platform) {
+  BatteriesFacts facts;
+  facts.batteries = battery_facts(platform.batteries());
+  // The power status is read only for a machine with a battery to show.
+  if (!facts.batteries.empty()) {
+    if (const std::optional<PowerStatus> status = platform.power_status()) {
+      facts.power = power_facts(*status);
+    }
+  }
+  return facts;
 }
 
 std::vector<Row> battery_rows(const BatteriesFacts& facts) {
@@ -130,8 +137,7 @@ Json batteries_json(const std::vector<BatteryFacts>& batteries) {
       object["full_charge_capacity_mwh"] = battery.full;
     }
     if (const std::optional<double> percent = health_percent(battery)) {
-      // Read back from the row's own text, so the two never differ.
-      object["health_percent"] = parse_unsigned(fixed(*percent, 0)).value_or(0);
+      object["health_percent"] = whole_number(*percent);  // as the row rounds it
     }
     if (battery.cycles != 0) object["cycle_count"] = battery.cycles;
     list.push_back(std::move(object));

@@ -2,6 +2,7 @@
 // Battery card: per battery its name, health against its capacity when new, the two
 // capacities and the cycle count, then one line with the charge level and power source.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,8 +15,23 @@
 
 namespace kestro::probe {
 
-// The card's heading, which also names a nameless battery by its place ("Battery 2").
+// The Battery card's texts.
 inline constexpr TextPair kBatteryHeading{"배터리", "Battery"};
+inline constexpr TextPair kBatteryHealthLabel{"배터리 건강", "Battery health"};
+inline constexpr TextPair kBatteryHealthValue{"새것의 {0}%", "{0}% of new"};
+inline constexpr TextPair kCapacityLabel{"용량", "Capacity"};
+inline constexpr TextPair kCapacityValue{"지금 {0} / 처음 {1}", "{0} now / {1} when new"};
+inline constexpr TextPair kCyclesLabel{"충전 횟수", "Charge cycles"};
+inline constexpr TextPair kBatteryNameLabel{"이름", "Name"};
+inline constexpr TextPair kPluggedIn{"전원 연결됨", "plugged in"};
+inline constexpr TextPair kOnBattery{"배터리 사용 중", "on battery"};
+inline constexpr TextPair kNowLabel{"지금", "Now"};
+// Every text the Battery card shows but its heading.
+inline constexpr auto kBatteryTexts = std::to_array<TextPair>({
+    kBatteryHealthLabel, kBatteryHealthValue, kCapacityLabel, kCapacityValue, kCyclesLabel,
+    kBatteryNameLabel, kPluggedIn, kOnBattery, kNowLabel});
+
+// The card's heading, which also names a nameless battery by its place ("Battery 2").
 
 // One battery with something to show: a name, both capacities or a cycle count.
 struct BatteryFacts {
@@ -36,25 +52,8 @@ struct BatteriesFacts {
   std::optional<PowerFacts> power;    // read only when a battery is listed; absent if unknown
 };
 
-// The batteries with anything to show, in order.
-std::vector<BatteryFacts> battery_facts(const std::vector<BatteryInfo>& batteries);
-
-// The power line's facts; nothing when the charge level is unknown (above 100).
-std::optional<PowerFacts> power_facts(const PowerStatus& status);
-
 // Reads the batteries and, when one is listed, the power status.
 BatteriesFacts read_batteries(ProbePlatform& platform);
-
-// Full charge against the capacity when new, in percent, at most 100; nothing when either
-// capacity is 0.
-std::optional<double> health_percent(const BatteryFacts& battery);
-
-// Rows of every battery in order. When two or more are listed, each one's rows start with
-// its name.
-std::vector<Row> battery_record_rows(const std::vector<BatteryFacts>& batteries);
-
-// The closing "Now" line.
-Row now_row(const PowerFacts& power);
 
 // The batteries' rows, then the Now line when the power status is known.
 std::vector<Row> battery_rows(const BatteriesFacts& facts);

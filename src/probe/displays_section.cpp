@@ -12,8 +12,9 @@ namespace {
 
 constexpr std::uint32_t kSourceMode = 1;  // DISPLAYCONFIG_MODE_INFO_TYPE_SOURCE
 
-}  // namespace
-
+// The paths with a usable source mode, in the platform's order. A path is dropped when its
+// source-mode index is out of range, points at a mode that is not a source mode, or the mode's
+// width is 0.
 std::vector<DisplayFacts> display_facts(const DisplayConfig& config) {
   std::vector<DisplayFacts> displays;
   for (const DisplayPath& path : config.paths) {
@@ -34,6 +35,10 @@ std::vector<DisplayFacts> display_facts(const DisplayConfig& config) {
   return displays;
 }
 
+// The refresh rate as the rows show it: whole hertz, halves to the even neighbour.
+
+}  // namespace
+
 std::vector<DisplayFacts> read_displays(ProbePlatform& platform) {
   const std::optional<DisplayConfig> config = platform.display_config();
   if (!config) return {};
@@ -45,17 +50,12 @@ std::vector<Row> display_rows(const std::vector<DisplayFacts>& displays) {
   for (std::size_t i = 0; i < displays.size(); ++i) {
     const DisplayFacts& display = displays[i];
     std::string label = display.name;
-    if (label.empty()) label = std::string(translate({"모니터", "Monitor"})) + " " + decimal(i + 1);
+    if (label.empty()) label = std::string(translate(kMonitorLabel)) + " " + decimal(i + 1);
     std::string value = decimal(display.width) + std::string(kTimesSign) + decimal(display.height);
     if (display.refresh_hz) value.append(kMiddleDot).append(fixed(*display.refresh_hz, 0)).append(" Hz");
     rows.push_back(Row::plain(std::move(label), std::move(value)));
   }
   return rows;
-}
-
-std::uint64_t whole_hertz(double refresh_hz) {
-  // Read back from the row's own text, so the two never differ; a rate is at most 2^32 - 1.
-  return parse_unsigned(fixed(refresh_hz, 0)).value_or(0);
 }
 
 Json displays_json(const std::vector<DisplayFacts>& displays) {
@@ -65,7 +65,7 @@ Json displays_json(const std::vector<DisplayFacts>& displays) {
     put_text(object, "name", display.name);
     object["width"] = display.width;
     object["height"] = display.height;
-    if (display.refresh_hz) object["refresh_hz"] = whole_hertz(*display.refresh_hz);
+    if (display.refresh_hz) object["refresh_hz"] = whole_number(*display.refresh_hz);
     list.push_back(std::move(object));
   }
   return list;

@@ -1,16 +1,25 @@
 #pragma once
 // Displays card: one line per active display path with its desktop resolution and refresh.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
 #include "probe/report.h"
 
 namespace kestro::probe {
+
+// The Displays card's texts.
+inline constexpr TextPair kDisplaysHeading{"모니터", "Displays"};
+inline constexpr TextPair kMonitorLabel{"모니터", "Monitor"};
+// Every text the Displays card shows but its heading.
+inline constexpr auto kDisplaysTexts = std::to_array<TextPair>({
+    kMonitorLabel});
 
 // One active display path with a usable source mode.
 struct DisplayFacts {
@@ -20,19 +29,11 @@ struct DisplayFacts {
   std::optional<double> refresh_hz;   // present when the rate is above 0
 };
 
-// The paths with a usable source mode, in the platform's order. A path is dropped when its
-// source-mode index is out of range, points at a mode that is not a source mode, or the mode's
-// width is 0.
-std::vector<DisplayFacts> display_facts(const DisplayConfig& config);
-
 // Reads the display configuration; nothing when it cannot be read.
 std::vector<DisplayFacts> read_displays(ProbePlatform& platform);
 
 // One row per display; unnamed displays are numbered among the listed ones.
 std::vector<Row> display_rows(const std::vector<DisplayFacts>& displays);
-
-// The refresh rate as the rows show it: whole hertz, halves to the even neighbour.
-std::uint64_t whole_hertz(double refresh_hz);
 
 // The document's "displays" list.
 Json displays_json(const std::vector<DisplayFacts>& displays);

@@ -4,15 +4,19 @@
 #include "probe/format.h"
 
 namespace kestro::probe {
+namespace {
+
+// The drive's facts; nothing when its space could not be read or its total is 0.
+std::optional<DriveFacts> drive_facts(char letter, const std::optional<DriveSpace>& space) {
+  if (!space || space->total == 0) return std::nullopt;
+  return DriveFacts{letter, space->total, space->total_free};
+}
+
+}  // namespace
 
 std::string drive_name(std::string_view root_path) {
   while (!root_path.empty() && root_path.back() == '\\') root_path.remove_suffix(1);
   return std::string(root_path);
-}
-
-std::optional<DriveFacts> drive_facts(char letter, const std::optional<DriveSpace>& space) {
-  if (!space || space->total == 0) return std::nullopt;
-  return DriveFacts{letter, space->total, space->total_free};
 }
 
 std::vector<DriveFacts> read_drives(ProbePlatform& platform) {
@@ -32,8 +36,8 @@ Row drive_row(const DriveFacts& drive) {
   const float gauge = static_cast<float>(used) / static_cast<float>(drive.total);
   const std::string name = drive_name(std::string(1, drive.letter) + ":\\");
   return Row::gauge_row(
-      fill_template(translate({"{0} 드라이브", "Drive {0}"}), {name}),
-      fill_template(translate({"{0} 사용 / 전체 {1}", "{0} used of {1}"}),
+      fill_template(translate(kDriveLabel), {name}),
+      fill_template(translate(kDriveValue),
                     {format_disk_size(used), format_disk_size(drive.total)}),
       gauge);
 }

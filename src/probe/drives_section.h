@@ -1,17 +1,23 @@
 #pragma once
 // Drive usage rows of the Storage card: one gauge row per fixed drive letter.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
 #include "probe/report.h"
 
 namespace kestro::probe {
+
+// The drive rows' texts.
+inline constexpr TextPair kDriveLabel{"{0} 드라이브", "Drive {0}"};
+inline constexpr TextPair kDriveValue{"{0} 사용 / 전체 {1}", "{0} used of {1}"};
 
 // One fixed drive whose space could be read, with a total above 0.
 struct DriveFacts {
@@ -22,9 +28,6 @@ struct DriveFacts {
 
 // "C:" from the root path "C:\": every trailing backslash removed.
 std::string drive_name(std::string_view root_path);
-
-// The drive's facts; nothing when its space could not be read or its total is 0.
-std::optional<DriveFacts> drive_facts(char letter, const std::optional<DriveSpace>& space);
 
 // Every fixed drive letter, A to Z.
 std::vector<DriveFacts> read_drives(ProbePlatform& platform);

@@ -211,6 +211,14 @@ std::string fill_template(std::string_view templ, std::initializer_list<std::str
   return out;
 }
 
+std::uint64_t whole_number(double value) {
+  const double below = std::floor(value);
+  const double fraction = value - below;  // exact for every double
+  auto whole = static_cast<std::uint64_t>(below);
+  if (fraction > 0.5 || (fraction == 0.5 && whole % 2 == 1)) ++whole;
+  return whole;
+}
+
 std::string fixed(double value, int decimals) {
   FixedBuffer buf;
   char* end = write_fixed(buf, value, decimals);

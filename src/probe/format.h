@@ -24,6 +24,10 @@ std::string fill_template(std::string_view templ, std::initializer_list<std::str
 // independent of the process locale.
 std::string fixed(double value, int decimals);
 
+// The whole number nearest to `value` (0 to 2^53), halves to even: the number fixed(value, 0)
+// writes, so that a JSON number is the one its row shows.
+std::uint64_t whole_number(double value);
+
 // Plain decimal digits, no sign, grouping or leading zeros.
 std::string decimal(std::uint64_t value);
 

@@ -2,12 +2,14 @@
 // Graphics card: every hardware adapter with its video memory and, when WMI knows it, its
 // driver version and date.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/date.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
@@ -15,6 +17,13 @@
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
+
+// The Graphics card's texts.
+inline constexpr TextPair kGraphicsHeading{"그래픽", "Graphics"};
+inline constexpr TextPair kDriverLabel{"드라이버", "Driver"};
+// Every text the Graphics card shows but its heading.
+inline constexpr auto kGraphicsTexts = std::to_array<TextPair>({
+    kDriverLabel});
 
 struct DriverFacts {
   std::string version;        // DriverVersion, empty when absent
@@ -27,23 +36,6 @@ struct AdapterFacts {
   std::uint64_t memory_bytes = 0;       // dedicated video memory; 0 shows none
   std::optional<DriverFacts> driver;    // present when a Win32_VideoController has its name
 };
-
-// Adapters in enumeration order without software rasterisers (flag 2) and without repeats of
-// a byte-identical name (two identical cards show once).
-std::vector<GraphicsAdapter> hardware_adapters(const std::vector<GraphicsAdapter>& enumerated);
-
-// Dedicated memory as a short text: whole gigabytes when within 0.3 of one ("8 GB" for
-// 7.75 GiB), else the 1024-based size ("3.5 GB", "512 MB").
-std::string vram_text(std::uint64_t bytes);
-
-// WMI and DXGI name the same adapter when the texts are equal with ASCII letters folded to
-// lower case; nothing else is normalised.
-bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name);
-
-// The kept adapters with the driver of the first Win32_VideoController record (Name,
-// DriverVersion, DriverDate) that names each; a failed query counts as no records.
-std::vector<AdapterFacts> graphics_facts(const std::vector<GraphicsAdapter>& adapters,
-                                         const wmi::WmiResult& controllers);
 
 // Queries the controllers on `cimv2` (null: no drivers), then enumerates the adapters.
 std::vector<AdapterFacts> read_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform);

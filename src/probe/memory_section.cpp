@@ -93,14 +93,20 @@ std::string joined_description(const ModuleFacts& module) {
   return module.manufacturer + " " + module.part_number;
 }
 
-}  // namespace
-
-std::string module_description(const wmi::WmiValue& manufacturer,
-                               const wmi::WmiValue& part_number) {
-  return joined_description(
-      ModuleFacts{{}, {}, cleaned_maker(manufacturer), cleaned_part_number(part_number)});
+// Locators label the modules only when every module has one and no two are the same;
+// otherwise they are numbered.
+bool locators_usable(const std::vector<ModuleFacts>& modules) {
+  if (modules.empty()) return false;
+  std::set<std::string_view> seen;
+  for (const ModuleFacts& module : modules) {
+    if (module.locator.empty() || !seen.insert(module.locator).second) return false;
+  }
+  return true;
 }
 
+// `modules` holds Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber,
+// DeviceLocator, SMBIOSMemoryType per module; `arrays` holds MemoryDevices per memory array.
+// Failed queries count as no rows.
 MemoryFacts memory_facts(const wmi::WmiResult& modules_result, const wmi::WmiResult& arrays_result) {
   const wmi::WmiRows no_rows;
   const wmi::WmiRows& modules = modules_result ? *modules_result : no_rows;
@@ -126,6 +132,16 @@ MemoryFacts memory_facts(const wmi::WmiResult& modules_result, const wmi::WmiRes
   return facts;
 }
 
+// Maker and part number as one text without placeholder words ("Unknown", "None", ...);
+// a maker's JEDEC code becomes its name and a part number in hex its text first.
+std::string module_description(const wmi::WmiValue& manufacturer,
+                               const wmi::WmiValue& part_number) {
+  return joined_description(
+      ModuleFacts{{}, {}, cleaned_maker(manufacturer), cleaned_part_number(part_number)});
+}
+
+}  // namespace
+
 MemoryFacts read_memory(wmi::WmiSession* cimv2) {
   const wmi::WmiResult modules = query_on(cimv2, "Win32_PhysicalMemory", kModuleProperties);
   const wmi::WmiResult arrays = query_on(cimv2, "Win32_PhysicalMemoryArray", kArrayProperties);
@@ -141,27 +157,18 @@ std::string memory_summary(const MemoryFacts& facts, std::uint64_t usable) {
   return summary;
 }
 
-bool locators_usable(const std::vector<ModuleFacts>& modules) {
-  if (modules.empty()) return false;
-  std::set<std::string_view> seen;
-  for (const ModuleFacts& module : modules) {
-    if (module.locator.empty() || !seen.insert(module.locator).second) return false;
-  }
-  return true;
-}
-
 std::vector<Row> memory_rows(const MemoryFacts& facts, std::uint64_t usable) {
   std::vector<Row> rows;
-  rows.push_back(Row::plain(std::string(translate({"설치된 메모리", "Installed"})),
+  rows.push_back(Row::plain(std::string(translate(kInstalledLabel)),
                             memory_summary(facts, usable)));
   if (facts.installed != 0 && usable != 0) {
-    rows.push_back(Row::plain(std::string(translate({"쓸 수 있는 메모리", "Usable"})),
+    rows.push_back(Row::plain(std::string(translate(kUsableLabel)),
                               format_bytes(usable)));
   }
   if (facts.slots != 0 && !facts.modules.empty()) {
     rows.push_back(Row::plain(
-        std::string(translate({"슬롯", "Slots"})),
-        fill_template(translate({"{0}개 중 {1}개 사용", "{1} of {0} in use"}),
+        std::string(translate(kSlotsLabel)),
+        fill_template(translate(kSlotsValue),
                       {decimal(facts.slots), decimal(facts.modules.size())})));
   }
   const bool by_locator = locators_usable(facts.modules);
@@ -169,7 +176,7 @@ std::vector<Row> memory_rows(const MemoryFacts& facts, std::uint64_t usable) {
     const ModuleFacts& module = facts.modules[i];
     std::string label = by_locator
                             ? module.locator
-                            : fill_template(translate({"모듈 {0}", "Module {0}"}), {decimal(i + 1)});
+                            : fill_template(translate(kModuleLabel), {decimal(i + 1)});
     std::string value = format_bytes(module.size.value_or(0));
     const std::string description = joined_description(module);
     if (!description.empty()) value += std::string(kMiddleDot) + description;

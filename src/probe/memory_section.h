@@ -1,17 +1,30 @@
 #pragma once
 // The Memory card: installed and usable memory, slots, and one row per module.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/json_fields.h"
 #include "probe/report.h"
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
+
+// The Memory card's texts.
+inline constexpr TextPair kMemoryHeading{"메모리", "Memory"};
+inline constexpr TextPair kInstalledLabel{"설치된 메모리", "Installed"};
+inline constexpr TextPair kUsableLabel{"쓸 수 있는 메모리", "Usable"};
+inline constexpr TextPair kSlotsLabel{"슬롯", "Slots"};
+inline constexpr TextPair kSlotsValue{"{0}개 중 {1}개 사용", "{1} of {0} in use"};
+inline constexpr TextPair kModuleLabel{"모듈 {0}", "Module {0}"};
+// Every text the Memory card shows but its heading.
+inline constexpr auto kMemoryTexts = std::to_array<TextPair>({
+    kInstalledLabel, kUsableLabel, kSlotsLabel, kSlotsValue, kModuleLabel});
 
 struct ModuleFacts {
   std::string locator;                 // DeviceLocator, empty when absent
@@ -28,26 +41,12 @@ struct MemoryFacts {
   std::uint64_t slots = 0;                // sum of the arrays' MemoryDevices
 };
 
-// Maker and part number as one text without placeholder words ("Unknown", "None", ...);
-// a maker's JEDEC code becomes its name and a part number in hex its text first.
-std::string module_description(const wmi::WmiValue& manufacturer,
-                               const wmi::WmiValue& part_number);
-
-// `modules` holds Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber,
-// DeviceLocator, SMBIOSMemoryType per module; `arrays` holds MemoryDevices per memory array.
-// Failed queries count as no rows.
-MemoryFacts memory_facts(const wmi::WmiResult& modules, const wmi::WmiResult& arrays);
-
 // Runs both queries on `cimv2` (null: no rows).
 MemoryFacts read_memory(wmi::WmiSession* cimv2);
 
 // The "Installed" text, repeated by the Summary card: the installed size (the usable one when
 // no module gave a size), the type and the speed.
 std::string memory_summary(const MemoryFacts& facts, std::uint64_t usable);
-
-// Locators label the modules only when every module has one and no two are the same;
-// otherwise they are numbered.
-bool locators_usable(const std::vector<ModuleFacts>& modules);
 
 // Installed, Usable, Slots, then one row per module; `usable` is the usable memory in bytes.
 std::vector<Row> memory_rows(const MemoryFacts& facts, std::uint64_t usable);

@@ -8,16 +8,17 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
 
-struct VersionValues {
-  std::string display_version;        // `DisplayVersion`, empty on any failure (not trimmed)
-  std::optional<std::uint32_t> ubr;   // `UBR`, absent on any failure
-};
+enum class RegistryHive : std::uint8_t { LocalMachine, CurrentUser };
+
+// A REG_SZ value's text (up to its first NUL) or a REG_DWORD value's number.
+using RegistryValue = std::variant<std::string, std::uint32_t>;
 
 struct GraphicsAdapter {              // one DXGI adapter whose description could be read
   std::string name;                   // Description up to the first NUL (at most 128 units)
@@ -68,7 +69,10 @@ class ProbePlatform {
   virtual bool is_admin() = 0;
   virtual std::uint64_t milliseconds_since_boot() = 0;
   virtual std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) = 0;
-  virtual VersionValues windows_version_values() = 0;
+  // One value under `path` (no leading backslash) of `hive`. Any other type, a missing key or
+  // value, or any failure (access denied) gives nothing.
+  virtual std::optional<RegistryValue> registry_value(RegistryHive hive, std::string_view path,
+                                                      std::string_view name) = 0;
   // Every adapter whose description could be read, software ones included (the core filters).
   virtual std::vector<GraphicsAdapter> graphics_adapters() = 0;
   // nullopt: the size or configuration query failed.

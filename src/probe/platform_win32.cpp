@@ -27,8 +27,6 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
-
 // The battery class driver's interface and I/O controls, as the battery class defines them
 // (MinGW ships them only in driver-kit headers).
 constexpr GUID kBatteryInterfaceClass = {
@@ -127,16 +125,21 @@ bool WindowsProbePlatform::is_admin() { return IsUserAnAdmin() != 0; }
 std::uint64_t WindowsProbePlatform::milliseconds_since_boot() { return GetTickCount64(); }
 
 std::unique_ptr<wmi::WmiSession> WindowsProbePlatform::connect(std::string_view wmi_namespace) {
-  return wmi::connect_wmi(wmi_namespace, budgets_.for_new_session());
+  return wmi::connect_wmi(wmi_namespace, budget_);
 }
 
-VersionValues WindowsProbePlatform::windows_version_values() {
-  VersionValues values;
-  values.display_version =
-      read_registry_text(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "DisplayVersion")
-          .value_or(std::string{});
-  values.ubr = read_registry_dword(HKEY_LOCAL_MACHINE, kCurrentVersionKey, "UBR");
-  return values;
+std::optional<RegistryValue> WindowsProbePlatform::registry_value(RegistryHive hive,
+                                                                  std::string_view path,
+                                                                  std::string_view name) {
+  const HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+  // Each read is restricted to its type, so at most one of them finds the value.
+  if (std::optional<std::string> text = read_registry_text(root, path, name)) {
+    return RegistryValue(std::move(*text));
+  }
+  if (const std::optional<std::uint32_t> number = read_registry_dword(root, path, name)) {
+    return RegistryValue(*number);
+  }
+  return std::nullopt;
 }
 
 std::vector<GraphicsAdapter> WindowsProbePlatform::graphics_adapters() {

@@ -1,9 +1,12 @@
 #pragma once
-// The probe's platform reads on Windows: the elevation check, the tick count, WMI, the
-// version values in the registry, DXGI, the display configuration, drives, batteries and the
+// The probe's platform reads on Windows: the elevation check, the tick count, WMI, registry
+// values, DXGI, the display configuration, drives, batteries and the
 // power status. Each method returns the raw answer; the probe core applies every rule.
 // The calling thread keeps COM in the multithreaded apartment (a ComApartment of its own)
-// while it uses the platform.
+// while it uses the platform. One platform serves one probe run: every WMI session it opens
+// shares the run's time budget, which starts when the platform is made.
+
+#include <memory>
 
 #include "probe/platform.h"
 #include "wmi/wait_budget.h"
@@ -15,7 +18,8 @@ class WindowsProbePlatform final : public ProbePlatform {
   bool is_admin() override;
   std::uint64_t milliseconds_since_boot() override;
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override;
-  VersionValues windows_version_values() override;
+  std::optional<RegistryValue> registry_value(RegistryHive hive, std::string_view path,
+                                              std::string_view name) override;
   std::vector<GraphicsAdapter> graphics_adapters() override;
   std::optional<DisplayConfig> display_config() override;
   std::uint32_t logical_drive_mask() override;
@@ -25,8 +29,8 @@ class WindowsProbePlatform final : public ProbePlatform {
   std::optional<PowerStatus> power_status() override;
 
  private:
-  // The sessions of one run share one time budget for their queries.
-  wmi::RunBudgets budgets_;
+  std::shared_ptr<wmi::RunBudget> budget_ =
+      std::make_shared<wmi::RunBudget>(wmi::steady_clock());
 };
 
 }  // namespace kestro::probe

@@ -2,7 +2,7 @@
 
 #include "base/handles_win32.h"
 #include "probe/platform_win32.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::probe {
 

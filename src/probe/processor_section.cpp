@@ -20,8 +20,8 @@ std::string package_name(const wmi::WmiRow& row) {
   return name ? normalize_spaces(*name) : std::string();
 }
 
-}  // namespace
-
+// `processors` holds Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed,
+// L3CacheSize per package; a failed query counts as no rows.
 std::vector<ProcessorFacts> processor_facts(const wmi::WmiResult& processors) {
   std::vector<ProcessorFacts> packages;
   if (!processors) return packages;
@@ -40,6 +40,8 @@ std::vector<ProcessorFacts> processor_facts(const wmi::WmiResult& processors) {
   return packages;
 }
 
+}  // namespace
+
 std::vector<ProcessorFacts> read_processors(wmi::WmiSession* cimv2) {
   return processor_facts(query_on(cimv2, "Win32_Processor", kProcessorProperties));
 }
@@ -47,17 +49,17 @@ std::vector<ProcessorFacts> read_processors(wmi::WmiSession* cimv2) {
 std::vector<Row> processor_rows(const std::vector<ProcessorFacts>& packages) {
   std::vector<Row> rows;
   for (const ProcessorFacts& package : packages) {
-    rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), package.name));
+    rows.push_back(Row::plain(std::string(translate(kProcessorNameLabel)), package.name));
     rows.push_back(Row::plain(
-        std::string(translate({"코어", "Cores"})),
-        fill_template(translate({"{0}코어 {1}스레드", "{0} cores, {1} threads"}),
+        std::string(translate(kCoresLabel)),
+        fill_template(translate(kCoresValue),
                       {decimal(package.cores.value_or(0)), decimal(package.threads.value_or(0))})));
     if (package.base_mhz) {
-      rows.push_back(Row::plain(std::string(translate({"기본 속도", "Base speed"})),
+      rows.push_back(Row::plain(std::string(translate(kBaseSpeedLabel)),
                                 fixed(static_cast<double>(*package.base_mhz) / 1000.0, 2) + " GHz"));
     }
     if (package.l3_cache_bytes) {
-      rows.push_back(Row::plain(std::string(translate({"L3 캐시", "L3 cache"})),
+      rows.push_back(Row::plain(std::string(translate(kL3CacheLabel)),
                                 format_bytes(*package.l3_cache_bytes)));
     }
   }

@@ -1,5 +1,5 @@
-// One probe run: every card's step in the registry's reading order, then the cards made from
-// the facts in card order.
+// One probe run: every card's step in the registry's step order, then the cards made from the
+// facts in card order.
 
 #include <memory>
 #include <string>
@@ -7,18 +7,21 @@
 #include <vector>
 
 #include "i18n/translate.h"
+#include "probe/clean_platform.h"
 #include "probe/section_registry.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::probe {
 
-PcFacts probe_facts(ProbePlatform& platform) {
+PcFacts probe_facts(ProbePlatform& raw) {
+  // Every text of every answer is cleaned before any rule sees it.
+  CleanPlatform platform(raw);
   const bool is_admin = platform.is_admin();
   // Every CIMV2 query of the run shares this session; without it they count as no rows.
   const std::unique_ptr<wmi::WmiSession> cimv2 = platform.connect("ROOT\\CIMV2");
   ProbeRun run{platform, cimv2.get(), is_admin};
   PcFacts facts;
-  for (const SectionKind kind : reading_order()) section_entry(kind).read(run, facts);
+  for (const SectionEntry* section : step_order()) section->read(run, facts);
   return facts;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The report's cards in the order they appear, each with its heading, the step that reads its
-// facts, its rows and its part of the JSON document, and the order in which the steps run.
+// The report's cards in the order they appear, each with its heading and texts, its place
+// among the steps, the step that reads its facts, its rows and its part of the JSON document.
 // This table is the only place that knows either order: a new card is one entry here plus its
 // section's facts, step and rendering.
 
@@ -23,9 +23,16 @@ struct ProbeRun {
   bool is_admin;           // asked once, at the start of the run
 };
 
+// The place of a card without a step of its own.
+inline constexpr int kNoStep = -1;
+
 struct SectionEntry {
   SectionKind kind;
   TextPair heading;
+  // Every other text its rows may show, so that each one is known to need translations.
+  std::span<const TextPair> texts;
+  // Where its step runs among the steps, from 0; kNoStep when `read` is null.
+  int step;
   // Reads this card's facts, writing nothing else; null for a card made of the others' facts.
   void (*read)(ProbeRun& run, PcFacts& facts);
   // The card's rows; a card without rows is left out of the report.
@@ -37,12 +44,9 @@ struct SectionEntry {
 // Every card, in card order.
 std::span<const SectionEntry> section_registry();
 
-// The cards whose steps read facts, in the order the steps run.
-std::span<const SectionKind> reading_order();
-// The entry of a kind's card.
-const SectionEntry& section_entry(SectionKind kind);
-
-// The heading of a kind's card.
-TextPair section_heading(SectionKind kind);
+// The cards whose steps read facts, in the order the steps run (by their places).
+const std::vector<const SectionEntry*>& step_order();
+// Every card's heading and texts, in card order.
+std::vector<TextPair> section_texts();
 
 }  // namespace kestro::probe

@@ -23,6 +23,14 @@ constexpr std::array<std::string_view, 20> kBusWords = {
     "file_backed_virtual",    "storage_spaces",       "nvme",          "scm",
     "ufs",  "nvme_over_fabrics"};
 
+// Reliability counters of one disk, from the first object its association query returned.
+struct ReliabilityRecord {
+  wmi::WmiValue device_id;  // copied from the disk record
+  wmi::WmiValue temperature;
+  wmi::WmiValue wear;
+  wmi::WmiValue power_on_hours;
+};
+
 struct HealthLook {
   TextPair badge;
   Tone tone;
@@ -30,12 +38,12 @@ struct HealthLook {
 
 HealthLook health_look(DiskHealth health) {
   switch (health) {
-    case DiskHealth::Healthy: return {{"좋음", "Healthy"}, Tone::Good};
-    case DiskHealth::Warning: return {{"주의", "Warning"}, Tone::Warning};
-    case DiskHealth::Unhealthy: return {{"나쁨", "Unhealthy"}, Tone::Bad};
+    case DiskHealth::Healthy: return {kHealthy, Tone::Good};
+    case DiskHealth::Warning: return {kHealthWarning, Tone::Warning};
+    case DiskHealth::Unhealthy: return {kUnhealthy, Tone::Bad};
     case DiskHealth::Unknown: break;
   }
-  return {{"알 수 없음", "Unknown"}, Tone::Warning};
+  return {kHealthUnknown, Tone::Warning};
 }
 
 Tone life_tone(std::uint64_t life) {
@@ -59,34 +67,6 @@ void add_counters(const ReliabilityRecord& record, DiskFacts& disk) {
   }
   disk.power_on_hours = parse_number(record.power_on_hours);
 }
-
-void append_disk_rows(const DiskFacts& disk, std::vector<Row>& rows) {
-  std::string value = disk.name;
-  value.append(kMiddleDot);
-  if (disk.kind) value.append(disk_kind_text(*disk.kind)).append(kMiddleDot);
-  value.append(format_disk_size(disk.size.value_or(0)));
-  rows.push_back(Row::plain(std::string(translate({"디스크", "Disk"})), std::move(value)));
-
-  const HealthLook health = health_look(disk.health);
-  rows.push_back(Row::status(std::string(translate({"건강", "Health"})),
-                             std::string(translate(health.badge)), health.tone));
-  if (disk.life_left_percent) {
-    const std::uint64_t life = *disk.life_left_percent;
-    rows.push_back(Row::toned_gauge(std::string(translate({"남은 수명", "Life left"})),
-                                    decimal(life) + "%", life_tone(life),
-                                    static_cast<float>(life) / 100.0f));
-  }
-  if (disk.temperature) {
-    rows.push_back(Row::plain(std::string(translate({"온도", "Temperature"})),
-                              decimal(*disk.temperature) + " \xC2\xB0" "C"));  // " °C"
-  }
-  if (disk.power_on_hours) {
-    rows.push_back(Row::plain(std::string(translate({"사용 시간", "Power-on time"})),
-                              fill_template(translate({"{0}시간", "{0} hours"}), {decimal(*disk.power_on_hours)})));
-  }
-}
-
-}  // namespace
 
 std::optional<DiskKind> disk_kind(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media) {
   if (bus == 17u) return DiskKind::NvmeSsd;
@@ -118,6 +98,7 @@ DiskHealth disk_health(std::optional<std::uint64_t> status) {
   return DiskHealth::Unknown;
 }
 
+// The document's fixed words: "nvme_ssd", "sata", "healthy" and so on.
 std::string_view disk_kind_word(DiskKind kind) {
   switch (kind) {
     case DiskKind::NvmeSsd: return "nvme_ssd";
@@ -142,12 +123,16 @@ std::string_view disk_health_word(DiskHealth health) {
   return "unknown";
 }
 
+// The association query that reads one disk's reliability counters.
 std::string reliability_query(std::string_view disk_path) {
   std::string text = "ASSOCIATORS OF {";
   text.append(disk_path).append("} WHERE ResultClass = MSFT_StorageReliabilityCounter");
   return text;
 }
 
+// The disks of the MSFT_PhysicalDisk records (DeviceId, FriendlyName, MediaType, BusType, Size,
+// HealthStatus, __PATH), each with the counters of the first reliability record of its
+// DeviceId, and the administrator hint. No drives.
 StorageFacts storage_facts(const wmi::WmiRows& disks,
                            const std::vector<ReliabilityRecord>& reliability, bool is_admin) {
   StorageFacts facts;
@@ -172,6 +157,34 @@ StorageFacts storage_facts(const wmi::WmiRows& disks,
   }
   return facts;
 }
+
+void append_disk_rows(const DiskFacts& disk, std::vector<Row>& rows) {
+  std::string value = disk.name;
+  value.append(kMiddleDot);
+  if (disk.kind) value.append(disk_kind_text(*disk.kind)).append(kMiddleDot);
+  value.append(format_disk_size(disk.size.value_or(0)));
+  rows.push_back(Row::plain(std::string(translate(kDiskLabel)), std::move(value)));
+
+  const HealthLook health = health_look(disk.health);
+  rows.push_back(Row::status(std::string(translate(kHealthLabel)),
+                             std::string(translate(health.badge)), health.tone));
+  if (disk.life_left_percent) {
+    const std::uint64_t life = *disk.life_left_percent;
+    rows.push_back(Row::toned_gauge(std::string(translate(kLifeLeftLabel)),
+                                    decimal(life) + "%", life_tone(life),
+                                    static_cast<float>(life) / 100.0f));
+  }
+  if (disk.temperature) {
+    rows.push_back(Row::plain(std::string(translate(kTemperatureLabel)),
+                              decimal(*disk.temperature) + " \xC2\xB0" "C"));  // " °C"
+  }
+  if (disk.power_on_hours) {
+    rows.push_back(Row::plain(std::string(translate(kPowerOnTimeLabel)),
+                              fill_template(translate(kPowerOnTimeValue), {decimal(*disk.power_on_hours)})));
+  }
+}
+
+}  // namespace
 
 StorageFacts read_storage(ProbePlatform& platform, bool is_admin) {
   StorageFacts facts;

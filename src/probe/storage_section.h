@@ -2,12 +2,14 @@
 // Storage card: every physical disk with kind, size and health and, when readable, life left,
 // temperature and power-on hours; then the fixed drives' usage (drives_section.h).
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/drives_section.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
@@ -16,15 +18,25 @@
 
 namespace kestro::probe {
 
-inline constexpr std::string_view kStorageNamespace = "ROOT\\Microsoft\\Windows\\Storage";
+// The Storage card's texts.
+inline constexpr TextPair kStorageHeading{"저장 장치", "Storage"};
+inline constexpr TextPair kDiskLabel{"디스크", "Disk"};
+inline constexpr TextPair kHealthLabel{"건강", "Health"};
+inline constexpr TextPair kHealthy{"좋음", "Healthy"};
+inline constexpr TextPair kHealthWarning{"주의", "Warning"};
+inline constexpr TextPair kUnhealthy{"나쁨", "Unhealthy"};
+inline constexpr TextPair kHealthUnknown{"알 수 없음", "Unknown"};
+inline constexpr TextPair kLifeLeftLabel{"남은 수명", "Life left"};
+inline constexpr TextPair kTemperatureLabel{"온도", "Temperature"};
+inline constexpr TextPair kPowerOnTimeLabel{"사용 시간", "Power-on time"};
+inline constexpr TextPair kPowerOnTimeValue{"{0}시간", "{0} hours"};
+// Every text the Storage card shows but its heading.
+inline constexpr auto kStorageTexts = std::to_array<TextPair>({
+    kDiskLabel, kHealthLabel, kHealthy, kHealthWarning, kUnhealthy, kHealthUnknown,
+    kLifeLeftLabel, kTemperatureLabel, kPowerOnTimeLabel, kPowerOnTimeValue, kDriveLabel,
+    kDriveValue});
 
-// Reliability counters of one disk, from the first object its association query returned.
-struct ReliabilityRecord {
-  wmi::WmiValue device_id;  // copied from the disk record
-  wmi::WmiValue temperature;
-  wmi::WmiValue wear;
-  wmi::WmiValue power_on_hours;
-};
+inline constexpr std::string_view kStorageNamespace = "ROOT\\Microsoft\\Windows\\Storage";
 
 // What the card calls a disk: the NVMe bus wins over the media type.
 enum class DiskKind : std::uint8_t { NvmeSsd, Hdd, Ssd, Usb };
@@ -54,25 +66,6 @@ struct StorageFacts {
   std::vector<DriveFacts> drives;
   bool needs_admin = false;  // see needs_admin_rule
 };
-
-std::optional<DiskKind> disk_kind(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media);
-std::string_view disk_kind_text(DiskKind kind);  // "NVMe SSD", "HDD", "SSD", "USB"
-std::optional<DiskBus> disk_bus(std::optional<std::uint64_t> bus);
-DiskHealth disk_health(std::optional<std::uint64_t> status);
-
-// The document's fixed words: "nvme_ssd", "sata", "healthy" and so on.
-std::string_view disk_kind_word(DiskKind kind);
-std::string_view disk_bus_word(DiskBus bus);
-std::string_view disk_health_word(DiskHealth health);
-
-// The association query that reads one disk's reliability counters.
-std::string reliability_query(std::string_view disk_path);
-
-// The disks of the MSFT_PhysicalDisk records (DeviceId, FriendlyName, MediaType, BusType, Size,
-// HealthStatus, __PATH), each with the counters of the first reliability record of its
-// DeviceId, and the administrator hint. No drives.
-StorageFacts storage_facts(const wmi::WmiRows& disks,
-                           const std::vector<ReliabilityRecord>& reliability, bool is_admin);
 
 // Reads the disks through the storage namespace (unreachable: none), then the drives.
 StorageFacts read_storage(ProbePlatform& platform, bool is_admin);

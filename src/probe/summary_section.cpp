@@ -22,18 +22,18 @@ std::string join(const std::vector<std::string>& texts, std::string_view separat
 std::vector<Row> summary_rows(const PcFacts& facts) {
   std::vector<Row> rows;
   if (!facts.processors.empty()) rows.push_back(Row::plain("CPU", facts.processors.front().name));
-  rows.push_back(Row::plain(std::string(translate({"메모리", "Memory"})),
+  rows.push_back(Row::plain(std::string(translate(kMemoryHeading)),
                             memory_summary(facts.memory, facts.system.usable_memory)));
   if (!facts.graphics.empty()) {
-    rows.push_back(Row::plain(std::string(translate({"그래픽", "Graphics"})),
+    rows.push_back(Row::plain(std::string(translate(kGraphicsHeading)),
                               join(graphics_summaries(facts.graphics), ", ")));
   }
   if (!facts.storage.disks.empty()) {
-    rows.push_back(Row::plain(std::string(translate({"저장 장치", "Storage"})),
+    rows.push_back(Row::plain(std::string(translate(kStorageHeading)),
                               join(disk_summaries(facts.storage.disks), ", ")));
   }
   if (const std::string subtitle = windows_subtitle(facts.windows); !subtitle.empty()) {
-    rows.push_back(Row::plain(std::string(translate({"운영체제", "Windows"})), subtitle));
+    rows.push_back(Row::plain(std::string(translate(kWindowsHeading)), subtitle));
   }
   return rows;
 }

@@ -19,6 +19,19 @@ constexpr std::array<std::string_view, 3> kBiosProperties = {
     "SMBIOSBIOSVersion", "ReleaseDate", "Manufacturer"};
 constexpr std::array<std::string_view, 1> kProductProperties = {"Version"};
 
+// "1 d 1 h 1 min"; days are always written, even 0.
+std::string uptime_text(std::uint64_t milliseconds) {
+  const std::uint64_t days = milliseconds / 86400000;
+  const std::uint64_t hours = (milliseconds / 3600000) % 24;
+  const std::uint64_t minutes = (milliseconds / 60000) % 60;
+  return fill_template(translate(kUptimeValue),
+                       {decimal(days), decimal(hours), decimal(minutes)});
+}
+
+Row uptime_row(std::uint64_t milliseconds) {
+  return Row::plain(std::string(translate(kUptimeLabel)), uptime_text(milliseconds));
+}
+
 const wmi::WmiRow* first_row(const wmi::WmiResult& result) {
   if (!result || result->empty()) return nullptr;
   return &result->front();
@@ -40,8 +53,9 @@ bool shows_model(const SystemFacts& facts) {
   return !is_placeholder(facts.manufacturer) && !is_placeholder(facts.model);
 }
 
-}  // namespace
-
+// Only the first row of each result is used; a failed query counts as no rows. Lenovo writes
+// its machine-type code as the model ("20HGS0001P") and the name people know as the product's
+// Version ("ThinkPad T470s"); for a Lenovo that name becomes the model.
 SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
                          const wmi::WmiResult& bios, const wmi::WmiResult& product) {
   SystemFacts facts;
@@ -60,6 +74,8 @@ SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& b
   use_lenovo_name(facts, product);
   return facts;
 }
+
+}  // namespace
 
 SystemFacts read_system(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const wmi::WmiResult computer = query_on(cimv2, "Win32_ComputerSystem", kComputerProperties);
@@ -94,16 +110,16 @@ std::string report_title(const SystemFacts& facts) {
 std::vector<Row> system_rows(const SystemFacts& facts) {
   std::vector<Row> rows;
   if (!is_placeholder(facts.manufacturer)) {
-    rows.push_back(Row::plain(std::string(translate({"제조사", "Manufacturer"})),
+    rows.push_back(Row::plain(std::string(translate(kManufacturerLabel)),
                               facts.manufacturer));
   }
   if (shows_model(facts)) {
     std::string value = facts.model;
     if (!facts.model_code.empty()) value += fill_template(" ({0})", {facts.model_code});
-    rows.push_back(Row::plain(std::string(translate({"모델", "Model"})), std::move(value)));
+    rows.push_back(Row::plain(std::string(translate(kModelLabel)), std::move(value)));
   }
   if (!facts.board.empty()) {
-    rows.push_back(Row::plain(std::string(translate({"메인보드", "Motherboard"})), facts.board));
+    rows.push_back(Row::plain(std::string(translate(kMotherboardLabel)), facts.board));
   }
   if (facts.bios) {
     std::string value = facts.bios->version;
@@ -112,18 +128,6 @@ std::vector<Row> system_rows(const SystemFacts& facts) {
   }
   rows.push_back(uptime_row(facts.uptime_ms));
   return rows;
-}
-
-std::string uptime_text(std::uint64_t milliseconds) {
-  const std::uint64_t days = milliseconds / 86400000;
-  const std::uint64_t hours = (milliseconds / 3600000) % 24;
-  const std::uint64_t minutes = (milliseconds / 60000) % 60;
-  return fill_template(translate({"{0}일 {1}시간 {2}분", "{0} d {1} h {2} min"}),
-                       {decimal(days), decimal(hours), decimal(minutes)});
-}
-
-Row uptime_row(std::uint64_t milliseconds) {
-  return Row::plain(std::string(translate({"켜진 지", "Up for"})), uptime_text(milliseconds));
 }
 
 Json system_json(const SystemFacts& facts) {

@@ -1,6 +1,7 @@
 #pragma once
 // The System card (maker, model, board, BIOS, uptime) and the report's title.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,18 @@
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
+
+// The System card's texts.
+inline constexpr TextPair kSystemHeading{"시스템", "System"};
+inline constexpr TextPair kThisPc{"이 PC", "This PC"};
+inline constexpr TextPair kManufacturerLabel{"제조사", "Manufacturer"};
+inline constexpr TextPair kModelLabel{"모델", "Model"};
+inline constexpr TextPair kMotherboardLabel{"메인보드", "Motherboard"};
+inline constexpr TextPair kUptimeLabel{"켜진 지", "Up for"};
+inline constexpr TextPair kUptimeValue{"{0}일 {1}시간 {2}분", "{0} d {1} h {2} min"};
+// Every text the System card shows but its heading.
+inline constexpr auto kSystemTexts = std::to_array<TextPair>({
+    kThisPc, kManufacturerLabel, kModelLabel, kMotherboardLabel, kUptimeLabel, kUptimeValue});
 
 struct BiosFacts {
   std::string version;        // SMBIOSBIOSVersion, empty when absent
@@ -31,29 +44,18 @@ struct SystemFacts {
   std::uint64_t uptime_ms = 0;        // milliseconds since the system started
 };
 
-// Only the first row of each result is used; a failed query counts as no rows. Lenovo writes
-// its machine-type code as the model ("20HGS0001P") and the name people know as the product's
-// Version ("ThinkPad T470s"); for a Lenovo that name becomes the model.
-SystemFacts system_facts(const wmi::WmiResult& computer, const wmi::WmiResult& board,
-                         const wmi::WmiResult& bios, const wmi::WmiResult& product = {});
-
 // Runs the four queries on `cimv2` (null: none of them runs) and reads the uptime.
 SystemFacts read_system(wmi::WmiSession* cimv2, ProbePlatform& platform);
 
 // Maker and model, else the board, else the model alone; nothing when none of them is known
 // (the report then says "This PC").
 std::optional<std::string> machine_name(const SystemFacts& facts);
-inline constexpr TextPair kThisPc{"이 PC", "This PC"};
 // machine_name, else kThisPc in the interface language.
 std::string report_title(const SystemFacts& facts);
 
 // Manufacturer, Model (with the model code in parentheses when a name replaced it),
 // Motherboard and BIOS rows, each only when its rule allows, then the uptime row.
 std::vector<Row> system_rows(const SystemFacts& facts);
-
-// "1 d 1 h 1 min"; days are always written, even 0.
-std::string uptime_text(std::uint64_t milliseconds);
-Row uptime_row(std::uint64_t milliseconds);
 
 // The document's "system" object: what the System rows show, untranslated.
 Json system_json(const SystemFacts& facts);

@@ -1,6 +1,7 @@
 #include "probe/windows_section.h"
 
 #include <array>
+#include <variant>
 
 #include "base/text.h"
 #include "i18n/translate.h"
@@ -10,6 +11,13 @@
 namespace kestro::probe {
 namespace {
 
+// The feature version and update revision under HKLM\SOFTWARE\Microsoft\Windows NT\
+// CurrentVersion.
+struct VersionValues {
+  std::string display_version;        // `DisplayVersion`, empty when missing (not trimmed)
+  std::optional<std::uint32_t> ubr;   // `UBR`, absent when missing
+};
+
 constexpr std::array<std::string_view, 5> kOsProperties = {
     "Caption", "Version", "BuildNumber", "OSArchitecture", "InstallDate"};
 constexpr std::array<std::string_view, 1> kLicensingProperties = {"LicenseStatus"};
@@ -17,22 +25,12 @@ constexpr std::array<std::string_view, 1> kLicensingProperties = {"LicenseStatus
 constexpr std::string_view kLicensingCondition =
     "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
 constexpr std::uint64_t kLicensed = 1;
+constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 // The caption without every leading "Microsoft ".
-std::string edition_name(std::string_view caption) {
-  constexpr std::string_view kPrefix = "Microsoft ";
-  while (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
-  return std::string(caption);
-}
-
-// The build text's number when it is written in digits alone.
-std::optional<std::uint64_t> build_number(std::string_view build) {
-  if (build.empty() || build.front() < '0' || build.front() > '9') return std::nullopt;
-  return parse_unsigned(build);
-}
-
-}  // namespace
-
+// true: some licence is in the licensed state; false: statuses were read but none is;
+// nullopt: no readable status (failed query, an answer cut short, no rows, or no parsable
+// LicenseStatus).
 std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
   // "Not activated" is a claim about every licence: an answer cut short cannot make it, and
   // any answer that may be missing rows says nothing at all, as a failed query does.
@@ -46,6 +44,34 @@ std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
   return activated;
 }
 
+// The registry values; a value of the wrong type counts as missing.
+VersionValues read_version_values(ProbePlatform& platform) {
+  VersionValues values;
+  const std::optional<RegistryValue> display_version =
+      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "DisplayVersion");
+  if (display_version && std::holds_alternative<std::string>(*display_version)) {
+    values.display_version = std::get<std::string>(*display_version);
+  }
+  const std::optional<RegistryValue> ubr =
+      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "UBR");
+  if (ubr && std::holds_alternative<std::uint32_t>(*ubr)) values.ubr = std::get<std::uint32_t>(*ubr);
+  return values;
+}
+
+std::string edition_name(std::string_view caption) {
+  constexpr std::string_view kPrefix = "Microsoft ";
+  while (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
+  return std::string(caption);
+}
+
+// The build text's number when it is written in digits alone.
+std::optional<std::uint64_t> build_number(std::string_view build) {
+  if (build.empty() || build.front() < '0' || build.front() > '9') return std::nullopt;
+  return parse_unsigned(build);
+}
+
+// `os` is the Win32_OperatingSystem result (Caption, Version, BuildNumber, OSArchitecture,
+// InstallDate), `licensing` the LicenseStatus rows.
 WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& version,
                            const wmi::WmiResult& licensing) {
   WindowsFacts facts;
@@ -60,10 +86,12 @@ WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& versio
   return facts;
 }
 
+}  // namespace
+
 WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const wmi::WmiResult os = query_on(cimv2, "Win32_OperatingSystem", kOsProperties);
   // The registry is read on every run, WMI or not.
-  const VersionValues version = platform.windows_version_values();
+  const VersionValues version = read_version_values(platform);
   const wmi::WmiResult licensing =
       query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition);
   return windows_facts(os, version, licensing);
@@ -84,24 +112,24 @@ std::vector<Row> windows_rows(const WindowsFacts& facts) {
     // Put together piece by piece: registry and WMI texts may themselves contain "{1}".
     std::string version_text = build;
     if (!feature.empty()) {
-      version_text = feature + " (" + std::string(translate({"빌드", "build"})) + " " + build + ")";
+      version_text = feature + " (" + std::string(translate(kBuildWord)) + " " + build + ")";
     }
-    rows.push_back(Row::plain(std::string(translate({"이름", "Name"})), os.edition));
-    rows.push_back(Row::plain(std::string(translate({"버전", "Version"})), version_text));
-    rows.push_back(Row::plain(std::string(translate({"종류", "Type"})), os.architecture));
+    rows.push_back(Row::plain(std::string(translate(kEditionLabel)), os.edition));
+    rows.push_back(Row::plain(std::string(translate(kVersionLabel)), version_text));
+    rows.push_back(Row::plain(std::string(translate(kTypeLabel)), os.architecture));
     if (os.installed_on) {
-      rows.push_back(Row::plain(std::string(translate({"설치한 날", "Installed on"})),
+      rows.push_back(Row::plain(std::string(translate(kInstalledOnLabel)),
                                 date_text(*os.installed_on)));
     }
   }
   if (facts.activated) {
-    const std::string label(translate({"정품 인증", "Activation"}));
+    const std::string label(translate(kActivationLabel));
     if (*facts.activated) {
       rows.push_back(
-          Row::status(label, std::string(translate({"정품 인증됨", "Activated"})), Tone::Good));
+          Row::status(label, std::string(translate(kActivated)), Tone::Good));
     } else {
       rows.push_back(Row::status(
-          label, std::string(translate({"인증되지 않음", "Not activated"})), Tone::Warning));
+          label, std::string(translate(kNotActivated)), Tone::Warning));
     }
   }
   return rows;

@@ -2,11 +2,13 @@
 // The Windows card (edition, version and build, architecture, install date, activation) and
 // the report's subtitle.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "i18n/text_pair.h"
 #include "probe/date.h"
 #include "probe/json_fields.h"
 #include "probe/platform.h"
@@ -14,6 +16,21 @@
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
+
+// The Windows card's texts.
+inline constexpr TextPair kWindowsHeading{"운영체제", "Windows"};
+inline constexpr TextPair kEditionLabel{"이름", "Name"};
+inline constexpr TextPair kVersionLabel{"버전", "Version"};
+inline constexpr TextPair kBuildWord{"빌드", "build"};
+inline constexpr TextPair kTypeLabel{"종류", "Type"};
+inline constexpr TextPair kInstalledOnLabel{"설치한 날", "Installed on"};
+inline constexpr TextPair kActivationLabel{"정품 인증", "Activation"};
+inline constexpr TextPair kActivated{"정품 인증됨", "Activated"};
+inline constexpr TextPair kNotActivated{"인증되지 않음", "Not activated"};
+// Every text the Windows card shows but its heading.
+inline constexpr auto kWindowsTexts = std::to_array<TextPair>({
+    kEditionLabel, kVersionLabel, kBuildWord, kTypeLabel, kInstalledOnLabel, kActivationLabel,
+    kActivated, kNotActivated});
 
 // The first row of the operating system query.
 struct OsFacts {
@@ -29,16 +46,6 @@ struct WindowsFacts {
   std::optional<std::uint32_t> ubr;        // registry UBR
   std::optional<bool> activated;           // see activation_state
 };
-
-// true: some licence is in the licensed state; false: statuses were read but none is;
-// nullopt: no readable status (failed query, an answer cut short, no rows, or no parsable
-// LicenseStatus).
-std::optional<bool> activation_state(const wmi::WmiResult& licensing);
-
-// `os` is the Win32_OperatingSystem result (Caption, Version, BuildNumber, OSArchitecture,
-// InstallDate), `licensing` the LicenseStatus rows.
-WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& version,
-                           const wmi::WmiResult& licensing);
 
 // Runs the queries on `cimv2` (null: no query runs) and reads the registry values.
 WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform);

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 namespace kestro::wmi {
+namespace {
 
+// Rows until the end of the enumeration. A failed call, a wait that times out and a deadline
+// that passes all end it alike: a failure when no row came yet, otherwise the rows so far.
 WmiResult collect_rows(ObjectEnumerator& objects, Clock& clock, Milliseconds deadline,
                        Milliseconds longest_wait) {
   RowCollector collector;
@@ -23,6 +26,8 @@ WmiResult collect_rows(ObjectEnumerator& objects, Clock& clock, Milliseconds dea
     }
   }
 }
+
+}  // namespace
 
 WmiResult BoundedSession::query_text(std::string_view wql, PropertyList properties) {
   const std::optional<Milliseconds> deadline = run_->query_deadline();

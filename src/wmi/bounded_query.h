@@ -27,11 +27,6 @@ class ObjectEnumerator {
   virtual NextOutcome next(Milliseconds wait, WmiRow& row) = 0;
 };
 
-// Rows until the end of the enumeration. A failed call, a wait that times out and a deadline
-// that passes all end it alike: a failure when no row came yet, otherwise the rows so far.
-WmiResult collect_rows(ObjectEnumerator& objects, Clock& clock, Milliseconds deadline,
-                       Milliseconds longest_wait);
-
 // A session whose queries share its run's budget. Once the run's time is used up a query
 // fails at once, without reaching WMI.
 class BoundedSession : public WmiSession {

@@ -29,13 +29,4 @@ std::optional<Milliseconds> RunBudget::query_deadline() const {
   return std::min(now + limits_.query, run_end_);
 }
 
-std::shared_ptr<RunBudget> RunBudgets::for_new_session() {
-  std::shared_ptr<RunBudget> budget = current_.lock();
-  if (!budget) {
-    budget = std::make_shared<RunBudget>(clock_, limits_);
-    current_ = budget;
-  }
-  return budget;
-}
-
 }  // namespace kestro::wmi

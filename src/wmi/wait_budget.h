@@ -4,7 +4,6 @@
 // object, each query, and all the queries of one run together.
 
 #include <chrono>
-#include <memory>
 #include <optional>
 
 namespace kestro::wmi {
@@ -27,7 +26,8 @@ class Clock {
 // The process's steady clock.
 Clock& steady_clock();
 
-// The time one run's queries share, counted from the budget's creation.
+// The time one run's queries share, counted from the budget's creation. Every session of a
+// run is given the same budget.
 class RunBudget {
  public:
   explicit RunBudget(Clock& clock, WaitLimits limits = {});
@@ -43,20 +43,6 @@ class RunBudget {
   Clock& clock_;
   WaitLimits limits_;
   Milliseconds run_end_;
-};
-
-// Hands the sessions of one run a shared budget. A session opened while another one is still
-// open belongs to the same run; once every session is closed, the next one starts a new run.
-class RunBudgets {
- public:
-  explicit RunBudgets(Clock& clock = steady_clock(), WaitLimits limits = {})
-      : clock_(clock), limits_(limits) {}
-  std::shared_ptr<RunBudget> for_new_session();
-
- private:
-  Clock& clock_;
-  WaitLimits limits_;
-  std::weak_ptr<RunBudget> current_;
 };
 
 }  // namespace kestro::wmi

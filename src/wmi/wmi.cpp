@@ -3,6 +3,7 @@
 #include "base/text.h"
 
 namespace kestro::wmi {
+namespace {
 
 std::string build_query(std::string_view class_name, PropertyList properties,
                         std::string_view condition) {
@@ -21,6 +22,8 @@ std::string build_query(std::string_view class_name, PropertyList properties,
   }
   return text;
 }
+
+}  // namespace
 
 WmiResult query(WmiSession& session, std::string_view class_name, PropertyList properties,
                 std::string_view condition) {

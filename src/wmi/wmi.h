@@ -34,11 +34,8 @@ class WmiSession {
   virtual WmiResult query_text(std::string_view wql, PropertyList properties) = 0;
 };
 
-// "SELECT a, b FROM Class[ WHERE condition]"; only an empty condition leaves out the WHERE.
-std::string build_query(std::string_view class_name, PropertyList properties,
-                        std::string_view condition);
-
-// build_query, then query_text.
+// Sends "SELECT a, b FROM Class[ WHERE condition]" (only an empty condition leaves out the
+// WHERE) through query_text.
 WmiResult query(WmiSession& session, std::string_view class_name, PropertyList properties,
                 std::string_view condition = {});
 

@@ -161,8 +161,4 @@ std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace,
   return std::make_unique<ComSession>(std::move(services), std::move(run));
 }
 
-std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace) {
-  return connect_wmi(wmi_namespace, std::make_shared<RunBudget>(steady_clock()));
-}
-
 }  // namespace kestro::wmi

@@ -14,7 +14,4 @@ namespace kestro::wmi {
 std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace,
                                         std::shared_ptr<RunBudget> run);
 
-// The same, as a run of its own on the steady clock.
-std::unique_ptr<WmiSession> connect_wmi(std::string_view wmi_namespace);
-
 }  // namespace kestro::wmi

@@ -5,84 +5,85 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/alloc_counter.h"
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
-#include "probe/sections.h"
+#include "machine/test_machines.h"
+#include "probe/run_probe.h"
 
 namespace {
 
-using kestro::test::FakePlatform;
-using kestro::test::FakeWmiSession;
+using kestro::test::kCimv2;
+using kestro::test::kStorage;
+using kestro::test::RecordedMachine;
 using kestro::test::row;
 using kestro::wmi::WmiRows;
 using namespace kestro::probe;
+namespace test = kestro::test;
 
-FakePlatform recorded_machine() {
-  FakePlatform platform;
-  FakeWmiSession cimv2;
-  cimv2.answers["SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM "
-                "Win32_ComputerSystem"] = WmiRows{row({"Acme", "Acme Z15 Pro", "34054318592", "2"})};
-  cimv2.answers["SELECT Manufacturer, Product FROM Win32_BaseBoard"] =
-      WmiRows{row({"Acme Boards", "B450"})};
-  cimv2.answers["SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS"] =
-      WmiRows{row({"1.21.0", "20230412000000.000000+000", "Acme"})};
-  cimv2.answers["SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
-                "Win32_OperatingSystem"] =
-      WmiRows{row({"Microsoft Windows 11 Home", "10.0.26100", "26100", "64-bit",
-                   "20241102093012.000000+540"})};
-  cimv2.answers["SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
-                "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS "
-                "NOT NULL"] = WmiRows{row({"0"}), row({"5"}), row({"1"})};
-  cimv2.answers["SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, "
-                "L3CacheSize FROM Win32_Processor"] =
-      WmiRows{row({"AMD Ryzen 7  7840HS w/ Radeon 780M Graphics  ", "8", "16", "3801", "16384"})};
-  cimv2.answers["SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, "
-                "DeviceLocator, SMBIOSMemoryType FROM Win32_PhysicalMemory"] =
+RecordedMachine recorded_machine() {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_ComputerSystem", test::kComputerProperties,
+                 WmiRows{row({"Acme", "Acme Z15 Pro", "34054318592", "2"})});
+  machine.record(kCimv2, "Win32_BaseBoard", test::kBoardProperties,
+                 WmiRows{row({"Acme Boards", "B450"})});
+  machine.record(kCimv2, "Win32_BIOS", test::kBiosProperties,
+                 WmiRows{row({"1.21.0", "20230412000000.000000+000", "Acme"})});
+  machine.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties,
+                 WmiRows{row({"Microsoft Windows 11 Home", "10.0.26100", "26100", "64-bit",
+                              "20241102093012.000000+540"})});
+  machine.record(kCimv2, "SoftwareLicensingProduct", test::kLicensingProperties,
+                 WmiRows{row({"0"}), row({"5"}), row({"1"})}, test::kLicensingCondition);
+  machine.record(kCimv2, "Win32_Processor", test::kProcessorProperties,
+                 WmiRows{row({"AMD Ryzen 7  7840HS w/ Radeon 780M Graphics  ", "8", "16", "3801",
+                              "16384"})});
+  machine.record(
+      kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties,
       WmiRows{row({"17179869184", "5600", "5600", "Samsung", "M425R2GA3BB0-CWMOD", "DIMM A", "34"}),
-              row({"17179869184", "5600", "5600", "Samsung", "M425R2GA3BB0-CWMOD", "DIMM B", "34"})};
-  cimv2.answers["SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"] = WmiRows{row({"2"})};
-  cimv2.answers["SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController"] =
+              row({"17179869184", "5600", "5600", "Samsung", "M425R2GA3BB0-CWMOD", "DIMM B", "34"})});
+  machine.record(kCimv2, "Win32_PhysicalMemoryArray", test::kArrayProperties, WmiRows{row({"2"})});
+  machine.record(
+      kCimv2, "Win32_VideoController", test::kControllerProperties,
       WmiRows{row({"Acme Radeon 780M", "31.0.21001.45002", "20230608000000.000000-000"}),
-              row({"Acme GeForce RTX 4060 Laptop GPU", "32.0.15.6094", "20240828000000.000000-000"})};
-  platform.namespaces.emplace("ROOT\\CIMV2", cimv2);
+              row({"Acme GeForce RTX 4060 Laptop GPU", "32.0.15.6094", "20240828000000.000000-000"})});
 
-  FakeWmiSession storage;
-  storage.answers["SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH "
-                  "FROM MSFT_PhysicalDisk"] =
+  machine.record(
+      kStorage, "MSFT_PhysicalDisk", test::kDiskProperties,
       WmiRows{row({"0", "Samsung SSD 990 PRO 2TB", "4", "17", "2000398934016", "0", "\\\\PC\\disk0"}),
-              row({"1", "WDC WD40EFRX", "3", "11", "4000787030016", "1", "\\\\PC\\disk1"})};
-  storage.answers["ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = "
-                  "MSFT_StorageReliabilityCounter"] = WmiRows{row({"41", "3", "5120"})};
-  storage.answers["ASSOCIATORS OF {\\\\PC\\disk1} WHERE ResultClass = "
-                  "MSFT_StorageReliabilityCounter"] = WmiRows{row({"35", std::nullopt, "30210"})};
-  platform.namespaces.emplace("ROOT\\Microsoft\\Windows\\Storage", storage);
+              row({"1", "WDC WD40EFRX", "3", "11", "4000787030016", "1", "\\\\PC\\disk1"})});
+  machine.record_associators(kStorage, "\\\\PC\\disk0", "MSFT_StorageReliabilityCounter",
+                             test::kReliabilityProperties, WmiRows{row({"41", "3", "5120"})});
+  machine.record_associators(kStorage, "\\\\PC\\disk1", "MSFT_StorageReliabilityCounter",
+                             test::kReliabilityProperties,
+                             WmiRows{row({"35", std::nullopt, "30210"})});
 
-  platform.admin = true;
-  platform.version = VersionValues{"24H2", 2605};
-  platform.uptime_ms = 90061000;
-  platform.adapters = {GraphicsAdapter{"Acme GeForce RTX 4060 Laptop GPU", 8585740288, 0},
-                       GraphicsAdapter{"Acme Radeon 780M", 536870912, 0},
-                       GraphicsAdapter{"Microsoft Basic Render Driver", 0, 2}};
-  platform.displays = DisplayConfig{
+  machine.admin = true;
+  test::record_version(machine, "24H2", 2605);
+  machine.uptime_ms = 90061000;
+  machine.adapters = {GraphicsAdapter{"Acme GeForce RTX 4060 Laptop GPU", 8585740288, 0},
+                      GraphicsAdapter{"Acme Radeon 780M", 536870912, 0},
+                      GraphicsAdapter{"Microsoft Basic Render Driver", 0, 2}};
+  machine.displays = DisplayConfig{
       {DisplayPath{0, 143856, 1000, "Acme 27Q"}, DisplayPath{1, 60000, 1000, std::nullopt}},
       {DisplayMode{1, 2560, 1440}, DisplayMode{1, 1920, 1200}}};
-  platform.drive_mask = (1u << 2) | (1u << 3);
-  platform.fixed['C'] = true;
-  platform.fixed['D'] = true;
-  platform.spaces['C'] = DriveSpace{2000398934016, 811000000000};
-  platform.spaces['D'] = DriveSpace{4000787030016, 3100000000000};
-  platform.battery_list = {BatteryInfo{"Acme Cell 5", 0, 75000, 68120, 212}};
-  platform.power = PowerStatus{1, 87};
-  return platform;
+  machine.drive_mask = (1u << 2) | (1u << 3);
+  machine.fixed['C'] = true;
+  machine.fixed['D'] = true;
+  machine.spaces['C'] = DriveSpace{2000398934016, 811000000000};
+  machine.spaces['D'] = DriveSpace{4000787030016, 3100000000000};
+  machine.battery_list = {BatteryInfo{"Acme Cell 5", 0, 75000, 68120, 212}};
+  machine.power = PowerStatus{1, 87};
+  return machine;
 }
 
 void run_report(benchmark::State& state, std::string_view language) {
   const kestro::ScopedLanguageOverride override_language(language);
-  FakePlatform platform = recorded_machine();
+  RecordedMachine platform = recorded_machine();
   std::size_t rows = 0;
   for (const kestro::Section& s : run_probe(platform).sections) rows += s.rows.size();
   const std::size_t before = kestro_bench_allocations();
-  for (auto _ : state) benchmark::DoNotOptimize(run_probe(platform));
+  for (auto _ : state) {
+    platform.log.clear();  // the request log would otherwise grow with every iteration
+    benchmark::DoNotOptimize(run_probe(platform));
+  }
   const std::size_t after = kestro_bench_allocations();
   state.counters["rows"] = static_cast<double>(rows);
   state.counters["allocs_per_report"] = benchmark::Counter(

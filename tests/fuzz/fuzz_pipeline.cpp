@@ -4,12 +4,11 @@
 // UTF-8 in every text, finite geometry, cards and rows within the content height, the
 // report text's footer, and a document that parses with no empty value in it.
 //
-// Input: four view bytes (language, options, hovered section and row), then the answer of
-// every platform call in the order the run makes them (see Tape and the answer overloads):
-// fixed-width little-endian numbers, one-byte counts, texts ended by 0xFF; past the end every
-// byte reads as 0. Texts pass through the same UTF-16 conversion as in the Windows adapters.
-// `fuzz_pipeline --write-seeds=<dir>` writes the host tests' recorded machines as inputs into
-// <dir> and exits.
+// Input: four view bytes (language, options, hovered section and row), then a recorded
+// machine, field by field in the machine's own order (see machine_tape.h), so that the order
+// in which a run's steps read does not change what an input means. The probe runs against that
+// machine. `fuzz_pipeline --write-seeds=<dir>` writes the recorded PCs and the host tests'
+// machines as inputs into <dir> and exits.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -18,6 +17,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <span>
@@ -36,22 +36,22 @@
 #include "base/utf8.h"
 #include "base/version.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/tape_platform.h"
-#include "host/recorded_machines.h"
+#include "fuzz/machine_tape.h"
 #include "host/recording_canvas.h"
 #include "i18n/language.h"
 #include "i18n/product.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 #include "probe/json_document.h"
 #include "probe/section_registry.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 #include "probe/storage_section.h"
 
 namespace kestro {
 namespace {
 
 using fuzz::Tape;
-using fuzz::TapePlatform;
+using test::RecordedMachine;
 
 // How the window looks at the report.
 struct View {
@@ -74,9 +74,21 @@ bool finite(const gfx::RectF& r) {
          std::isfinite(r.height);
 }
 
+// No text of the report carries a control character or an invisible format character: every
+// text a platform gave was cleaned where it entered the probe. (The texts are valid UTF-8.)
+bool clean(std::string_view utf8) {
+  for (const char16_t c : to_utf16(utf8)) {
+    if (c <= 0x1F || (c >= 0x7F && c <= 0x9F) || c == 0x061C || (c >= 0x200B && c <= 0x200F) ||
+        (c >= 0x202A && c <= 0x202E) || (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void check_report(const Report& report) {
-  FUZZ_CHECK(!report.title.empty() && is_valid_utf8(report.title));
-  FUZZ_CHECK(is_valid_utf8(report.subtitle));
+  FUZZ_CHECK(!report.title.empty() && is_valid_utf8(report.title) && clean(report.title));
+  FUZZ_CHECK(is_valid_utf8(report.subtitle) && clean(report.subtitle));
   FUZZ_CHECK(!report.sections.empty() && report.sections[0].kind == SectionKind::Summary);
   const std::span<const probe::SectionEntry> cards = probe::section_registry();
   auto next_card = cards.begin();
@@ -91,13 +103,19 @@ void check_report(const Report& report) {
     FUZZ_CHECK(!section.rows.empty());
     for (const Row& row : section.rows) {
       FUZZ_CHECK(!row.label.empty() && is_valid_utf8(row.label) && is_valid_utf8(row.value));
-      FUZZ_CHECK(!row.badge || is_valid_utf8(*row.badge));
+      FUZZ_CHECK(clean(row.label) && clean(row.value));
+      FUZZ_CHECK(!row.badge || (is_valid_utf8(*row.badge) && clean(*row.badge)));
       FUZZ_CHECK(!row.gauge || (std::isfinite(*row.gauge) && *row.gauge >= 0 && *row.gauge <= 1));
     }
   }
 
   const std::string text = app::plain_text_report(report);
   FUZZ_CHECK(is_valid_utf8(text));
+  // One line for the title, each section's empty line, heading and rows, and the footer's two:
+  // no text adds a line of its own.
+  std::size_t lines = 3;
+  for (const Section& section : report.sections) lines += 2 + section.rows.size();
+  FUZZ_CHECK(std::size_t(std::count(text.begin(), text.end(), '\n')) == lines);
   const std::string footer = "\n\n\u2014 Kestro " + std::string(kVersion) + " \u00B7 " +
                              std::string(kProductPage) + "\n";
   FUZZ_CHECK(text.ends_with(footer));
@@ -210,21 +228,21 @@ std::size_t language_index(std::string_view code) {
   return 0;
 }
 
-// Records one probe run over `recorded` in `language` as an input file.
-void write_seed(const std::string& path, test::FakePlatform recorded,
-                std::string_view language) {
+// Writes `recorded` with the view of `language` as an input file.
+void write_seed(const std::string& path, RecordedMachine recorded, std::string_view language) {
   Tape tape;
   View view{std::uint8_t(language_index(language)), 5 << 2, 0, 0};  // pointer over the first row
   answer(tape, view);
   ScopedLanguageOverride scoped(language);
-  TapePlatform platform(tape, &recorded);
-  const Report report = probe::run_probe(platform);
+  answer(tape, recorded);  // the machine as reading it back gives it
+  const Report report = probe::run_probe(recorded);
 
   // Replaying the input must give the same report.
   Tape replay(tape.written());
   View replayed_view;
   answer(replay, replayed_view);
-  TapePlatform replayed(replay, nullptr);
+  RecordedMachine replayed;
+  answer(replay, replayed);
   FUZZ_CHECK(app::plain_text_report(probe::run_probe(replayed)) == app::plain_text_report(report));
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(tape.written().data()),
@@ -233,38 +251,54 @@ void write_seed(const std::string& path, test::FakePlatform recorded,
 
 // The full machine with a few hundred rows: modules, disks with reliability counters,
 // adapters, monitors, drives and batteries. Its size is also how long libFuzzer lets inputs grow.
-test::FakePlatform crowded_machine() {
+RecordedMachine crowded_machine() {
   using test::row;
-  test::FakePlatform platform = test::full_machine();
-  test::FakeWmiSession& storage = platform.namespaces.find(probe::kStorageNamespace)->second;
-  wmi::WmiRows& modules = *platform.namespaces.at("ROOT\\CIMV2").answers.at(test::kMemory);
-  wmi::WmiRows& disks = *storage.answers.at(test::kDisks);
+  RecordedMachine machine = test::full_machine();
+  wmi::WmiRows modules, disks;
+  for (int i = 0; i < 2; ++i) {  // the full machine's own modules and disks come first
+    modules.push_back(row({"8589934592", "3200", "3200", "Acme", "AC8G", i == 0 ? "A0" : "B0", "26"}));
+  }
+  disks.push_back(row({"0", "Disk One", "4", "17", "1000204886016", "0", std::nullopt}));
+  disks.push_back(row({"1", "Disk Two", "3", "11", "2000398934016", "0", std::nullopt}));
   for (int i = 0; i < 64; ++i) {
     const std::string n = std::to_string(i);
     modules.push_back(row({"4294967296", "0", "2666", "Acme", "AC4G", "DIMM " + n, "34"}));
     const std::string path = "MSFT_PhysicalDisk.ObjectId=\"" + n + "\"";
     disks.push_back(row({"D" + n, "Disk " + n, "3", "11", "4000787030016", n, path}));
-    storage.answers[probe::reliability_query(path)] = wmi::WmiRows{row({"41", n, "1234"})};
+    machine.record_associators(test::kStorage, path, "MSFT_StorageReliabilityCounter",
+                               test::kReliabilityProperties, wmi::WmiRows{row({"41", n, "1234"})});
   }
+  machine.record(test::kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties, modules);
+  machine.record(test::kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, disks);
   for (std::uint32_t i = 0; i < 7; ++i) {  // eight batteries at most
-    platform.adapters.push_back({"Acme GPU " + std::to_string(i), 8589934592u * i, i % 3});
-    platform.displays->paths.push_back({i + 1, 143856, 1000, std::nullopt});
-    platform.displays->modes.push_back({1 + i % 2, 3840, 2160});
-    platform.battery_list.push_back({"Cell", 0x40000000u * (i % 2), 50000, 40000 - 4000 * i, 300});
+    machine.adapters.push_back({"Acme GPU " + std::to_string(i), 8589934592u * i, i % 3});
+    machine.displays->paths.push_back({i + 1, 143856, 1000, std::nullopt});
+    machine.displays->modes.push_back({1 + i % 2, 3840, 2160});
+    machine.battery_list.push_back({"Cell", 0x40000000u * (i % 2), 50000, 40000 - 4000 * i, 300});
   }
-  platform.drive_mask = 0x3FFFFFF;
+  machine.drive_mask = 0x3FFFFFF;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    platform.fixed[letter] = letter != 'D';
-    platform.spaces[letter] = probe::DriveSpace{500107862016, 1000000000u * (letter - 'A')};
+    machine.fixed[letter] = letter != 'D';
+    machine.spaces[letter] = probe::DriveSpace{500107862016, 1000000000u * (letter - 'A')};
   }
-  return platform;
+  return machine;
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void write_seeds(const std::string& dir) {
+  for (const char* name : {"thinkpad-t470s", "gigabyte-haswell-gtx950", "msi-gf63-thin-11uc",
+                           "dell-latitude-7480", "asus-tuf-x570-5600x", "hostile-texts"}) {
+    const std::string recorded = read_file(std::string(KESTRO_MACHINES_DIR) + "/" + name + ".json");
+    write_seed(dir + "/seed-" + name, RecordedMachine::from_json(recorded), "en");
+  }
   write_seed(dir + "/seed-crowded-machine", crowded_machine(), "fr");
   write_seed(dir + "/seed-full-machine", test::full_machine(), "en");
   write_seed(dir + "/seed-full-machine-ko", test::full_machine(), "ko");
-  write_seed(dir + "/seed-without-wmi", test::FakePlatform{}, "de");
+  write_seed(dir + "/seed-without-wmi", RecordedMachine{}, "de");
   const std::vector<wmi::WmiValue> odd = test::odd_values();
   for (std::size_t i = 0; i < odd.size(); ++i) {
     write_seed(dir + "/seed-odd-" + std::to_string(i), test::odd_machine(odd[i]), "en");
@@ -294,8 +328,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto& languages = language_table();
   ScopedLanguageOverride language(languages[view.language % languages.size()].code);
 
-  TapePlatform platform(tape, nullptr);
-  const probe::PcFacts facts = probe::probe_facts(platform);
+  RecordedMachine machine;
+  answer(tape, machine);
+  const probe::PcFacts facts = probe::probe_facts(machine);
   Report report = probe::report_of(facts);
   check_report(report);
   check_document(facts);

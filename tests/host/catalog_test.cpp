@@ -1,6 +1,6 @@
 // Checks the catalogs embedded in the program (the program reads nothing from disk; one test
-// compares the embedded bytes with the catalog files) and the catalog parser's handling of
-// malformed texts.
+// compares the embedded bytes with the catalog files) against the texts the program registers
+// for translation, and the catalog parser's handling of malformed texts.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <regex>
 #include <set>
@@ -16,8 +17,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/menu/menu_texts.h"
+#include "app/updater/texts.h"
+#include "app/view/texts.h"
 #include "i18n/catalog.h"
 #include "i18n/product.h"
+#include "probe/section_registry.h"
 
 namespace kestro {
 namespace {
@@ -27,93 +32,36 @@ using namespace std::string_literals;
 constexpr std::array<std::string_view, 8> kCatalogCodes{"ja", "zh-Hans", "zh-Hant", "es",
                                                         "fr", "de",      "pt",      "ru"};
 
-// The English forms of every catalog key, in catalog order. A key missing or renamed in a
-// catalog, or a text renamed here without its catalogs, fails the tests below.
-const std::array<std::string_view, 82> kKeys{
-    "Copy all",
-    "View as administrator",
-    "Reading this PC's details",
-    "Disk life and temperature need administrator rights. Click 'View as administrator' above.",
-    "Copied everything. Paste it anywhere.",
-    "Follow Windows",
-    "Language",
-    "Automatic updates",
-    "Check for updates",
-    "More apps from Lumwerk",
-    "About Kestro",
-    kWebsiteRoot,
-    "A free app that shows your PC's specs and health on one screen",
-    "Takes effect the next time Kestro opens",
-    "Copied:",
-    "Checking for updates…",
-    "A new version is available:",
-    "current",
-    "Update now?",
-    "Downloading update…",
-    "You're up to date",
-    "This PC",
-    "Manufacturer",
-    "Model",
-    "Motherboard",
-    "Up for",
-    "{0} d {1} h {2} min",
-    "Name",
-    "Version",
-    "build",
-    "Type",
-    "Installed on",
-    "Activation",
-    "Activated",
-    "Not activated",
-    "Cores",
-    "{0} cores, {1} threads",
-    "Base speed",
-    "L3 cache",
-    "Installed",
-    "Usable",
-    "Slots",
-    "{1} of {0} in use",
-    "Module {0}",
-    "Graphics",
-    "Driver",
-    "Monitor",
-    "Disk",
-    "Health",
-    "Healthy",
-    "Warning",
-    "Unhealthy",
-    "Unknown",
-    "Life left",
-    "Temperature",
-    "Power-on time",
-    "{0} hours",
-    "Drive {0}",
-    "{0} used of {1}",
-    "Battery health",
-    "{0}% of new",
-    "Capacity",
-    "{0} now / {1} when new",
-    "Charge cycles",
-    "plugged in",
-    "on battery",
-    "Now",
-    "Memory",
-    "Storage",
-    "Windows",
-    "Summary",
-    "Processor",
-    "Displays",
-    "Battery",
-    "System",
-    "Download failed",
-    "Downloaded size mismatch",
-    "Downloaded file is corrupt (hash mismatch)",
-    "The installer's digital signature could not be verified",
-    // Names of the two icon buttons for screen readers.
-    "Menu",
-    "Refresh",
-    "To update, open Kestro normally (not as administrator)",
-};
+// Every text the program registers for translation: each card's heading and texts, the
+// window's, the menu's and the updater's texts, and the maker's website. The catalogs must
+// hold exactly their English forms, so a new text without its translations fails below.
+std::vector<TextPair> registered_texts() {
+  std::vector<TextPair> texts = probe::section_texts();
+  texts.insert(texts.end(), app::texts::kViewTexts.begin(), app::texts::kViewTexts.end());
+  // The menu's and the updater's texts, as their headers name them.
+  for (const TextPair& text :
+       {app::texts::kLanguage, app::texts::kFollowWindows, app::texts::kAutomaticUpdates,
+        app::texts::kCheckForUpdates, app::texts::kMoreApps, app::texts::kAbout,
+        app::texts::kAboutDescription, app::texts::kTakesEffectNextStart, updater::texts::kChecking,
+        updater::texts::kUpToDate, updater::texts::kNewVersion, updater::texts::kCurrent,
+        updater::texts::kUpdateNow, updater::texts::kDownloading, updater::texts::kDownloadFailed,
+        updater::texts::kSizeMismatch, updater::texts::kHashMismatch,
+        updater::texts::kUpdateFromNormalCopy, updater::texts::kSignatureRejected}) {
+    texts.push_back(text);
+  }
+  texts.insert(texts.end(), kProductTexts.begin(), kProductTexts.end());
+  return texts;
+}
+
+// The catalog keys: the registered texts' English forms.
+const std::set<std::string_view>& keys() {
+  static const std::set<std::string_view> english = [] {
+    std::set<std::string_view> forms;
+    for (const TextPair& text : registered_texts()) forms.insert(text.en);
+    return forms;
+  }();
+  return english;
+}
 
 struct Telling {
   std::string_view key;
@@ -190,7 +138,10 @@ std::optional<Member> member_line(std::string_view line) {
   return member;
 }
 
+// Each catalog in the stored layout, with every key once and no other, all eight in the same
+// order.
 TEST(EmbeddedCatalogs, FollowTheStoredLayoutWithEveryKeyInOrder) {
+  std::vector<std::string_view> first_order;
   for (const std::string_view code : kCatalogCodes) {
     SCOPED_TRACE(std::string(code));
     const std::string_view text = catalog_text(code);
@@ -201,20 +152,26 @@ TEST(EmbeddedCatalogs, FollowTheStoredLayoutWithEveryKeyInOrder) {
     EXPECT_EQ(text.find('\t'), std::string_view::npos);
 
     const std::vector<std::string_view> lines = split_lines(text);
-    // "{", 81 members, "}", and the empty remainder after the final line feed.
-    ASSERT_EQ(lines.size(), kKeys.size() + 3u);
+    // "{", one member per key, "}", and the empty remainder after the final line feed.
+    ASSERT_EQ(lines.size(), keys().size() + 3u);
     EXPECT_EQ(lines.front(), "{");
-    EXPECT_EQ(lines[kKeys.size() + 1], "}");
-    EXPECT_EQ(lines[kKeys.size() + 2], "") << "the text must end with exactly one line feed after }";
-    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+    EXPECT_EQ(lines[keys().size() + 1], "}");
+    EXPECT_EQ(lines[keys().size() + 2], "") << "the text must end with exactly one line feed after }";
+    std::vector<std::string_view> order;
+    for (std::size_t i = 0; i < keys().size(); ++i) {
       const auto member = member_line(lines[i + 1]);
       ASSERT_TRUE(member) << "line " << i + 2 << ": " << lines[i + 1];
-      EXPECT_EQ(member->key, kKeys[i]) << "key " << i + 1;
-      EXPECT_EQ(member->comma, i + 1 < kKeys.size()) << "comma after key " << i + 1;
+      EXPECT_TRUE(keys().contains(member->key)) << "not a text of the program: " << member->key;
+      order.push_back(member->key);
+      EXPECT_EQ(member->comma, i + 1 < keys().size()) << "comma after key " << i + 1;
       EXPECT_FALSE(member->value.empty()) << "key " << i + 1;
       EXPECT_EQ(placeholders(member->value), placeholders(member->key))
           << "key " << i + 1 << ": " << member->value;
     }
+    EXPECT_EQ(std::set<std::string_view>(order.begin(), order.end()), keys())
+        << "a key missing or twice";
+    if (first_order.empty()) first_order = order;
+    EXPECT_EQ(order, first_order) << "keys in another order than in " << kCatalogCodes[0];
   }
 }
 
@@ -222,8 +179,8 @@ TEST(EmbeddedCatalogs, ParseToTheSameKeys) {
   for (const std::string_view code : kCatalogCodes) {
     SCOPED_TRACE(std::string(code));
     const Catalog parsed = parse_catalog(catalog_text(code));
-    ASSERT_EQ(parsed.size(), kKeys.size());
-    for (const std::string_view key : kKeys) {
+    ASSERT_EQ(parsed.size(), keys().size());
+    for (const std::string_view key : keys()) {
       EXPECT_TRUE(parsed.contains(key)) << key;
     }
   }
@@ -231,9 +188,19 @@ TEST(EmbeddedCatalogs, ParseToTheSameKeys) {
 
 TEST(EmbeddedCatalogs, PlaceholdersOfTheKeysAreDistinct) {
   // Each placeholder of a key once, so "same multiset" means "each once" in the translations.
-  for (const std::string_view key : kKeys) {
+  for (const std::string_view key : keys()) {
     const auto found = placeholders(key);
     EXPECT_EQ(std::set<std::string>(found.begin(), found.end()).size(), found.size()) << key;
+  }
+}
+
+// One English form, one Korean form: a key translated twice would read one way in Korean and
+// another in the catalogs.
+TEST(EmbeddedCatalogs, EachKeyHasOneKoreanForm) {
+  std::map<std::string_view, std::string_view> korean;
+  for (const TextPair& text : registered_texts()) {
+    const auto [at, added] = korean.emplace(text.en, text.ko);
+    EXPECT_EQ(at->second, text.ko) << text.en;
   }
 }
 
@@ -251,7 +218,7 @@ TEST(EmbeddedCatalogs, TellingTranslationsAreExact) {
 TEST(EmbeddedCatalogs, WebsiteKeyLeadsToTheLanguagePage) {
   const std::array<std::string_view, 8> segments{"ja/", "zh-hans/", "zh-hant/", "es/",
                                                  "fr/", "de/",      "pt/",      "ru/"};
-  EXPECT_NE(std::find(kKeys.begin(), kKeys.end(), kWebsiteRoot), kKeys.end());
+  EXPECT_TRUE(keys().contains(kWebsiteRoot));
   for (std::size_t c = 0; c < kCatalogCodes.size(); ++c) {
     const Catalog parsed = parse_catalog(catalog_text(kCatalogCodes[c]));
     const auto found = parsed.find(kWebsiteRoot);

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 
 namespace kestro::probe {
 namespace {
@@ -12,11 +12,13 @@ constexpr std::uint32_t kSource = 1;
 constexpr std::uint32_t kTarget = 2;
 
 // The card's rows from raw answers, as a run makes them.
-std::vector<Row> display_rows(const DisplayConfig& config) {
-  return display_rows(display_facts(config));
-}
 std::vector<Row> probe_displays(ProbePlatform& platform) {
   return display_rows(read_displays(platform));
+}
+std::vector<Row> display_rows(const DisplayConfig& config) {
+  kestro::test::RecordedMachine platform;
+  platform.displays = config;
+  return probe_displays(platform);
 }
 
 DisplayPath path(std::uint32_t mode, std::uint32_t numerator, std::uint32_t denominator,
@@ -81,7 +83,7 @@ TEST_F(DisplayRowsTest, CloneModeGivesTwoRowsAndNamesKeepTheirPlace) {
 }
 
 TEST_F(DisplayRowsTest, ProbeReadsTheConfiguration) {
-  kestro::test::FakePlatform platform;
+  kestro::test::RecordedMachine platform;
   EXPECT_TRUE(probe_displays(platform).empty());  // configuration query failed
   platform.displays = DisplayConfig{};
   EXPECT_TRUE(probe_displays(platform).empty());

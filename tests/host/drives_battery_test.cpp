@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/recorded_machine.h"
 #include "probe/battery_section.h"
 #include "probe/drives_section.h"
 #include "probe/storage_section.h"
@@ -11,7 +11,7 @@
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
+using kestro::test::RecordedMachine;
 
 constexpr std::uint32_t kRelative = 0x40000000;
 
@@ -20,21 +20,33 @@ constexpr std::uint32_t kRelative = 0x40000000;
 std::vector<Row> drive_rows(ProbePlatform& platform) {
   return storage_rows(read_storage(platform, true));
 }
+// The row of one fixed drive whose space query gave `space`.
 std::optional<Row> drive_row(char letter, const std::optional<DriveSpace>& space) {
-  const std::optional<DriveFacts> drive = drive_facts(letter, space);
-  if (!drive) return std::nullopt;
-  return drive_row(*drive);
-}
-std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
-  return battery_record_rows(battery_facts(batteries));
-}
-std::optional<Row> now_row(const PowerStatus& status) {
-  const std::optional<PowerFacts> power = power_facts(status);
-  if (!power) return std::nullopt;
-  return now_row(*power);
+  RecordedMachine platform;
+  platform.drive_mask = 1u << (letter - 'A');
+  platform.fixed[letter] = true;
+  if (space) platform.spaces[letter] = *space;
+  const std::vector<DriveFacts> drives = read_drives(platform);
+  if (drives.empty()) return std::nullopt;
+  return drive_row(drives.front());
 }
 std::vector<Row> probe_battery(ProbePlatform& platform) {
   return battery_rows(read_batteries(platform));
+}
+// The batteries' rows alone: without a power status there is no Now line.
+std::vector<Row> battery_record_rows(const std::vector<BatteryInfo>& batteries) {
+  RecordedMachine platform;
+  platform.battery_list = batteries;
+  return probe_battery(platform);
+}
+// The Now line of a power status, after one battery's single row.
+std::optional<Row> now_row(const PowerStatus& status) {
+  RecordedMachine platform;
+  platform.battery_list = {BatteryInfo{"", 0, 0, 0, 1}};
+  platform.power = status;
+  const std::vector<Row> rows = probe_battery(platform);
+  if (rows.size() < 2) return std::nullopt;
+  return rows.back();
 }
 
 class DrivesTest : public ::testing::Test {
@@ -42,7 +54,7 @@ class DrivesTest : public ::testing::Test {
 };
 
 TEST_F(DrivesTest, FixedLettersInOrderWithUsage) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.drive_mask = 0b1101;  // A:, C:, D:
   platform.fixed = {{'A', false}, {'C', true}, {'D', true}};
   platform.spaces = {{'A', {64'000'000'000, 0}},
@@ -78,7 +90,7 @@ TEST_F(DrivesTest, UnreadableOrEmptyDrivesAreSkipped) {
 }
 
 TEST_F(DrivesTest, OnlyTheTwentySixLetterBitsAndFixedDrivesCount) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.drive_mask = 0xFFFFFFFF;
   platform.fixed = {{'Z', true}, {'[', true}, {'Y', false}};
   platform.spaces = {{'Z', {1'000'000'000, 0}}, {'[', {1'000'000'000, 0}}, {'Y', {1'000'000'000, 0}}};
@@ -209,19 +221,19 @@ TEST_F(BatteryTest, NowRow) {
 }
 
 TEST_F(BatteryTest, PowerStatusReadOnlyWhenBatteriesGaveRows) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.power = PowerStatus{1, 80};
   EXPECT_TRUE(probe_battery(platform).empty());  // desktop without battery
   platform.battery_list = {battery(0, 0, 0)};
   EXPECT_TRUE(probe_battery(platform).empty());  // a battery without anything to show
-  EXPECT_EQ(platform.power_status_calls, 0);
+  EXPECT_EQ(platform.count("power_status"), 0u);
 
   platform.battery_list = {battery(0, 0, 7), battery(0, 0, 9)};
   EXPECT_EQ(probe_battery(platform),
             (std::vector<Row>{Row::plain("Name", "Battery 1"), Row::plain("Charge cycles", "7"),
                               Row::plain("Name", "Battery 2"), Row::plain("Charge cycles", "9"),
                               Row::plain("Now", "80% \u00B7 plugged in")}));
-  EXPECT_EQ(platform.power_status_calls, 1);
+  EXPECT_EQ(platform.count("power_status"), 1u);
 
   platform.power.reset();  // status call failed
   EXPECT_EQ(probe_battery(platform).size(), 4u);
@@ -229,7 +241,7 @@ TEST_F(BatteryTest, PowerStatusReadOnlyWhenBatteriesGaveRows) {
 
 TEST(BatteryKorean, TemplatesAndState) {
   ScopedLanguageOverride korean("ko");
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.battery_list = {battery(50000, 45123)};
   platform.power = PowerStatus{255, 87};
   const std::vector<Row> rows = probe_battery(platform);

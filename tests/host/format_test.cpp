@@ -236,6 +236,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Out-of-range decimal counts are clamped to 0..100.
         FixedCase{2.5, -3, "2"}));
 
+// The JSON document's whole numbers are those the rows write with fixed(value, 0).
+TEST(FormatWholeNumber, IsTheNumberFixedWrites) {
+  const double values[] = {0.0,     0.4,          0.5,          1.5,          2.5,
+                           59.94,   59.5,         60.5,         61.5,         143.856,
+                           99.96,   62.5,         0.49999999999999994,      1e-300,
+                           100.0,   4294967295.0, 4294967295.5, 4294967294.5, 9007199254740991.0};
+  for (const double value : values) {
+    EXPECT_EQ(std::to_string(whole_number(value)), fixed(value, 0)) << value;
+  }
+}
+
 TEST(FormatFixed, HugeValueAndManyDecimalsFit) {
   const std::string max = fixed(std::numeric_limits<double>::max(), 100);
   EXPECT_EQ(max.size(), 309u + 1u + 100u);

@@ -4,14 +4,14 @@
 
 #include <limits>
 
-#include "fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
-using kestro::test::FakeWmiSession;
+using kestro::test::kCimv2;
+using kestro::test::RecordedMachine;
 using kestro::test::row;
 
 constexpr std::uint64_t kMiB = 1024ull * 1024;
@@ -24,14 +24,41 @@ struct GraphicsOutput {
   std::vector<Row> rows;
   std::vector<std::string> summaries;
 };
-GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
-                             const wmi::WmiResult& controllers) {
-  const std::vector<AdapterFacts> facts = graphics_facts(adapters, controllers);
-  return {graphics_rows(facts), graphics_summaries(facts)};
-}
 GraphicsOutput probe_graphics(wmi::WmiSession* cimv2, ProbePlatform& platform) {
   const std::vector<AdapterFacts> facts = read_graphics(cimv2, platform);
   return {graphics_rows(facts), graphics_summaries(facts)};
+}
+// DXGI lists `adapters`, the controller query gives `controllers`.
+GraphicsOutput graphics_rows(const std::vector<GraphicsAdapter>& adapters,
+                             const wmi::WmiResult& controllers) {
+  RecordedMachine platform;
+  platform.adapters = adapters;
+  platform.record(kCimv2, "Win32_VideoController", test::kControllerProperties, controllers);
+  return probe_graphics(platform.connect(kCimv2).get(), platform);
+}
+
+// The memory text of an adapter with `bytes` of its own, as its row shows it.
+std::string vram_text(std::uint64_t bytes) {
+  const std::string value = graphics_rows({{"G", bytes, 0}}, wmi::WmiRows{}).rows.at(0).value;
+  return value.substr(std::string_view("G \u00B7 ").size());
+}
+
+// The adapters the card lists of those DXGI enumerates.
+std::vector<GraphicsAdapter> hardware_adapters(const std::vector<GraphicsAdapter>& enumerated) {
+  RecordedMachine platform;
+  platform.adapters = enumerated;
+  std::vector<GraphicsAdapter> kept;
+  for (const AdapterFacts& adapter : read_graphics(nullptr, platform)) {
+    kept.push_back({adapter.name, adapter.memory_bytes, 0});
+  }
+  return kept;
+}
+
+// Whether a controller named `wmi_name` gives the driver of the adapter `adapter_name`.
+bool same_adapter_name(std::string_view wmi_name, std::string_view adapter_name) {
+  return graphics_rows({{std::string(adapter_name), 0, 0}},
+                       wmi::WmiRows{row({std::string(wmi_name), "1", std::nullopt})})
+             .rows.size() == 2;
 }
 
 std::uint64_t gib(double amount) { return static_cast<std::uint64_t>(amount * static_cast<double>(kGiB)); }
@@ -152,16 +179,14 @@ TEST_F(GraphicsRowsTest, FirstMatchingControllerWins) {
 }
 
 TEST_F(GraphicsRowsTest, ProbeQueriesControllersAndFiltersAdapters) {
-  FakePlatform platform;
+  RecordedMachine platform;
   platform.adapters = {{"GPU X", 0, 0}, {"Microsoft Basic Render Driver", 0, 2}, {"GPU X", 0, 0}};
-  std::vector<std::string> sent;
-  FakeWmiSession cimv2;
-  cimv2.sent = &sent;
-  cimv2.answers.emplace(std::string(kControllerQuery),
-                        wmi::WmiRows{row({"GPU X", "1.0", std::nullopt})});
+  platform.record(kCimv2, "Win32_VideoController", test::kControllerProperties,
+                  wmi::WmiRows{row({"GPU X", "1.0", std::nullopt})});
+  const std::unique_ptr<wmi::WmiSession> cimv2 = platform.connect(kCimv2);
 
-  const GraphicsOutput out = probe_graphics(&cimv2, platform);
-  EXPECT_EQ(sent, std::vector<std::string>{std::string(kControllerQuery)});
+  const GraphicsOutput out = probe_graphics(cimv2.get(), platform);
+  EXPECT_EQ(platform.sent(), std::vector<std::string>{std::string(kControllerQuery)});
   EXPECT_EQ(out.rows, (std::vector<Row>{Row::plain("Graphics", "GPU X"), Row::plain("Driver", "1.0")}));
 
   // Without a session: Graphics rows only.
@@ -169,12 +194,13 @@ TEST_F(GraphicsRowsTest, ProbeQueriesControllersAndFiltersAdapters) {
   EXPECT_EQ(bare.rows, std::vector<Row>{Row::plain("Graphics", "GPU X")});
 
   // A failed query counts as no records.
-  FakeWmiSession failing;
-  EXPECT_EQ(probe_graphics(&failing, platform).rows.size(), 1u);
+  RecordedMachine failing = platform;
+  failing.forget(kCimv2, "Win32_VideoController");
+  EXPECT_EQ(probe_graphics(failing.connect(kCimv2).get(), failing).rows.size(), 1u);
 
   // WMI records alone never make a row.
   platform.adapters.clear();
-  const GraphicsOutput none = probe_graphics(&cimv2, platform);
+  const GraphicsOutput none = probe_graphics(cimv2.get(), platform);
   EXPECT_TRUE(none.rows.empty());
   EXPECT_TRUE(none.summaries.empty());
 }

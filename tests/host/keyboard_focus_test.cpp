@@ -65,7 +65,7 @@ std::vector<std::string> names(const std::vector<HitTarget>& targets) {
   return out;
 }
 
-TEST(KeyboardFocus, ReadingOrderGoesByTopThenLeft) {
+TEST(KeyboardFocus, VisualOrderGoesByTopThenLeft) {
   struct Case {
     std::vector<std::pair<float, float>> cards;  // (x, y)
     std::vector<std::size_t> order;
@@ -79,7 +79,7 @@ TEST(KeyboardFocus, ReadingOrderGoesByTopThenLeft) {
   for (const Case& c : cases) {
     CardLayout layout;
     for (const auto& [x, y] : c.cards) layout.cards.push_back(CardBox{x, y, 100, 50, {}});
-    EXPECT_EQ(reading_order(layout), c.order);
+    EXPECT_EQ(visual_order(layout), c.order);
   }
 }
 

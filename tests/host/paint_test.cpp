@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
+#include <string_view>
 
 #include "app/view/palette.h"
 #include "i18n/translate.h"
+#include "probe/section_registry.h"
 #include "recording_canvas.h"
 
 namespace kestro::app {
@@ -349,7 +352,12 @@ TEST(Paint, ToastIsTheLastThingDrawn) {
 
 TEST(Paint, CardGlyphsAndToneColours) {
   EXPECT_EQ(card_glyph(SectionKind::Battery), "\uE83F");
-  EXPECT_TRUE(is_icon_caption(card_glyph(SectionKind::System)));
+  // Every card of the registry has a glyph of its own.
+  std::set<std::string_view> glyphs;
+  for (const probe::SectionEntry& section : probe::section_registry()) {
+    EXPECT_TRUE(is_icon_caption(card_glyph(section.kind))) << static_cast<int>(section.kind);
+    EXPECT_TRUE(glyphs.insert(card_glyph(section.kind)).second) << static_cast<int>(section.kind);
+  }
   EXPECT_EQ(tone_colour_f(Tone::Warning), (Colour{0xD9 / 255.0f, 0x77 / 255.0f, 0x06 / 255.0f, 1}));
 }
 

@@ -1,16 +1,31 @@
 #include <gtest/gtest.h>
 
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 #include "probe/memory_section.h"
 #include "probe/processor_section.h"
 
 namespace kestro::probe {
 namespace {
 
+using test::kCimv2;
+using test::RecordedMachine;
 using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
+
+// The facts of recorded answers, read through the run's CIMV2 session.
+std::vector<ProcessorFacts> processor_facts(const WmiResult& processors) {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_Processor", test::kProcessorProperties, processors);
+  return read_processors(machine.connect(kCimv2).get());
+}
+MemoryFacts memory_facts(const WmiResult& modules, const WmiResult& arrays) {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties, modules);
+  machine.record(kCimv2, "Win32_PhysicalMemoryArray", test::kArrayProperties, arrays);
+  return read_memory(machine.connect(kCimv2).get());
+}
 
 // The cards from raw answers, as a run makes them.
 struct ProcessorOutput {
@@ -83,12 +98,11 @@ TEST(ProcessorSection, OptionalRowsAndOddValues) {
 
 TEST(ProcessorSection, TwoSocketsAndNoPackages) {
   ScopedLanguageOverride en("en");
-  test::FakeWmiSession session;
-  session.answers["SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, "
-                  "L3CacheSize FROM Win32_Processor"] =
-      WmiRows{row({"First", "16", "32", "3200", "16384"}),
-              row({"Second", "16", "32", "3200", "16384"})};
-  const std::vector<Row> rows = processor_rows(read_processors(&session));
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_Processor", test::kProcessorProperties,
+                 WmiRows{row({"First", "16", "32", "3200", "16384"}),
+                         row({"Second", "16", "32", "3200", "16384"})});
+  const std::vector<Row> rows = processor_rows(read_processors(machine.connect(kCimv2).get()));
   ASSERT_EQ(rows.size(), 8u);
   EXPECT_EQ(rows[0].value, "First");
   EXPECT_EQ(rows[2].value, "3.20 GHz");
@@ -113,15 +127,13 @@ wmi::WmiRow module(wmi::WmiValue capacity, wmi::WmiValue configured, wmi::WmiVal
 
 TEST(MemorySection, TwoModulesWithLocators) {
   ScopedLanguageOverride en("en");
-  test::FakeWmiSession session;
-  session.answers["SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, "
-                  "DeviceLocator, SMBIOSMemoryType FROM Win32_PhysicalMemory"] =
-      WmiRows{module("8589934592", "3200", "3200", "Acme", "AC8G3200   ", "ChannelA-DIMM0", "26"),
-              module("8589934592", "2933", "3200", "Acme", "AC8G3200   ", "ChannelB-DIMM0",
-                     "26")};
-  session.answers["SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"] =
-      WmiRows{row({"4"})};
-  const MemoryFacts facts = read_memory(&session);
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties,
+                 WmiRows{module("8589934592", "3200", "3200", "Acme", "AC8G3200   ", "ChannelA-DIMM0", "26"),
+                         module("8589934592", "2933", "3200", "Acme", "AC8G3200   ", "ChannelB-DIMM0",
+                                "26")});
+  machine.record(kCimv2, "Win32_PhysicalMemoryArray", test::kArrayProperties, WmiRows{row({"4"})});
+  const MemoryFacts facts = read_memory(machine.connect(kCimv2).get());
   const MemoryOutput out{memory_rows(facts, 17054318592u), memory_summary(facts, 17054318592u)};
   const std::vector<Row> expected = {
       Row::plain("Installed", "16 GB DDR4 3200 MT/s"),
@@ -202,6 +214,18 @@ TEST(MemorySection, TypeAndSpeedAcrossModules) {
     EXPECT_EQ(memory_section(c.modules, std::nullopt, 17054318592u).summary, c.summary)
         << c.what;
   }
+}
+
+// What a module's row shows after its size for a maker and part number.
+std::string module_description(const wmi::WmiValue& maker, const wmi::WmiValue& part) {
+  ScopedLanguageOverride en("en");
+  const std::string value =
+      memory_section(WmiRows{module("8589934592", {}, {}, maker, part, "A", {})}, std::nullopt, 0)
+          .rows.back()
+          .value;  // "8 GB" or "8 GB · description"
+  const std::string_view dot = " \u00B7 ";
+  const std::size_t at = value.find(dot);
+  return at == std::string::npos ? std::string() : value.substr(at + dot.size());
 }
 
 TEST(MemorySection, ModuleDescriptions) {

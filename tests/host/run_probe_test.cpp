@@ -2,30 +2,44 @@
 
 #include <algorithm>
 
-#include "host/fake_platform.h"
-#include "host/recorded_machines.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 #include "probe/probe_slot.h"
 #include "probe/section_registry.h"
-#include "probe/sections.h"
+#include "probe/run_probe.h"
 
 namespace kestro::probe {
 namespace {
 
-using test::FakePlatform;
 using test::full_machine;
-using test::kBios;
-using test::kBoard;
-using test::kComputer;
-using test::kDisks;
-using test::kLicensing;
-using test::kMemory;
-using test::kMemoryArray;
-using test::kOs;
-using test::kProcessor;
-using test::kProduct;
+using test::kCimv2;
+using test::RecordedMachine;
 using test::row;
 using wmi::WmiRows;
+
+// The exact texts a run sends: WMI on Windows is particular about them.
+constexpr const char* kComputer =
+    "SELECT Manufacturer, Model, TotalPhysicalMemory, PCSystemType FROM Win32_ComputerSystem";
+constexpr const char* kBoard = "SELECT Manufacturer, Product FROM Win32_BaseBoard";
+constexpr const char* kBios = "SELECT SMBIOSBIOSVersion, ReleaseDate, Manufacturer FROM Win32_BIOS";
+constexpr const char* kProduct = "SELECT Version FROM Win32_ComputerSystemProduct";
+constexpr const char* kOs =
+    "SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
+    "Win32_OperatingSystem";
+constexpr const char* kLicensing =
+    "SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
+    "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
+constexpr const char* kProcessor =
+    "SELECT Name, NumberOfCores, NumberOfLogicalProcessors, MaxClockSpeed, L3CacheSize FROM "
+    "Win32_Processor";
+constexpr const char* kMemory =
+    "SELECT Capacity, ConfiguredClockSpeed, Speed, Manufacturer, PartNumber, DeviceLocator, "
+    "SMBIOSMemoryType FROM Win32_PhysicalMemory";
+constexpr const char* kMemoryArray = "SELECT MemoryDevices FROM Win32_PhysicalMemoryArray";
+constexpr const char* kVideo = "SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController";
+constexpr const char* kDisks =
+    "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
+    "MSFT_PhysicalDisk";
 
 std::vector<SectionKind> kinds(const Report& report) {
   std::vector<SectionKind> out;
@@ -48,7 +62,7 @@ std::vector<std::string> labels(const Section& section) {
 
 TEST(RunProbe, FullMachineInFixedOrder) {
   ScopedLanguageOverride en("en");
-  FakePlatform platform = full_machine();
+  RecordedMachine platform = full_machine();
   const Report report = run_probe(platform);
 
   EXPECT_EQ(report.title, "Acme Z15");
@@ -85,27 +99,55 @@ TEST(RunProbe, FullMachineInFixedOrder) {
 
   // Every section has rows; one CIMV2 session and one storage session, each opened once.
   for (const Section& s : report.sections) EXPECT_FALSE(s.rows.empty());
-  EXPECT_EQ(platform.connected, (std::vector<std::string>{"ROOT\\CIMV2",
-                                                          "ROOT\\Microsoft\\Windows\\Storage"}));
+  EXPECT_EQ(platform.connected(), (std::vector<std::string>{"ROOT\\CIMV2",
+                                                            "ROOT\\Microsoft\\Windows\\Storage"}));
   // The queries go out in the order of the run: the System step first.
-  const std::vector<std::string> order = {
-      kComputer, kBoard, kBios, kProduct, kOs, kLicensing, kProcessor, kMemory, kMemoryArray,
-      "SELECT Name, DriverVersion, DriverDate FROM Win32_VideoController", kDisks};
-  EXPECT_EQ(platform.sent, order);
+  const std::vector<std::string> order = {kComputer, kBoard,     kBios,   kProduct,
+                                          kOs,       kLicensing, kProcessor, kMemory,
+                                          kMemoryArray, kVideo,  kDisks};
+  EXPECT_EQ(platform.sent(), order);
+  // Every read of the run, in the steps' order: System, Windows, Processor, Memory, Graphics,
+  // Displays, Storage, Battery.
+  const std::string q = "query ";
+  const std::string registry = "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+  const std::vector<std::string> reads = {
+      "is_admin", "connect ROOT\\CIMV2",
+      q + kComputer, q + kBoard, q + kBios, q + kProduct, "uptime",
+      q + kOs, registry + "DisplayVersion", registry + "UBR", q + kLicensing,
+      q + kProcessor,
+      q + kMemory, q + kMemoryArray,
+      q + kVideo, "graphics_adapters",
+      "display_config",
+      "connect ROOT\\Microsoft\\Windows\\Storage", q + kDisks, "logical_drive_mask",
+      "is_fixed_drive C", "drive_space C",
+      "batteries", "power_status"};
+  EXPECT_EQ(platform.log, reads);
 }
 
-// A card whose step is missing from the reading order would never be read.
-TEST(RunProbe, EveryStepRunsOnceInTheReadingOrder) {
+// The steps run in their places, each once: a card whose step were left out would never be
+// read, and two steps in one place would run in whichever order the registry lists them.
+TEST(RunProbe, EveryStepRunsOnceInItsPlace) {
+  std::vector<SectionKind> steps;
+  for (const probe::SectionEntry* entry : probe::step_order()) steps.push_back(entry->kind);
+  EXPECT_EQ(steps, (std::vector<SectionKind>{SectionKind::System, SectionKind::Windows,
+                                             SectionKind::Processor, SectionKind::Memory,
+                                             SectionKind::Graphics, SectionKind::Displays,
+                                             SectionKind::Storage, SectionKind::Battery}));
+  std::vector<int> places;
   for (const probe::SectionEntry& entry : probe::section_registry()) {
-    const auto order = probe::reading_order();
-    EXPECT_EQ(std::count(order.begin(), order.end(), entry.kind), entry.read != nullptr ? 1 : 0)
+    const auto order = probe::step_order();
+    EXPECT_EQ(std::count(order.begin(), order.end(), &entry), entry.read != nullptr ? 1 : 0)
         << static_cast<int>(entry.kind);
+    EXPECT_EQ(entry.step == probe::kNoStep, entry.read == nullptr) << static_cast<int>(entry.kind);
+    if (entry.read != nullptr) places.push_back(entry.step);
   }
+  std::sort(places.begin(), places.end());
+  EXPECT_EQ(std::adjacent_find(places.begin(), places.end()), places.end());
 }
 
 TEST(RunProbe, WithoutWmi) {
   ScopedLanguageOverride en("en");
-  FakePlatform platform;  // nothing connects, nothing else answers
+  RecordedMachine platform;  // nothing connects, nothing else answers
   platform.uptime_ms = 3 * 3600000 + 5 * 60000;
   const Report report = run_probe(platform);
   EXPECT_EQ(report.title, "This PC");
@@ -116,12 +158,12 @@ TEST(RunProbe, WithoutWmi) {
   EXPECT_EQ(report.sections[0].rows, std::vector<Row>{Row::plain("Memory", "0 B")});
   EXPECT_EQ(report.sections[1].rows, std::vector<Row>{Row::plain("Installed", "0 B")});
   EXPECT_EQ(report.sections[2].rows, std::vector<Row>{Row::plain("Up for", "0 d 3 h 5 min")});
-  EXPECT_TRUE(platform.sent.empty());
+  EXPECT_TRUE(platform.sent().empty());
 }
 
 TEST(RunProbe, KoreanHeadingsAndTitle) {
   ScopedLanguageOverride ko("ko");
-  FakePlatform platform;
+  RecordedMachine platform;
   const Report report = run_probe(platform);
   EXPECT_EQ(report.title, "이 PC");
   ASSERT_EQ(report.sections.size(), 3u);
@@ -134,8 +176,8 @@ TEST(RunProbe, KoreanHeadingsAndTitle) {
 TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
   ScopedLanguageOverride en("en");
   {
-    FakePlatform platform = full_machine();
-    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kProcessor);
+    RecordedMachine platform = full_machine();
+    platform.forget(kCimv2, "Win32_Processor");
     const Report report = run_probe(platform);
     EXPECT_EQ(find(report, SectionKind::Processor), nullptr);
     EXPECT_EQ(report.sections.size(), 8u);
@@ -143,8 +185,8 @@ TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
               (std::vector<std::string>{"Memory", "Graphics", "Storage", "Windows"}));
   }
   {
-    FakePlatform platform = full_machine();
-    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kOs);
+    RecordedMachine platform = full_machine();
+    platform.forget(kCimv2, "Win32_OperatingSystem");
     const Report report = run_probe(platform);
     EXPECT_EQ(report.subtitle, "");
     EXPECT_EQ(labels(report.sections[0]),
@@ -154,8 +196,8 @@ TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
     EXPECT_EQ(labels(*windows), std::vector<std::string>{"Activation"});
   }
   {
-    FakePlatform platform = full_machine();
-    platform.namespaces.at("ROOT\\CIMV2").answers.erase(kComputer);
+    RecordedMachine platform = full_machine();
+    platform.forget(kCimv2, "Win32_ComputerSystem");
     const Report report = run_probe(platform);
     EXPECT_EQ(report.title, "Acme Boards B450");
     const Section* system = find(report, SectionKind::System);
@@ -165,8 +207,8 @@ TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
     EXPECT_EQ(report.sections[0].rows[1].value, "16 GB DDR4 3200 MT/s");
   }
   {
-    FakePlatform platform = full_machine();
-    platform.namespaces.erase("ROOT\\Microsoft\\Windows\\Storage");
+    RecordedMachine platform = full_machine();
+    std::erase(platform.namespaces, test::kStorage);
     const Report report = run_probe(platform);
     EXPECT_EQ(labels(report.sections[0]),
               (std::vector<std::string>{"CPU", "Memory", "Graphics", "Windows"}));
@@ -178,9 +220,9 @@ TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
 
 TEST(RunProbe, ProcessorWithoutNameKeepsAnEmptyCpuRow) {
   ScopedLanguageOverride en("en");
-  FakePlatform platform = full_machine();
-  platform.namespaces.at("ROOT\\CIMV2").answers[kProcessor] =
-      WmiRows{row({std::nullopt, "4", "4"})};
+  RecordedMachine platform = full_machine();
+  platform.record(kCimv2, "Win32_Processor", test::kProcessorProperties,
+                  WmiRows{row({std::nullopt, "4", "4"})});
   const Report report = run_probe(platform);
   ASSERT_FALSE(report.sections[0].rows.empty());
   EXPECT_EQ(report.sections[0].rows[0], Row::plain("CPU", ""));
@@ -191,7 +233,7 @@ TEST(RunProbe, ProcessorWithoutNameKeepsAnEmptyCpuRow) {
 TEST(RunProbe, OddRecordedInputs) {
   ScopedLanguageOverride en("en");
   for (const wmi::WmiValue& v : test::odd_values()) {
-    FakePlatform platform = test::odd_machine(v);
+    RecordedMachine platform = test::odd_machine(v);
     const Report report = run_probe(platform);
     const std::string what = v.value_or("<absent>");
     EXPECT_FALSE(report.title.empty()) << what;

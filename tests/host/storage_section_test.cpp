@@ -2,14 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
+#include <algorithm>
+
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 
 namespace kestro::probe {
 namespace {
 
-using kestro::test::FakePlatform;
-using kestro::test::FakeWmiSession;
+using kestro::test::kStorage;
+using kestro::test::RecordedMachine;
 using kestro::test::row;
 
 constexpr std::string_view kDiskQuery =
@@ -30,15 +32,55 @@ struct StorageOutput {
   std::vector<std::string> summaries;
   bool needs_admin = false;
 };
-StorageOutput output_of(const StorageFacts& facts) {
+StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
+  const StorageFacts facts = read_storage(platform, is_admin);
   return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin};
 }
-StorageOutput storage_rows(const wmi::WmiRows& disks,
-                           const std::vector<ReliabilityRecord>& reliability, bool is_admin) {
-  return output_of(storage_facts(disks, reliability, is_admin));
+
+// What the association query of the disk with this DeviceId gives.
+struct Counters {
+  wmi::WmiValue device_id, temperature, wear, power_on_hours;
+};
+
+// The disks as the storage namespace lists them, each counter record the answer for the first
+// disk with its DeviceId.
+StorageOutput storage_rows(const wmi::WmiRows& disks, const std::vector<Counters>& reliability,
+                           bool is_admin) {
+  RecordedMachine machine;
+  wmi::WmiRows listed = disks;
+  for (const Counters& counters : reliability) {
+    const auto owner = std::find_if(listed.begin(), listed.end(), [&](const wmi::WmiRow& d) {
+      return !d.empty() && d[0] == counters.device_id;
+    });
+    if (owner == listed.end()) {
+      ADD_FAILURE() << "no disk for the counters of " << counters.device_id.value_or("(absent)");
+      continue;
+    }
+    const std::string path = "\\\\PC\\disk" + std::to_string(owner - listed.begin());
+    owner->resize(std::max<std::size_t>(owner->size(), 7));
+    (*owner)[6] = path;
+    machine.record_associators(kStorage, path, "MSFT_StorageReliabilityCounter",
+                               test::kReliabilityProperties,
+                               wmi::WmiRows{row({counters.temperature, counters.wear,
+                                                 counters.power_on_hours})});
+  }
+  machine.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, listed);
+  return probe_storage(machine, is_admin);
 }
-StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
-  return output_of(read_storage(platform, is_admin));
+
+wmi::WmiValue code_text(std::optional<std::uint64_t> code) {
+  return code ? wmi::WmiValue(std::to_string(*code)) : std::nullopt;
+}
+
+// The kind the Disk row names for a bus and media code ("" for none).
+std::string disk_kind_text(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media) {
+  const StorageOutput out =
+      storage_rows({disk("0", "D", code_text(media), code_text(bus), "1", "0")}, {}, true);
+  std::string value = out.rows.at(0).value;  // "D · kind · 0 GB" or "D · 0 GB"
+  const std::string dot = "\u00B7";
+  value = value.substr(value.find(dot) + dot.size() + 1);
+  const std::size_t kind_end = value.find(dot);
+  return kind_end == std::string::npos ? "" : value.substr(0, kind_end - 1);
 }
 
 TEST(DiskKind, FirstMatchingCodeDecides) {
@@ -58,9 +100,9 @@ TEST(DiskKind, FirstMatchingCodeDecides) {
       {std::nullopt, std::nullopt, ""},
       {n(18446744073709551615u), n(5), ""},
   };
+  ScopedLanguageOverride english("en");
   for (const Case& c : cases) {
-    const std::optional<DiskKind> kind = disk_kind(c.bus, c.media);
-    EXPECT_EQ(kind ? disk_kind_text(*kind) : "", c.expected)
+    EXPECT_EQ(disk_kind_text(c.bus, c.media), c.expected)
         << c.bus.value_or(999) << "/" << c.media.value_or(999);
   }
 }
@@ -168,24 +210,38 @@ TEST_F(StorageRowsTest, TemperatureAndPowerOnTime) {
   }
 }
 
+// Each disk's counters come from its own association query, and a disk takes the first
+// record of its exact DeviceId: another disk with the same DeviceId takes that record too,
+// whatever its own query said.
 TEST_F(StorageRowsTest, ReliabilityMatchedByExactDeviceId) {
-  const std::vector<ReliabilityRecord> reliability = {
-      {"1", "40", std::nullopt, std::nullopt},
-      {std::nullopt, "50", std::nullopt, std::nullopt},
-      {"0", "30", std::nullopt, std::nullopt},
-      {"0", "99", std::nullopt, std::nullopt},  // a later record with the same id is ignored
+  RecordedMachine machine;
+  const auto disk_with = [&](wmi::WmiValue id, const char* name, const char* path,
+                             std::optional<const char*> temperature) {
+    if (temperature) {
+      machine.record_associators(kStorage, path, "MSFT_StorageReliabilityCounter",
+                                 test::kReliabilityProperties,
+                                 wmi::WmiRows{row({*temperature, std::nullopt, std::nullopt})});
+    }
+    return disk(std::move(id), name, "4", "17", "1", "0", path);
   };
-  const wmi::WmiRows disks = {disk("0", "A", "4", "17", "1", "0"), disk("0 ", "B", "4", "17", "1", "0"),
-                              disk(std::nullopt, "C", "4", "17", "1", "0"),
-                              disk("2", "D", "4", "17", "1", "0")};
-  const StorageOutput out = storage_rows(disks, reliability, false);
+  const wmi::WmiRows disks = {disk_with("1", "E", "P1", "40"), disk_with("0", "A", "P0", "30"),
+                              disk_with("0 ", "B", "P0s", std::nullopt),
+                              disk_with(std::nullopt, "C", "Pn", "50"),
+                              disk_with("2", "D", "P2", std::nullopt),
+                              disk_with("0", "F", "P0b", "99")};
+  machine.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, disks);
+  const StorageOutput out = probe_storage(machine, false);
   const std::vector<Row> expected = {
+      Row::plain("Disk", "E \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Temperature", "40 \u00B0C"),
       Row::plain("Disk", "A \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
       Row::plain("Temperature", "30 \u00B0C"),
       Row::plain("Disk", "B \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
       Row::plain("Disk", "C \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
       Row::plain("Temperature", "50 \u00B0C"),
       Row::plain("Disk", "D \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Disk", "F \u00B7 NVMe SSD \u00B7 0 GB"), Row::status("Health", "Healthy", Tone::Good),
+      Row::plain("Temperature", "30 \u00B0C"),  // the first record of DeviceId 0, not its own 99
   };
   EXPECT_EQ(out.rows, expected);
   EXPECT_FALSE(out.needs_admin);  // temperatures are present
@@ -194,12 +250,15 @@ TEST_F(StorageRowsTest, ReliabilityMatchedByExactDeviceId) {
 // The whole step against a recorded storage namespace.
 class ProbeStorageTest : public StorageRowsTest {
  protected:
-  FakeWmiSession& storage() { return platform.namespaces[std::string(kStorageNamespace)]; }
-  void record_disks(wmi::WmiResult disks) { storage().answers[std::string(kDiskQuery)] = std::move(disks); }
-  void record_counters(std::string_view disk_path, wmi::WmiResult counters) {
-    storage().answers[reliability_query(disk_path)] = std::move(counters);
+  void storage() { platform.namespaces.emplace_back(kStorageNamespace); }
+  void record_disks(const wmi::WmiResult& disks) {
+    platform.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, disks);
   }
-  FakePlatform platform;
+  void record_counters(std::string_view disk_path, const wmi::WmiResult& counters) {
+    platform.record_associators(kStorage, disk_path, "MSFT_StorageReliabilityCounter",
+                                test::kReliabilityProperties, counters);
+  }
+  RecordedMachine platform;
 };
 
 TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
@@ -210,8 +269,8 @@ TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
   record_counters("\\\\PC\\disk2", wmi::WmiRows{});  // answered, but no object
 
   const StorageOutput out = probe_storage(platform, false);
-  EXPECT_EQ(platform.connected, std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
-  EXPECT_EQ(platform.sent,
+  EXPECT_EQ(platform.connected(), std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
+  EXPECT_EQ(platform.sent(),
             (std::vector<std::string>{
                 std::string(kDiskQuery),
                 "ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = MSFT_StorageReliabilityCounter",
@@ -249,8 +308,7 @@ TEST_F(ProbeStorageTest, NeedsAdminFollowsCounterPresence) {
       {"elevated, nothing", true, std::nullopt, false, 2},
   };
   for (const Case& c : cases) {
-    FakePlatform fresh;
-    platform = fresh;
+    platform = RecordedMachine();
     record_disks(wmi::WmiRows{disk("0", "A", "4", "17", "1", "0", "P0")});
     record_counters("P0", c.counters);
     const StorageOutput out = probe_storage(platform, c.admin);

@@ -4,16 +4,37 @@
 
 #include <tuple>
 
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 #include "probe/text_case.h"
 
 namespace kestro::probe {
 namespace {
 
+using test::kCimv2;
+using test::RecordedMachine;
 using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
+
+// The facts of the four queries' answers, read through the run's CIMV2 session.
+SystemFacts system_facts(const WmiResult& computer, const WmiResult& board, const WmiResult& bios,
+                         const WmiResult& product = std::nullopt) {
+  RecordedMachine machine;
+  machine.record(kCimv2, "Win32_ComputerSystem", test::kComputerProperties, computer);
+  machine.record(kCimv2, "Win32_BaseBoard", test::kBoardProperties, board);
+  machine.record(kCimv2, "Win32_BIOS", test::kBiosProperties, bios);
+  machine.record(kCimv2, "Win32_ComputerSystemProduct", test::kProductProperties, product);
+  return read_system(machine.connect(kCimv2).get(), machine);
+}
+
+// The uptime row closes the System card.
+Row uptime_row(std::uint64_t milliseconds) {
+  SystemFacts facts;
+  facts.uptime_ms = milliseconds;
+  return system_rows(facts).back();
+}
+std::string uptime_text(std::uint64_t milliseconds) { return uptime_row(milliseconds).value; }
 
 struct TitleCase {
   std::string maker;

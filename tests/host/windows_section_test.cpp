@@ -2,22 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include "host/fake_platform.h"
 #include "i18n/translate.h"
+#include "machine/test_machines.h"
 
 namespace kestro::probe {
 namespace {
 
+using test::kCimv2;
+using test::RecordedMachine;
 using test::row;
 using wmi::WmiResult;
 using wmi::WmiRows;
 
-const char* const kOsQuery =
-    "SELECT Caption, Version, BuildNumber, OSArchitecture, InstallDate FROM "
-    "Win32_OperatingSystem";
-const char* const kLicensingQuery =
-    "SELECT LicenseStatus FROM SoftwareLicensingProduct WHERE "
-    "ApplicationID='55c92734-d682-4d71-983e-d6ec3f16059f' AND PartialProductKey IS NOT NULL";
+// The registry's feature version and update revision.
+struct VersionValues {
+  std::string display_version;
+  std::optional<std::uint32_t> ubr;
+};
+
+// The facts of recorded answers, read as a run reads them.
+WindowsFacts windows_facts(const WmiResult& os, const VersionValues& version,
+                           const WmiResult& licensing) {
+  RecordedMachine platform;
+  platform.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties, os);
+  platform.record(kCimv2, "SoftwareLicensingProduct", test::kLicensingProperties, licensing,
+                  test::kLicensingCondition);
+  test::record_version(platform, version.display_version, version.ubr);
+  return read_windows(platform.connect(kCimv2).get(), platform);
+}
+std::optional<bool> activation_state(const WmiResult& licensing) {
+  return windows_facts(std::nullopt, {}, licensing).activated;
+}
 
 // The card's rows and the subtitle from raw answers, as a run makes them.
 struct WindowsOutput {
@@ -88,13 +103,14 @@ TEST(WindowsSection, NameVersionAndSubtitle) {
 
 TEST(WindowsSection, ReadsThroughTheSessionAndRegistry) {
   ScopedLanguageOverride en("en");
-  test::FakePlatform platform;
-  platform.version = VersionValues{"24H2", 2605};
-  test::FakeWmiSession session;
-  session.answers[kOsQuery] = os_row("Microsoft Windows 11 Home", "26100", "64-bit",
-                                     "20241102093012.000000+540");
-  session.answers[kLicensingQuery] = WmiRows{row({"1"})};
-  const WindowsOutput out = probe_windows(&session, platform);
+  RecordedMachine platform;
+  test::record_version(platform, "24H2", 2605);
+  platform.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties,
+                  os_row("Microsoft Windows 11 Home", "26100", "64-bit", "20241102093012.000000+540"));
+  platform.record(kCimv2, "SoftwareLicensingProduct", test::kLicensingProperties,
+                  WmiRows{row({"1"})}, test::kLicensingCondition);
+  const std::unique_ptr<wmi::WmiSession> session = platform.connect(kCimv2);
+  const WindowsOutput out = probe_windows(session.get(), platform);
   const std::vector<Row> expected = {
       Row::plain("Name", "Windows 11 Home"),
       Row::plain("Version", "24H2 (build 26100.2605)"),
@@ -104,7 +120,42 @@ TEST(WindowsSection, ReadsThroughTheSessionAndRegistry) {
   };
   EXPECT_EQ(out.rows, expected);
   EXPECT_EQ(out.subtitle, "Windows 11 Home 24H2");
+}
 
+// The registry values by hive, key and name; one of the wrong type counts as missing.
+TEST(WindowsSection, RegistryValuesOfTheirOwnTypeOnly) {
+  struct Case {
+    const char* what;
+    std::optional<probe::RegistryValue> display_version, ubr;
+    std::string version;
+  };
+  const Case cases[] = {
+      {"both", std::string("24H2"), 2605u, "24H2 (build 26100.2605)"},
+      {"neither", std::nullopt, std::nullopt, "26100"},
+      {"a number for the text", 24u, 2605u, "26100.2605"},
+      {"a text for the number", std::string("24H2"), std::string("2605"), "24H2 (build 26100)"},
+      {"an empty text", std::string(), 7u, "26100.7"},
+      {"untrimmed text", std::string(" 24H2 "), std::nullopt, " 24H2  (build 26100)"},
+  };
+  ScopedLanguageOverride en("en");
+  for (const Case& c : cases) {
+    RecordedMachine platform;
+    platform.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties,
+                    os_row("Windows 11 Pro", "26100", "64-bit", std::nullopt));
+    const auto put = [&](const char* name, const std::optional<probe::RegistryValue>& value) {
+      // Stored under another letter case: registry names and keys ignore it.
+      if (value) platform.set_registry(probe::RegistryHive::LocalMachine,
+                                       "Software\\Microsoft\\Windows NT\\CurrentVersion", name, *value);
+    };
+    put("displayversion", c.display_version);
+    put("ubr", c.ubr);
+    platform.set_registry(probe::RegistryHive::CurrentUser, test::kCurrentVersionKey,
+                          "DisplayVersion", std::string("other hive"));
+    const std::unique_ptr<wmi::WmiSession> session = platform.connect(kCimv2);
+    const WindowsOutput out = probe_windows(session.get(), platform);
+    ASSERT_EQ(out.rows.size(), 3u) << c.what;
+    EXPECT_EQ(out.rows[1], Row::plain("Version", c.version)) << c.what;
+  }
 }
 
 TEST(WindowsSection, KoreanVersionText) {
@@ -128,8 +179,12 @@ TEST(WindowsSection, WithoutAnOperatingSystemRow) {
     EXPECT_EQ(out.rows, std::vector<Row>{Row::status("Activation", "Activated", Tone::Good)});
   }
   // No WMI at all: nothing is queried, the registry is still read, no rows come out.
-  test::FakePlatform platform;
+  RecordedMachine platform;
+  test::record_version(platform, "24H2", 2605);
   const WindowsOutput offline = probe_windows(nullptr, platform);
+  EXPECT_EQ(platform.log, (std::vector<std::string>{
+                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\DisplayVersion",
+                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\UBR"}));
   EXPECT_TRUE(offline.rows.empty());
   EXPECT_TRUE(offline.subtitle.empty());
 }
@@ -140,10 +195,7 @@ TEST(WindowsSection, ActivationFromLicenceStatuses) {
     WmiResult licensing;
     std::optional<bool> activated;
   };
-  const auto cut_short = [](WmiRows rows) {  // a later call for the next licence failed
-    rows.complete = false;
-    return rows;
-  };
+  using test::cut_short;  // a later call for the next licence failed
   const std::vector<Case> cases = {
       {"0, 5 and 1", WmiRows{row({"0"}), row({"5"}), row({"1"})}, true},
       {"0 and 5", WmiRows{row({"0"}), row({"5"})}, false},

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/fake_platform.h"
+#include "machine/recorded_machine.h"
 
 namespace kestro::wmi {
 namespace {
@@ -34,20 +34,21 @@ TEST(WmiQueryText, BuildsSelectFromWhere) {
        "SELECT MemoryDevices FROM Win32_PhysicalMemoryArray"},
   };
   for (const QueryCase& c : cases) {
-    EXPECT_EQ(build_query(c.class_name, c.properties, c.condition), c.expected) << c.class_name;
+    test::RecordedMachine machine;
+    machine.namespaces.emplace_back(test::kCimv2);
+    query(*machine.connect(test::kCimv2), c.class_name, c.properties, c.condition);
+    EXPECT_EQ(machine.sent(), std::vector<std::string>{std::string(c.expected)}) << c.class_name;
   }
 }
 
 TEST(WmiQueryText, QuerySendsTheBuiltTextAndKeepsTheRowLayout) {
-  std::vector<std::string> sent;
-  test::FakeWmiSession session;
-  session.sent = &sent;
-  session.answers["SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1"] =
-      WmiRows{test::row({"a", "2"})};
+  test::RecordedMachine machine;
+  machine.record(test::kCimv2, "Win32_Thing", {"Name", "Speed"}, WmiRows{test::row({"a", "2"})},
+                 "Speed > 1");
   constexpr std::array<std::string_view, 2> kProperties = {"Name", "Speed"};
-  const WmiResult result = query(session, "Win32_Thing", kProperties, "Speed > 1");
-  ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], "SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1");
+  const WmiResult result = query(*machine.connect(test::kCimv2), "Win32_Thing", kProperties, "Speed > 1");
+  ASSERT_EQ(machine.sent().size(), 1u);
+  EXPECT_EQ(machine.sent()[0], "SELECT Name, Speed FROM Win32_Thing WHERE Speed > 1");
   ASSERT_TRUE(result);
   ASSERT_EQ(result->size(), 1u);
   EXPECT_EQ((*result)[0], (WmiRow{"a", "2"}));

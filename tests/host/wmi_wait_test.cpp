@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "wmi/bounded_query.h"
@@ -20,20 +21,36 @@ struct FakeClock final : Clock {
 };
 
 // Call i is answered with a row after steps[i] (or times out when that is longer than the
-// wait); past the script the enumeration is complete.
+// wait); past the script the enumeration is complete. Every wait asked for goes into `waits`.
 struct ScriptedObjects final : ObjectEnumerator {
-  ScriptedObjects(FakeClock& c, std::vector<Ms> s) : clock(c), steps(std::move(s)) {}
+  ScriptedObjects(FakeClock& c, std::vector<Ms> s, std::vector<Ms>& w)
+      : clock(c), steps(std::move(s)), waits(w) {}
   NextOutcome next(Ms wait, WmiRow& row) override {
     waits.push_back(wait);
-    if (waits.size() > steps.size()) return NextOutcome::End;
-    const Ms after = steps[waits.size() - 1];
+    if (calls == steps.size()) return NextOutcome::End;
+    const Ms after = steps[calls++];
     if (after == kFails) return NextOutcome::Failed;
     clock.time += std::min(after, wait);
     row = {"row"};
     return after > wait ? NextOutcome::TimedOut : NextOutcome::Object;
   }
   FakeClock& clock;
+  std::vector<Ms> steps;
+  std::vector<Ms>& waits;
+  std::size_t calls = 0;
+};
+
+// A session whose every query is answered by the script.
+struct ScriptedSession final : BoundedSession {
+  ScriptedSession(std::shared_ptr<RunBudget> run, FakeClock& c, std::vector<Ms> s = {})
+      : BoundedSession(std::move(run)), clock(c), steps(std::move(s)) {}
+  std::unique_ptr<ObjectEnumerator> execute(std::string_view, PropertyList) override {
+    ++executed;
+    return std::make_unique<ScriptedObjects>(clock, steps, waits);
+  }
+  FakeClock& clock;
   std::vector<Ms> steps, waits;
+  int executed = 0;
 };
 
 TEST(BoundedQuery, EveryWaitEndsWithinTheQueryBudget) {
@@ -55,29 +72,20 @@ TEST(BoundedQuery, EveryWaitEndsWithinTheQueryBudget) {
   };
   for (const Case& c : cases) {
     FakeClock clock;
-    clock.time = s(100);
-    ScriptedObjects objects(clock, c.steps);
-    const WmiResult result = collect_rows(objects, clock, s(115), s(5));
+    clock.time = s(100);  // the query's 15 s end at 115 s, well within the run's 60
+    ScriptedSession session(std::make_shared<RunBudget>(clock), clock, c.steps);
+    const WmiResult result = session.query_text("SELECT Name FROM Win32_Slow", {});
     EXPECT_EQ(result ? std::optional(result->size()) : std::nullopt, c.rows) << c.what;
     EXPECT_EQ(result && result->complete, c.complete) << c.what;
-    EXPECT_EQ(objects.waits, c.waits) << c.what;
+    EXPECT_EQ(session.waits, c.waits) << c.what;
   }
 }
 
-struct ScriptedSession final : BoundedSession {
-  ScriptedSession(std::shared_ptr<RunBudget> run, FakeClock& c) : BoundedSession(run), clock(c) {}
-  std::unique_ptr<ObjectEnumerator> execute(std::string_view, PropertyList) override {
-    ++executed;  // a provider that trickles a row every 4 s without end
-    return std::make_unique<ScriptedObjects>(clock, std::vector<Ms>(100, s(4)));
-  }
-  FakeClock& clock;
-  int executed = 0;
-};
-
 TEST(BoundedQuery, AfterTheRunBudgetEveryQueryFailsAtOnce) {
   FakeClock clock;
-  RunBudgets budgets(clock);
-  auto session = std::make_unique<ScriptedSession>(budgets.for_new_session(), clock);
+  const auto run = std::make_shared<RunBudget>(clock);
+  // A provider that trickles a row every 4 s without end.
+  auto session = std::make_unique<ScriptedSession>(run, clock, std::vector<Ms>(100, s(4)));
   clock.time = s(5);
   // Each query ends at its own 15 s, the last one at the run's 60 s.
   for (const auto& [ends_at, rows] : {std::pair{s(20), 3}, {s(35), 3}, {s(50), 3}, {s(60), 2}}) {
@@ -88,10 +96,13 @@ TEST(BoundedQuery, AfterTheRunBudgetEveryQueryFailsAtOnce) {
   EXPECT_FALSE(session->query_text("SELECT Name FROM Win32_Slow", {}));
   EXPECT_EQ(session->executed, 4);  // the last query never reached the provider
   EXPECT_EQ(clock.time, s(60));
-  // A session opened while this one is open belongs to the same run; after it a new run starts.
-  EXPECT_FALSE(budgets.for_new_session()->query_deadline());
+  // Another session of the same run shares its spent budget, even after the first one is
+  // closed; a new run's budget starts afresh.
+  ScriptedSession second(run, clock);
   session.reset();
-  EXPECT_EQ(budgets.for_new_session()->query_deadline(), s(75));
+  EXPECT_FALSE(second.query_text("SELECT Name FROM Win32_Slow", {}));
+  EXPECT_EQ(second.executed, 0);
+  EXPECT_EQ(RunBudget(clock).query_deadline(), s(75));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +19,8 @@
 #include "gfx/text_win32.h"
 #include "i18n/language.h"
 #include "i18n/translate.h"
-#include "probe/sections.h"
+#include "machine/test_machines.h"
+#include "probe/run_probe.h"
 #include "probe/storage_section.h"
 #include "win/test_window_win32.h"
 
@@ -32,110 +32,64 @@ namespace {
 // fonts are not the same: a text must fit with this share of its width to spare.
 constexpr float kMargin = 0.05f;
 
-using Record = std::map<std::string, std::string, std::less<>>;
-using Classes = std::map<std::string, std::vector<Record>, std::less<>>;
-
-// The class a WQL text reads: after " FROM ", or the result class of an ASSOCIATORS query.
-std::string_view class_of(std::string_view wql) {
-  for (const std::string_view marker : {" FROM ", "ResultClass = "}) {
-    if (const std::size_t at = wql.find(marker); at != std::string_view::npos) {
-      const std::string_view rest = wql.substr(at + marker.size());
-      return rest.substr(0, rest.find(' '));
-    }
-  }
-  return {};
-}
-
-// Answers every query with the records of its class, each property by name.
-class ClassSession final : public wmi::WmiSession {
- public:
-  explicit ClassSession(const Classes& classes) : classes_(classes) {}
-  wmi::WmiResult query_text(std::string_view wql, wmi::PropertyList properties) override {
-    const auto found = classes_.find(class_of(wql));
-    if (found == classes_.end()) return std::nullopt;
-    wmi::WmiRows rows;
-    for (const Record& record : found->second) {
-      wmi::WmiRow& row = rows.emplace_back();
-      for (const std::string_view property : properties) {
-        const auto value = record.find(property);
-        row.push_back(value == record.end() ? wmi::WmiValue{} : wmi::WmiValue{value->second});
-      }
-    }
-    return rows;
-  }
-
- private:
-  const Classes& classes_;
-};
-
 // A laptop on which every source answers, with no memory slot names (so the modules are
 // numbered) and an unnamed monitor. Elevated it is activated, on mains power, names its maker
 // and board and reads its disks' wear, temperature and hours; otherwise it is not activated, on
 // battery, nameless ("This PC") and asks for administrator rights. Between them their disks show
 // the four health states.
-class Machine final : public probe::ProbePlatform {
- public:
-  explicit Machine(bool elevated) : elevated_(elevated) {
-    const Record module{{"Capacity", "17179869184"}, {"Speed", "6400"}, {"SMBIOSMemoryType", "35"}};
-    cimv2_ = {
-        {"Win32_ComputerSystem", {{{"TotalPhysicalMemory", "33554432000"}}}},
-        {"Win32_BIOS", {{{"SMBIOSBIOSVersion", "1.21.0"}, {"ReleaseDate", "20240412000000.0"}}}},
-        {"Win32_OperatingSystem", {{{"Caption", "Microsoft Windows 11 Pro"},
-                                    {"BuildNumber", "26100"}, {"OSArchitecture", "64-bit"},
-                                    {"InstallDate", "20241102093012.0"}}}},
-        {"SoftwareLicensingProduct", {{{"LicenseStatus", elevated ? "1" : "5"}}}},
-        {"Win32_Processor", {{{"Name", "Acme R7 8840U"}, {"NumberOfCores", "8"},
-                              {"NumberOfLogicalProcessors", "16"}, {"MaxClockSpeed", "3301"},
-                              {"L3CacheSize", "16384"}}}},
-        {"Win32_PhysicalMemory", {module, module}},
-        {"Win32_PhysicalMemoryArray", {{{"MemoryDevices", "2"}}}},
-        {"Win32_VideoController", {{{"Name", kAdapter}, {"DriverVersion", "31.0.24027.1012"},
-                                    {"DriverDate", "20240304000000.0"}}}},
-    };
-    for (const char* health : elevated ? std::array{"0", "1"} : std::array{"2", "5"}) {
-      storage_["MSFT_PhysicalDisk"].push_back(
-          {{"DeviceId", health}, {"FriendlyName", "Acme NV2 1TB"}, {"BusType", "17"},
-           {"Size", "1000204886016"}, {"HealthStatus", health}, {"__PATH", health}});
-    }
+test::RecordedMachine laptop(bool elevated) {
+  using test::kCimv2;
+  using test::WmiObject;
+  constexpr const char* kAdapter = "Acme Graphics 780M";
+  test::RecordedMachine machine;
+  WmiObject computer{{"TotalPhysicalMemory", "33554432000"}};
+  if (elevated) computer.insert(computer.end(), {{"Manufacturer", "Acme"}, {"Model", "Book 14"}});
+  machine.record_objects(kCimv2, "Win32_ComputerSystem", {computer});
+  machine.record_objects(kCimv2, "Win32_BIOS",
+                         {{{"SMBIOSBIOSVersion", "1.21.0"}, {"ReleaseDate", "20240412000000.0"}}});
+  machine.record_objects(kCimv2, "Win32_OperatingSystem",
+                         {{{"Caption", "Microsoft Windows 11 Pro"}, {"BuildNumber", "26100"},
+                           {"OSArchitecture", "64-bit"}, {"InstallDate", "20241102093012.0"}}});
+  machine.record_objects(kCimv2, "SoftwareLicensingProduct",
+                         {{{"LicenseStatus", elevated ? "1" : "5"}}}, test::kLicensingCondition);
+  machine.record_objects(kCimv2, "Win32_Processor",
+                         {{{"Name", "Acme R7 8840U"}, {"NumberOfCores", "8"},
+                           {"NumberOfLogicalProcessors", "16"}, {"MaxClockSpeed", "3301"},
+                           {"L3CacheSize", "16384"}}});
+  const WmiObject module{{"Capacity", "17179869184"}, {"Speed", "6400"}, {"SMBIOSMemoryType", "35"}};
+  machine.record_objects(kCimv2, "Win32_PhysicalMemory", {module, module});
+  machine.record_objects(kCimv2, "Win32_PhysicalMemoryArray", {{{"MemoryDevices", "2"}}});
+  machine.record_objects(kCimv2, "Win32_VideoController",
+                         {{{"Name", kAdapter}, {"DriverVersion", "31.0.24027.1012"},
+                           {"DriverDate", "20240304000000.0"}}});
+  std::vector<WmiObject> disks;
+  for (const char* health : elevated ? std::array{"0", "1"} : std::array{"2", "5"}) {
+    disks.push_back({{"DeviceId", health}, {"FriendlyName", "Acme NV2 1TB"}, {"BusType", "17"},
+                     {"Size", "1000204886016"}, {"HealthStatus", health}, {"__PATH", health}});
     if (elevated) {
-      cimv2_["Win32_ComputerSystem"][0].insert({{"Manufacturer", "Acme"}, {"Model", "Book 14"}});
-      cimv2_["Win32_BaseBoard"] = {{{"Manufacturer", "Acme"}, {"Product", "B14X"}}};
-      storage_["MSFT_StorageReliabilityCounter"] = {
-          {{"Temperature", "38"}, {"Wear", "3"}, {"PowerOnHours", "12345"}}};
+      machine.record_associators(test::kStorage, health, "MSFT_StorageReliabilityCounter",
+                                 test::kReliabilityProperties,
+                                 wmi::WmiRows{test::row({"38", "3", "12345"})});
     }
   }
-
-  bool is_admin() override { return elevated_; }
-  std::uint64_t milliseconds_since_boot() override { return 1'234'567'890; }
-  std::unique_ptr<wmi::WmiSession> connect(std::string_view name) override {
-    if (name == "ROOT\\CIMV2") return std::make_unique<ClassSession>(cimv2_);
-    if (name == probe::kStorageNamespace) return std::make_unique<ClassSession>(storage_);
-    return nullptr;
+  machine.record_objects(test::kStorage, "MSFT_PhysicalDisk", disks);
+  if (elevated) {
+    machine.record_objects(kCimv2, "Win32_BaseBoard", {{{"Manufacturer", "Acme"}, {"Product", "B14X"}}});
   }
-  probe::VersionValues windows_version_values() override { return {"24H2", 2605}; }
-  std::vector<probe::GraphicsAdapter> graphics_adapters() override {
-    return {{kAdapter, 536870912, 0}};
+  machine.admin = elevated;
+  machine.uptime_ms = 1'234'567'890;
+  test::record_version(machine, "24H2", 2605);
+  machine.adapters = {{kAdapter, 536870912, 0}};
+  machine.displays = probe::DisplayConfig{{{0, 60000, 1000, ""}}, {{1, 2880, 1800}}};  // unnamed
+  machine.drive_mask = 0b1100;  // C: and D:
+  for (const char letter : {'C', 'D'}) {
+    machine.fixed[letter] = true;
+    machine.spaces[letter] = probe::DriveSpace{1'000'204'886'016, 312'345'678'912};
   }
-  std::optional<probe::DisplayConfig> display_config() override {
-    return probe::DisplayConfig{{{0, 60000, 1000, ""}}, {{1, 2880, 1800}}};  // unnamed
-  }
-  std::uint32_t logical_drive_mask() override { return 0b1100; }  // C: and D:
-  bool is_fixed_drive(char) override { return true; }
-  std::optional<probe::DriveSpace> drive_space(char) override {
-    return probe::DriveSpace{1'000'204'886'016, 312'345'678'912};
-  }
-  std::vector<probe::BatteryInfo> batteries() override {
-    return {{"Acme Cell 57Wh", 0, 57000, 51300, 312}};
-  }
-  std::optional<probe::PowerStatus> power_status() override {
-    return probe::PowerStatus{static_cast<std::uint8_t>(elevated_ ? 1 : 0), 87};
-  }
-
- private:
-  static constexpr const char* kAdapter = "Acme Graphics 780M";
-  bool elevated_;
-  Classes cimv2_, storage_;
-};
+  machine.battery_list = {{"Acme Cell 57Wh", 0, 57000, 51300, 312}};
+  machine.power = probe::PowerStatus{static_cast<std::uint8_t>(elevated ? 1 : 0), 87};
+  return machine;
+}
 
 struct DrawnText {
   std::string text;
@@ -187,7 +141,7 @@ TEST_F(LabelsFit, EveryTextFitsAtTheDefaultWindowSize) {
 
     for (const LanguageRow& language : language_table()) {
       ScopedLanguageOverride in_language(language.code);
-      Machine elevated(true), plain(false);
+      test::RecordedMachine elevated = laptop(true), plain = laptop(false);
       std::vector<AppState> frames(3);
       frames[0].report = probe::run_probe(elevated);
       frames[0].toast = std::string(translate(texts::kCopiedAll));

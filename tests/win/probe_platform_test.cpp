@@ -13,11 +13,13 @@
 #include "probe/platform_win32.h"
 #include "probe/probe_slot.h"
 #include "probe/probe_thread_win32.h"
+#include "probe/windows_section.h"
 
 namespace kestro::probe {
 namespace {
 
 constexpr const wchar_t* kVersionKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+constexpr std::string_view kVersionPath = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 TEST(WindowsProbePlatform, GraphicsAdaptersListWineAdapterWithMemory) {
   const ComApartment com(COINIT_MULTITHREADED);
@@ -86,7 +88,7 @@ void set_version_value(const wchar_t* name, DWORD type, const void* data, DWORD 
 TEST(WindowsProbePlatform, VersionValuesFromRegistry) {
   WindowsProbePlatform platform;
   // A fresh prefix has neither value.
-  const VersionValues fresh = platform.windows_version_values();
+  const WindowsFacts fresh = read_windows(nullptr, platform);
   EXPECT_EQ(fresh.display_version, "");
   EXPECT_FALSE(fresh.ubr.has_value());
 
@@ -110,13 +112,30 @@ TEST(WindowsProbePlatform, VersionValuesFromRegistry) {
     set_version_value(L"DisplayVersion", c.display_type, c.display_version.c_str(),
                       static_cast<DWORD>((c.display_version.size() + 1) * sizeof(wchar_t)));
     set_version_value(L"UBR", c.ubr_type, &c.ubr, sizeof(c.ubr));
-    const VersionValues values = platform.windows_version_values();
+    const WindowsFacts values = read_windows(nullptr, platform);
     EXPECT_EQ(values.display_version, c.expected_version) << c.name;
     EXPECT_EQ(values.ubr, c.expected_ubr) << c.name;
   }
+  // The generic read gives a value of either type as that type, and nothing for another type,
+  // a missing value or a missing key.
+  const DWORD number = 26100;
+  set_version_value(L"DisplayVersion", REG_DWORD, &number, sizeof(number));
+  EXPECT_EQ(platform.registry_value(RegistryHive::LocalMachine, kVersionPath, "DisplayVersion"),
+            std::optional<RegistryValue>(26100u));
+  EXPECT_EQ(read_windows(nullptr, platform).display_version, "");
+  EXPECT_EQ(platform.registry_value(RegistryHive::LocalMachine, kVersionPath, "UBR"),
+            std::nullopt);  // still a REG_QWORD
+  set_version_value(L"UBR", REG_SZ, L"7", 2 * sizeof(wchar_t));
+  EXPECT_EQ(platform.registry_value(RegistryHive::LocalMachine, kVersionPath, "UBR"),
+            std::optional<RegistryValue>(std::string("7")));
+  EXPECT_EQ(platform.registry_value(RegistryHive::LocalMachine, kVersionPath, "NoSuchValue"),
+            std::nullopt);
+  EXPECT_EQ(platform.registry_value(RegistryHive::CurrentUser, kVersionPath, "UBR"), std::nullopt);
+  EXPECT_EQ(platform.registry_value(RegistryHive::LocalMachine, "SOFTWARE\\KestroNoSuchKey", "UBR"),
+            std::nullopt);
   set_version_value(L"DisplayVersion", REG_NONE, nullptr, 0);
   set_version_value(L"UBR", REG_NONE, nullptr, 0);
-  EXPECT_FALSE(platform.windows_version_values().ubr.has_value());
+  EXPECT_FALSE(read_windows(nullptr, platform).ubr.has_value());
 }
 
 TEST(ComApartment, EntersTheApartmentAndLeavesAForeignOneAlone) {

@@ -41,6 +41,11 @@ void expect_trimmed(const WmiValue& value, const char* what) {
   EXPECT_EQ(trim(*value), *value) << what;
 }
 
+// A session as a run of its own on the steady clock.
+std::unique_ptr<WmiSession> connect_run(std::string_view wmi_namespace) {
+  return connect_wmi(wmi_namespace, std::make_shared<RunBudget>(steady_clock()));
+}
+
 bool all_digits(const std::string& text) {
   if (text.empty()) return false;
   for (const char c : text) {
@@ -51,7 +56,7 @@ bool all_digits(const std::string& text) {
 
 TEST(WmiCom, ComputerSystemGivesOneRowOfFourValues) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 4> kProperties = {
         "Manufacturer", "Model", "TotalPhysicalMemory", "PCSystemType"};
@@ -72,7 +77,7 @@ TEST(WmiCom, ComputerSystemGivesOneRowOfFourValues) {
 
 TEST(WmiCom, ProcessorHasANameAndNumericCounts) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 5> kProperties = {
         "Name", "NumberOfCores", "NumberOfLogicalProcessors", "MaxClockSpeed", "L3CacheSize"};
@@ -93,7 +98,7 @@ TEST(WmiCom, ProcessorHasANameAndNumericCounts) {
 
 TEST(WmiCom, OperatingSystemDatesAreCimDates) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 5> kProperties = {
         "Caption", "Version", "BuildNumber", "OSArchitecture", "InstallDate"};
@@ -110,7 +115,7 @@ TEST(WmiCom, OperatingSystemDatesAreCimDates) {
 
 TEST(WmiCom, MissingPropertyIsAbsentAndTheRowKeepsItsShape) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 3> kProperties = {"KestroNoSuchProperty", "Name",
                                                              "KestroOther"};
@@ -127,7 +132,7 @@ TEST(WmiCom, MissingPropertyIsAbsentAndTheRowKeepsItsShape) {
 
 TEST(WmiCom, UnknownClassGivesFailureOrNoRows) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 1> kProperties = {"Name"};
     const WmiResult result = query(*session, "Win32_KestroNoSuchClass", kProperties);
@@ -137,7 +142,7 @@ TEST(WmiCom, UnknownClassGivesFailureOrNoRows) {
 
 TEST(WmiCom, LicensingQuery) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\CIMV2");
+    const auto session = connect_run("ROOT\\CIMV2");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 1> kProperties = {"LicenseStatus"};
     const WmiResult result = query(
@@ -156,7 +161,7 @@ TEST(WmiCom, LicensingQuery) {
 
 TEST(WmiCom, StorageNamespaceConnects) {
   in_mta([] {
-    const auto session = connect_wmi("ROOT\\Microsoft\\Windows\\Storage");
+    const auto session = connect_run("ROOT\\Microsoft\\Windows\\Storage");
     ASSERT_NE(session, nullptr);
     constexpr std::array<std::string_view, 7> kProperties = {
         "DeviceId", "FriendlyName", "MediaType", "BusType", "Size", "HealthStatus", "__PATH"};
@@ -187,8 +192,8 @@ TEST(WmiCom, ARunWhoseTimeIsUsedUpQueriesNothing) {
 
 TEST(WmiCom, UnknownNamespaceDoesNotConnect) {
   in_mta([] {
-    EXPECT_EQ(connect_wmi("ROOT\\KestroNoSuchNamespace"), nullptr);
-    EXPECT_EQ(connect_wmi(""), nullptr);
+    EXPECT_EQ(connect_run("ROOT\\KestroNoSuchNamespace"), nullptr);
+    EXPECT_EQ(connect_run(""), nullptr);
   });
 }
 

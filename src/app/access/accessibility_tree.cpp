@@ -89,7 +89,7 @@ void add_report(TreeBuilder& builder, const AppState& state, const Report& repor
     builder.add(0, make(AccessPart::Subtitle, generation, 0, 0, AccessRole::Text,
                         report.subtitle, subtitle_box(m, scroll)));
   }
-  for (const std::size_t i : reading_order(layout)) {
+  for (const std::size_t i : visual_order(layout)) {
     const CardBox& card = layout.cards[i];
     const Section& section = report.sections[i];
     const auto si = static_cast<std::uint32_t>(i);

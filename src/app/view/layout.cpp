@@ -204,7 +204,7 @@ RowContent row_content_layout(gfx::RectF row, float card_width, float scale, con
   return out;
 }
 
-std::vector<std::size_t> reading_order(const CardLayout& layout) {
+std::vector<std::size_t> visual_order(const CardLayout& layout) {
   std::vector<std::size_t> order(layout.cards.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {

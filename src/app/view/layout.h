@@ -49,9 +49,9 @@ struct CardLayout {
 
 CardLayout layout_cards(ClientSize client, float scale, const Report* report);
 
-// Indexes of `layout.cards` in reading order: by top edge, the left one first when two cards
+// Indexes of `layout.cards` in the order a reader sees them: by top edge, the left one first when two cards
 // start at the same height.
-std::vector<std::size_t> reading_order(const CardLayout& layout);
+std::vector<std::size_t> visual_order(const CardLayout& layout);
 
 // max(0, H − Hc).
 float max_scroll(const CardLayout& layout, ClientSize client);

@@ -1,6 +1,8 @@
 #pragma once
 // The window's own texts on screen (everything else comes translated in the report).
 
+#include <array>
+
 #include "i18n/text_pair.h"
 
 namespace kestro::app::texts {
@@ -17,5 +19,9 @@ inline constexpr TextPair kAdminNote{
 inline constexpr TextPair kCopiedAll{"전체 정보를 복사했습니다. 붙여 넣기 하세요.",
                                      "Copied everything. Paste it anywhere."};
 inline constexpr TextPair kCopied{"복사했습니다:", "Copied:"};
+
+// Every text above, so that each one is known to need translations.
+inline constexpr auto kViewTexts = std::to_array<TextPair>(
+    {kCopyAll, kViewAsAdmin, kMenu, kRefresh, kLoading, kAdminNote, kCopiedAll, kCopied});
 
 }  // namespace kestro::app::texts

@@ -23,7 +23,7 @@ std::vector<HitTarget> focus_order(const AppState& state, ClientSize client,
     order.push_back({button.kind, 0, 0});
   }
   const CardLayout layout = layout_cards(client, s, report);
-  for (const std::size_t i : reading_order(layout)) {
+  for (const std::size_t i : visual_order(layout)) {
     for (std::size_t k = 0; k < layout.cards[i].rows.size(); ++k) {
       order.push_back(HitTarget::value(i, k));
     }

@@ -8,7 +8,8 @@
 
 namespace kestro::probe {
 
-// Runs every step against `platform`; never fails as a whole.
+// Runs every step against `platform`, whose every text is cleaned first (clean_text.h);
+// never fails as a whole.
 PcFacts probe_facts(ProbePlatform& platform);
 
 // The cards in the interface language, in card order, without the cards that have no rows.

@@ -1,0 +1,84 @@
+#include "probe/clean_platform.h"
+
+#include <utility>
+
+#include "probe/clean_text.h"
+
+namespace kestro::probe {
+namespace {
+
+class CleanSession final : public wmi::WmiSession {
+ public:
+  explicit CleanSession(std::unique_ptr<wmi::WmiSession> raw) : raw_(std::move(raw)) {}
+
+  wmi::WmiResult query_text(std::string_view wql, wmi::PropertyList properties) override {
+    wmi::WmiResult rows = raw_->query_text(wql, properties);
+    if (!rows) return rows;
+    for (wmi::WmiRow& row : *rows) {
+      for (wmi::WmiValue& value : row) {
+        if (value) value = wmi::make_value(clean_text(*value));
+      }
+    }
+    return rows;
+  }
+
+ private:
+  std::unique_ptr<wmi::WmiSession> raw_;
+};
+
+}  // namespace
+
+bool CleanPlatform::is_admin() { return raw_.is_admin(); }
+
+std::uint64_t CleanPlatform::milliseconds_since_boot() { return raw_.milliseconds_since_boot(); }
+
+std::unique_ptr<wmi::WmiSession> CleanPlatform::connect(std::string_view wmi_namespace) {
+  std::unique_ptr<wmi::WmiSession> raw = raw_.connect(wmi_namespace);
+  if (!raw) return nullptr;
+  return std::make_unique<CleanSession>(std::move(raw));
+}
+
+std::optional<RegistryValue> CleanPlatform::registry_value(RegistryHive hive,
+                                                           std::string_view path,
+                                                           std::string_view name) {
+  std::optional<RegistryValue> value = raw_.registry_value(hive, path, name);
+  // Registry texts are not trimmed: the rules take them as written.
+  if (value && std::holds_alternative<std::string>(*value)) {
+    value = RegistryValue(clean_text(std::get<std::string>(*value)));
+  }
+  return value;
+}
+
+std::vector<GraphicsAdapter> CleanPlatform::graphics_adapters() {
+  std::vector<GraphicsAdapter> adapters = raw_.graphics_adapters();
+  for (GraphicsAdapter& adapter : adapters) adapter.name = clean_text(adapter.name);
+  return adapters;
+}
+
+std::optional<DisplayConfig> CleanPlatform::display_config() {
+  std::optional<DisplayConfig> config = raw_.display_config();
+  if (config) {
+    for (DisplayPath& path : config->paths) {
+      if (path.friendly_name) path.friendly_name = clean_text(*path.friendly_name);
+    }
+  }
+  return config;
+}
+
+std::uint32_t CleanPlatform::logical_drive_mask() { return raw_.logical_drive_mask(); }
+
+bool CleanPlatform::is_fixed_drive(char letter) { return raw_.is_fixed_drive(letter); }
+
+std::optional<DriveSpace> CleanPlatform::drive_space(char letter) {
+  return raw_.drive_space(letter);
+}
+
+std::vector<BatteryInfo> CleanPlatform::batteries() {
+  std::vector<BatteryInfo> batteries = raw_.batteries();
+  for (BatteryInfo& battery : batteries) battery.name = clean_text(battery.name);
+  return batteries;
+}
+
+std::optional<PowerStatus> CleanPlatform::power_status() { return raw_.power_status(); }
+
+}  // namespace kestro::probe
