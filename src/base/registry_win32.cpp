@@ -8,10 +8,11 @@
 namespace kestro {
 namespace {
 
-// A value that is not there is an answer; anything else that fails is traced.
+// A value that is not there, or is of another type, is an answer; anything else that fails
+// is traced.
 bool read_succeeded(LSTATUS status, std::string_view subkey, std::string_view value) {
   if (status == ERROR_SUCCESS) return true;
-  if (status != ERROR_FILE_NOT_FOUND) {
+  if (status != ERROR_FILE_NOT_FOUND && status != ERROR_UNSUPPORTED_TYPE) {
     trace_failure("Reading " + std::string(subkey) + "\\" + std::string(value), HRESULT_FROM_WIN32(status));
   }
   return false;
