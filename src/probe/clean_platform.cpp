@@ -81,4 +81,14 @@ std::vector<BatteryInfo> CleanPlatform::batteries() {
 
 std::optional<PowerStatus> CleanPlatform::power_status() { return raw_.power_status(); }
 
+FirmwareTypeAnswer CleanPlatform::firmware_type() { return raw_.firmware_type(); }
+
+TpmAnswer CleanPlatform::tpm() { return raw_.tpm(); }
+
+std::optional<CpuIdAnswer> CleanPlatform::cpuid() {
+  std::optional<CpuIdAnswer> answer = raw_.cpuid();
+  if (answer) answer->vendor = clean_text(answer->vendor);
+  return answer;
+}
+
 }  // namespace kestro::probe

@@ -24,6 +24,9 @@ class CleanPlatform final : public ProbePlatform {
   std::optional<DriveSpace> drive_space(char letter) override;
   std::vector<BatteryInfo> batteries() override;
   std::optional<PowerStatus> power_status() override;
+  FirmwareTypeAnswer firmware_type() override;
+  TpmAnswer tpm() override;
+  std::optional<CpuIdAnswer> cpuid() override;
 
  private:
   ProbePlatform& raw_;

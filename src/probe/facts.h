@@ -10,6 +10,7 @@
 #include "probe/graphics_section.h"
 #include "probe/memory_section.h"
 #include "probe/processor_section.h"
+#include "probe/security_section.h"
 #include "probe/storage_section.h"
 #include "probe/system_section.h"
 #include "probe/windows_section.h"
@@ -25,6 +26,7 @@ struct PcFacts {
   std::vector<DisplayFacts> displays;
   StorageFacts storage;      // disks and fixed drives
   BatteriesFacts batteries;  // batteries and the power line
+  SecurityFacts security;    // firmware, Secure Boot, TPM and what Windows 11 asks of them
 };
 
 }  // namespace kestro::probe

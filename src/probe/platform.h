@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "probe/security_reads.h"
 #include "wmi/wmi.h"
 
 namespace kestro::probe {
@@ -83,6 +84,10 @@ class ProbePlatform {
   // At most eight, in enumeration order.
   virtual std::vector<BatteryInfo> batteries() = 0;
   virtual std::optional<PowerStatus> power_status() = 0;
+  virtual FirmwareTypeAnswer firmware_type() = 0;
+  virtual TpmAnswer tpm() = 0;
+  // Nothing when the processor does not answer leaf 0 or leaf 1.
+  virtual std::optional<CpuIdAnswer> cpuid() = 0;
 };
 
 }  // namespace kestro::probe

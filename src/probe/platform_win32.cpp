@@ -20,6 +20,7 @@
 #include "base/system_library_win32.h"
 #include "base/trace_win32.h"
 #include "base/utf16_win32.h"
+#include "probe/security_win32.h"
 #include "wmi/wmi_com_win32.h"
 
 namespace kestro::probe {
@@ -288,5 +289,11 @@ std::optional<PowerStatus> WindowsProbePlatform::power_status() {
   if (!GetSystemPowerStatus(&status)) return traced_nothing("GetSystemPowerStatus");
   return PowerStatus{status.ACLineStatus, status.BatteryLifePercent};
 }
+
+FirmwareTypeAnswer WindowsProbePlatform::firmware_type() { return read_firmware_type(); }
+
+TpmAnswer WindowsProbePlatform::tpm() { return read_tpm(); }
+
+std::optional<CpuIdAnswer> WindowsProbePlatform::cpuid() { return read_cpuid(); }
 
 }  // namespace kestro::probe

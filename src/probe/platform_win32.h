@@ -1,7 +1,7 @@
 #pragma once
 // The probe's platform reads on Windows: the elevation check, the tick count, WMI, registry
-// values, DXGI, the display configuration, drives, batteries and the
-// power status. Each method returns the raw answer; the probe core applies every rule.
+// values, DXGI, the display configuration, drives, batteries, the power status, the firmware
+// type, the TPM and CPUID. Each method returns the raw answer; the probe core applies every rule.
 // The calling thread keeps COM in the multithreaded apartment (a ComApartment of its own)
 // while it uses the platform. One platform serves one probe run: every WMI session it opens
 // shares the run's time budget, which starts when the platform is made.
@@ -27,6 +27,9 @@ class WindowsProbePlatform final : public ProbePlatform {
   std::optional<DriveSpace> drive_space(char letter) override;
   std::vector<BatteryInfo> batteries() override;
   std::optional<PowerStatus> power_status() override;
+  FirmwareTypeAnswer firmware_type() override;
+  TpmAnswer tpm() override;
+  std::optional<CpuIdAnswer> cpuid() override;
 
  private:
   std::shared_ptr<wmi::RunBudget> budget_ =

@@ -20,6 +20,7 @@ enum class SectionKind : std::uint8_t {
   Displays = 6,
   Storage = 7,
   Battery = 8,
+  Security = 9,
 };
 
 // How a badge or a gauge reads: good, needs attention, bad. The view gives it its colour.

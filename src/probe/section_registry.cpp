@@ -57,6 +57,14 @@ constexpr auto kSections = std::to_array<SectionEntry>({
      [](const PcFacts& f, Json& document) {
        put_nonempty(document, "windows", windows_json(f.windows));
      }},
+    // Its step runs last: the Windows 11 row weighs the Windows, Processor, Memory and Drives
+    // facts.
+    {SectionKind::Security, kSecurityHeading, kSecurityTexts, 8,
+     [](ProbeRun& run, PcFacts& f) { f.security = read_security(run.platform); },
+     [](const PcFacts& f) { return security_rows(f.security, windows11_verdict_of(f)); },
+     [](const PcFacts& f, Json& document) {
+       put_nonempty(document, "security", security_json(f.security, windows11_verdict_of(f)));
+     }},
     {SectionKind::System, kSystemHeading, kSystemTexts, 0,
      [](ProbeRun& run, PcFacts& f) { f.system = read_system(run.cimv2, run.platform); },
      [](const PcFacts& f) { return system_rows(f.system); },

@@ -3,8 +3,8 @@
 // machine's fields come in a fixed order of the machine, whatever order a run reads them in:
 // the admin flag and uptime, the namespaces that connect, every WMI answer (namespace, class,
 // condition, how it ends, its property names and its rows of values), the registry values,
-// the DXGI adapters, the display configuration, the drives, the batteries and the power
-// status. Numbers are fixed-width little-endian, counts one byte, texts end at 0xFF; past the
+// the DXGI adapters, the display configuration, the drives, the batteries, the power
+// status, the firmware type, the TPM and CPUID. Numbers are fixed-width little-endian, counts one byte, texts end at 0xFF; past the
 // end every byte reads as 0. Texts pass through the same UTF-16 conversion as in the Windows
 // adapters, and WMI values are trimmed as the COM adapter trims them.
 
@@ -254,6 +254,17 @@ inline void answer_drives(Tape& tape, test::RecordedMachine& m) {
   for (const Space& s : spaces) m.spaces[char('A' + s.letter % 26)] = s.space;
 }
 
+inline void answer(Tape& tape, probe::TpmAnswer& t) {
+  answer(tape, t.result);
+  answer(tape, t.version);
+}
+
+inline void answer(Tape& tape, probe::CpuIdAnswer& c) {
+  buffer_text(tape, c.vendor, 12);
+  answer(tape, c.leaf1_eax);
+  answer(tape, c.leaf1_ecx);
+}
+
 inline void answer(Tape& tape, test::RecordedMachine& m) {
   answer(tape, m.admin);
   answer(tape, m.uptime_ms);
@@ -265,6 +276,9 @@ inline void answer(Tape& tape, test::RecordedMachine& m) {
   answer_drives(tape, m);
   answer_list(tape, m.battery_list, 8);  // the platform reads at most eight
   answer(tape, m.power);
+  answer(tape, m.firmware);
+  answer(tape, m.tpm_answer);
+  answer(tape, m.cpu_id);
 }
 
 }  // namespace kestro::fuzz

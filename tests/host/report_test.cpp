@@ -46,7 +46,7 @@ TEST(SectionKinds, HeadingsAndCardOrder) {
                                              SectionKind::Memory, SectionKind::Graphics,
                                              SectionKind::Storage, SectionKind::Displays,
                                              SectionKind::Battery, SectionKind::Windows,
-                                             SectionKind::System}));
+                                             SectionKind::Security, SectionKind::System}));
   EXPECT_EQ(static_cast<int>(SectionKind::Battery), 8);
 }
 

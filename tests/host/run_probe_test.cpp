@@ -72,7 +72,7 @@ TEST(RunProbe, FullMachineInFixedOrder) {
                                       SectionKind::Memory, SectionKind::Graphics,
                                       SectionKind::Storage, SectionKind::Displays,
                                       SectionKind::Battery, SectionKind::Windows,
-                                      SectionKind::System}));
+                                      SectionKind::Security, SectionKind::System}));
   EXPECT_EQ(report.sections[0].title, "Summary");
   EXPECT_EQ(report.sections.back().title, "System");
 
@@ -107,7 +107,7 @@ TEST(RunProbe, FullMachineInFixedOrder) {
                                           kMemoryArray, kVideo,  kDisks};
   EXPECT_EQ(platform.sent(), order);
   // Every read of the run, in the steps' order: System, Windows, Processor, Memory, Graphics,
-  // Displays, Storage, Battery.
+  // Displays, Storage, Battery, Security.
   const std::string q = "query ";
   const std::string registry = "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
   const std::vector<std::string> reads = {
@@ -120,7 +120,11 @@ TEST(RunProbe, FullMachineInFixedOrder) {
       "display_config",
       "connect ROOT\\Microsoft\\Windows\\Storage", q + kDisks, "logical_drive_mask",
       "is_fixed_drive C", "drive_space C",
-      "batteries", "power_status"};
+      "batteries", "power_status",
+      "firmware_type", "registry HKLM\\SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State\\UEFISecureBootEnabled",
+      "tpm", "registry HKLM\\SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\Servicing\\UEFICA2023Status",
+      "cpuid", "registry HKLM\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\\Platform Specific Field 1",
+      registry + "SystemRoot"};
   EXPECT_EQ(platform.log, reads);
 }
 
@@ -132,7 +136,8 @@ TEST(RunProbe, EveryStepRunsOnceInItsPlace) {
   EXPECT_EQ(steps, (std::vector<SectionKind>{SectionKind::System, SectionKind::Windows,
                                              SectionKind::Processor, SectionKind::Memory,
                                              SectionKind::Graphics, SectionKind::Displays,
-                                             SectionKind::Storage, SectionKind::Battery}));
+                                             SectionKind::Storage, SectionKind::Battery,
+                                             SectionKind::Security}));
   std::vector<int> places;
   for (const probe::SectionEntry& entry : probe::section_registry()) {
     const auto order = probe::step_order();
@@ -180,7 +185,7 @@ TEST(RunProbe, OneFailingSourceRemovesOnlyItsRows) {
     platform.forget(kCimv2, "Win32_Processor");
     const Report report = run_probe(platform);
     EXPECT_EQ(find(report, SectionKind::Processor), nullptr);
-    EXPECT_EQ(report.sections.size(), 8u);
+    EXPECT_EQ(report.sections.size(), 9u);
     EXPECT_EQ(labels(report.sections[0]),
               (std::vector<std::string>{"Memory", "Graphics", "Storage", "Windows"}));
   }

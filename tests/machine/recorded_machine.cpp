@@ -228,6 +228,14 @@ RecordedMachine RecordedMachine::from_json(std::string_view text) {
   if (const json& power = m.at("power"); power.at("ok")) {
     machine.power = {{power.at("ac"), power.at("percent")}};
   }
+  // The Security card's reads; a recording without them has no answers to them.
+  if (m.contains("firmware_type") && !m["firmware_type"].is_null()) machine.firmware = m["firmware_type"];
+  if (m.contains("tpm")) machine.tpm_answer = {m["tpm"].at("result"), m["tpm"].value("version", 0u)};
+  if (m.contains("cpuid")) {
+    const json& cpu = m["cpuid"];
+    machine.cpu_id = probe::CpuIdAnswer{cpu.at("vendor"), std::stoul(cpu.at("eax").get<std::string>(), nullptr, 16),
+                                        std::stoul(cpu.at("ecx").get<std::string>(), nullptr, 16)};
+  }
   return machine;
 }
 

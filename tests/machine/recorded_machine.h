@@ -74,10 +74,14 @@ class RecordedMachine final : public probe::ProbePlatform {
   std::map<char, probe::DriveSpace> spaces;  // a letter without space: the query fails
   std::vector<probe::BatteryInfo> battery_list;
   std::optional<probe::PowerStatus> power;
+  probe::FirmwareTypeAnswer firmware;           // nothing: the system has no answer
+  probe::TpmAnswer tpm_answer;                  // by default not asked (unknown)
+  std::optional<probe::CpuIdAnswer> cpu_id;     // nothing: CPUID does not answer
 
   // Every request, in order: "is_admin", "uptime", "connect <namespace>", "query <WQL>",
   // "registry <HKLM|HKCU>\<path>\<name>", "graphics_adapters", "display_config",
-  // "logical_drive_mask", "is_fixed_drive C", "drive_space C", "batteries", "power_status".
+  // "logical_drive_mask", "is_fixed_drive C", "drive_space C", "batteries", "power_status",
+  // "firmware_type", "tpm", "cpuid".
   std::vector<std::string> log;
   std::vector<std::string> sent() const { return requests("query "); }  // every session's WQL
   std::vector<std::string> connected() const { return requests("connect "); }  // namespaces
@@ -124,6 +128,9 @@ class RecordedMachine final : public probe::ProbePlatform {
   std::optional<probe::DriveSpace> drive_space(char letter) override;
   std::vector<probe::BatteryInfo> batteries() override { return logged("batteries", battery_list); }
   std::optional<probe::PowerStatus> power_status() override { return logged("power_status", power); }
+  probe::FirmwareTypeAnswer firmware_type() override { return logged("firmware_type", firmware); }
+  probe::TpmAnswer tpm() override { return logged("tpm", tpm_answer); }
+  std::optional<probe::CpuIdAnswer> cpuid() override { return logged("cpuid", cpu_id); }
 
   // The rows a query on `wmi_namespace` gets, as the COM adapter would deliver them.
   wmi::WmiResult answer_query(std::string_view wmi_namespace, std::string_view wql,

@@ -34,6 +34,11 @@ inline const Properties kDiskProperties = {"DeviceId", "FriendlyName", "MediaTyp
 inline const Properties kReliabilityProperties = {"Temperature", "Wear", "PowerOnHours"};
 inline constexpr std::string_view kCurrentVersionKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+inline constexpr std::string_view kSecureBootStateKey =
+    "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State";
+inline constexpr std::string_view kSecureBootServicingKey =
+    "SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\Servicing";
+inline constexpr std::string_view kProcessorKey = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 
 // Records the feature version and update revision the Windows card reads.
 inline void record_version(RecordedMachine& machine, std::string display_version,
@@ -77,6 +82,12 @@ inline RecordedMachine full_machine() {
   machine.spaces['C'] = probe::DriveSpace{1000000000000, 500000000000};
   machine.battery_list = {{"Cell", 1, 50000, 45000, 100}};
   machine.power = probe::PowerStatus{1, 80};
+  machine.firmware = 2;  // UEFI
+  machine.tpm_answer = {0, 2};
+  machine.cpu_id = probe::CpuIdAnswer{"AuthenticAMD", 0x00A20F10, 1u << 20 | 1u << 23};
+  machine.set_registry(probe::RegistryHive::LocalMachine, kSecureBootStateKey, "UEFISecureBootEnabled", 1u);
+  machine.set_registry(probe::RegistryHive::LocalMachine, kSecureBootServicingKey, "UEFICA2023Status", "Updated");
+  machine.set_registry(probe::RegistryHive::LocalMachine, kCurrentVersionKey, "SystemRoot", "C:\\WINDOWS");
   return machine;
 }
 

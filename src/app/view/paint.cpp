@@ -199,6 +199,7 @@ std::string_view card_glyph(SectionKind kind) {
     case SectionKind::Displays: return "\xEE\x9F\xB4";   // U+E7F4
     case SectionKind::Storage: return "\xEE\xB6\xA2";    // U+EDA2
     case SectionKind::Battery: return "\xEE\xA0\xBF";    // U+E83F
+    case SectionKind::Security: return "\xEE\xA8\x98";   // U+EA18, Shield
   }
   return "";
 }
