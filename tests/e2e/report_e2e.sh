@@ -78,7 +78,7 @@ run_report "$en" LC_ALL=en_US.UTF-8 || rc=$?
 check "--report exits with 0 (got $rc)" test "$rc" -eq 0
 check "--report wrote a report" test -s "$en"
 
-expected_headings='[Summary] [Processor] [Memory] [Graphics] [Storage] [Displays] [Windows] [System]'
+expected_headings='[Summary] [Processor] [Memory] [Graphics] [Storage] [Displays] [Windows] [Security] [System]'
 got=$(headings "$en")
 check "sections in order: $got" test "$got" == "$expected_headings"
 
@@ -105,6 +105,13 @@ check "Storage lists Drive Z:" grep -qE '^Drive Z: [0-9.]+ (GB|TB) used of [0-9.
   <(section_lines "$en" Storage)
 check "Windows version reads 24H2 (build $build_number.1234)" \
   grep -qxF "Version: 24H2 (build $build_number.1234)" <(section_lines "$en" Windows)
+# This Wine has no firmware type, no Secure Boot values and no TPM: the card says only what it
+# knows, and Windows 11 is not ready for want of a TPM 2.0, whatever else could not be told.
+security=$(section_lines "$en" Security)
+check "Security: the TPM is not found, nothing said of firmware or Secure Boot" \
+  test "$(head -n1 <<<"$security")" == "TPM: Not found"
+check "Security: Windows 10 is not ready for Windows 11 for want of TPM 2.0" \
+  grep -qE '^Windows 11: ([A-Za-z ]+, )?TPM 2\.0(, [A-Za-z ]+)? \(Not ready\)$' <<<"$security"
 check "System card has the uptime row" \
   grep -qE '^Up for: [0-9]+ d [0-9]+ h [0-9]+ min$' <(section_lines "$en" System)
 check "footer line" test "$(tail -n1 "$en")" == "— Kestro $version · https://lumwerk.example/Kestro/"
@@ -126,6 +133,17 @@ check "--json wrote no setting" \
 python_checks "$repo/tests/check_report_schema.py" "$repo/docs/report.schema.json" "$doc"
 # Its numbers are those of the English report above (the title in English too).
 python_checks "$repo/tests/e2e/json_matches_report.py" "$en" "$doc"
+check "--json: the security object says there is no TPM" \
+  python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["security"]["tpm"] != "none")' "$doc"
+
+# --- Secure Boot and the certificates of 2023, once Windows has written them ------------------
+kh_reg_add 'HKLM\SYSTEM\CurrentControlSet\Control\SecureBoot\State' UEFISecureBootEnabled REG_DWORD 1
+kh_reg_add 'HKLM\SYSTEM\CurrentControlSet\Control\SecureBoot\Servicing' UEFICA2023Status REG_SZ Updated
+secure="$work/report-secure-boot.txt"
+run_report "$secure" LC_ALL=en_US.UTF-8
+check "with the Secure Boot values the card shows Secure Boot and its certificates" \
+  test "$(section_lines "$secure" Security | grep -E '^Secure Boot' | paste -sd'|')" == \
+  "Secure Boot: On|Secure Boot certificates: Up to date"
 
 # --- Language from the user interface language, then from the Language setting ---------------
 ko="$work/report-ko.txt"

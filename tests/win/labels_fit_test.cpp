@@ -56,7 +56,8 @@ test::RecordedMachine laptop(bool elevated) {
                          {{{"Name", "Acme R7 8840U"}, {"NumberOfCores", "8"},
                            {"NumberOfLogicalProcessors", "16"}, {"MaxClockSpeed", "3301"},
                            {"L3CacheSize", "16384"}}});
-  const WmiObject module{{"Capacity", "17179869184"}, {"Speed", "6400"}, {"SMBIOSMemoryType", "35"}};
+  const WmiObject module{{"Capacity", elevated ? "17179869184" : "1073741824"}, {"Speed", "6400"},
+                         {"SMBIOSMemoryType", "35"}};
   machine.record_objects(kCimv2, "Win32_PhysicalMemory", {module, module});
   machine.record_objects(kCimv2, "Win32_PhysicalMemoryArray", {{{"MemoryDevices", "2"}}});
   machine.record_objects(kCimv2, "Win32_VideoController",
@@ -88,6 +89,32 @@ test::RecordedMachine laptop(bool elevated) {
   }
   machine.battery_list = {{"Acme Cell 57Wh", 0, 57000, 51300, 312}};
   machine.power = probe::PowerStatus{static_cast<std::uint8_t>(elevated ? 1 : 0), 87};
+  // Security: elevated, UEFI with Secure Boot on and its certificates' update pending;
+  // otherwise a Windows 10 PC on legacy BIOS with Secure Boot off, no TPM, an old processor,
+  // little memory and a small system drive, so Windows 11 lists the most it can.
+  const auto registry = [&machine](std::string_view key, std::string_view name, probe::RegistryValue value) {
+    machine.set_registry(probe::RegistryHive::LocalMachine, key, name, std::move(value));
+  };
+  machine.firmware = elevated ? 2 : 1;
+  machine.tpm_answer = elevated ? probe::TpmAnswer{0, 2} : probe::TpmAnswer{0x8028400F, 0};
+  machine.cpu_id = probe::CpuIdAnswer{"GenuineIntel", elevated ? 0x000906EAu : 0x000306C3u, 1u << 20 | 1u << 23};
+  registry(test::kSecureBootStateKey, "UEFISecureBootEnabled", elevated ? 1u : 0u);
+  registry(test::kSecureBootServicingKey, "UEFICA2023Status", "InProgress");
+  registry(test::kCurrentVersionKey, "SystemRoot", elevated ? "C:\\Windows" : "D:\\Windows");
+  if (!elevated) {
+    machine.find(kCimv2, "Win32_OperatingSystem")->objects[0] = {
+        {"Caption", "Microsoft Windows 10 Pro"}, {"BuildNumber", "19045"}, {"OSArchitecture", "64-bit"}};
+    machine.spaces['D'].total = 42'949'672'960;
+  }
+  return machine;
+}
+
+// The elevated laptop on Windows 10, ready for Windows 11, its Secure Boot certificates updated.
+test::RecordedMachine ready_laptop() {
+  test::RecordedMachine machine = laptop(true);
+  machine.find(test::kCimv2, "Win32_OperatingSystem")->objects[0][1].second = "19045";
+  machine.set_registry(probe::RegistryHive::LocalMachine, test::kSecureBootServicingKey,
+                       "UEFICA2023Status", "Updated");
   return machine;
 }
 
@@ -141,8 +168,8 @@ TEST_F(LabelsFit, EveryTextFitsAtTheDefaultWindowSize) {
 
     for (const LanguageRow& language : language_table()) {
       ScopedLanguageOverride in_language(language.code);
-      test::RecordedMachine elevated = laptop(true), plain = laptop(false);
-      std::vector<AppState> frames(3);
+      test::RecordedMachine elevated = laptop(true), plain = laptop(false), ready = ready_laptop();
+      std::vector<AppState> frames(4);
       frames[0].report = probe::run_probe(elevated);
       frames[0].toast = std::string(translate(texts::kCopiedAll));
       frames[1].report = probe::run_probe(plain);  // with the note and "View as administrator"
@@ -150,6 +177,7 @@ TEST_F(LabelsFit, EveryTextFitsAtTheDefaultWindowSize) {
       frames[1].toast = std::string(translate(texts::kCopied)) + " " +
                         value_line(frames[1].report->sections[0].rows[0]);
       frames[2].loading_since = Clock::time_point{};  // three dots at 0.7 s
+      frames[3].report = probe::run_probe(ready);
       const Clock::time_point now = Clock::time_point{} + std::chrono::milliseconds(700);
 
       for (AppState& state : frames) {

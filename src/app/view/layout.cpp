@@ -41,6 +41,10 @@ LayoutMetrics layout_metrics(ClientSize client, float scale) {
   return m;
 }
 
+bool spans_both_columns(SectionKind kind) {
+  return kind == SectionKind::Summary || kind == SectionKind::Security;
+}
+
 CardLayout layout_cards(ClientSize client, float scale, const Report* report) {
   CardLayout out;
   if (report == nullptr) return out;
@@ -54,8 +58,8 @@ CardLayout layout_cards(ClientSize client, float scale, const Report* report) {
     const float h = m.heading + rows * m.row_height + 10 * s;
     CardBox card;
     card.height = h;
-    if (m.columns == 2 && section.kind == SectionKind::Summary) {
-      // The summary spans both columns, below whatever is taller so far.
+    if (m.columns == 2 && spans_both_columns(section.kind)) {
+      // Below whatever is taller so far.
       card.x = m.content_left;
       card.width = m.content_width;
       card.y = std::max(tops[0], tops[1]);
@@ -178,7 +182,13 @@ float label_column_width(float card_width, float scale) {
 RowContent row_content_layout(gfx::RectF row, float card_width, float scale, const Row& data,
                               gfx::TextMeasurer* measurer) {
   const float s = scale;
-  const float label_width = label_column_width(card_width, s);
+  // A label longer than its column takes the room it needs from its own row, up to almost
+  // half the card (with a twentieth to spare for fonts that set wider), rather than being cut
+  // short; the other rows keep the column.
+  const float label_width =
+      std::max(label_column_width(card_width, s),
+               std::min(text_width(measurer, data.label, gfx::TextStyle::Body) * 1.05f + 12 * s,
+                        card_width * 0.45f));
   RowContent out;
   out.label = {row.x + 8 * s, row.y, label_width - 12 * s, row.height};
 

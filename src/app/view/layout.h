@@ -105,6 +105,9 @@ struct RowContent {
   std::optional<gfx::RectF> pill;   // badge pill
   gfx::RectF value;                 // text is centred vertically in it
 };
+// Whether a card spans both columns when there are two: the summary, and the security card,
+// whose labels and Windows 11 verdict run long.
+bool spans_both_columns(SectionKind kind);
 // The label column width of a card of width `card_width`.
 float label_column_width(float card_width, float scale);
 // The pill width comes from the badge's width in the Caption style (0 when unmeasurable).
