@@ -71,6 +71,12 @@ RecordedMachine recorded_machine() {
   machine.spaces['D'] = DriveSpace{4000787030016, 3100000000000};
   machine.battery_list = {BatteryInfo{"Acme Cell 5", 0, 75000, 68120, 212}};
   machine.power = PowerStatus{1, 87};
+  machine.firmware = 2;
+  machine.tpm_answer = {0, 2};
+  machine.cpu_id = CpuIdAnswer{"AuthenticAMD", 0x00A70F41, 1u << 20 | 1u << 23};
+  machine.set_registry(RegistryHive::LocalMachine, test::kSecureBootStateKey, "UEFISecureBootEnabled", 1u);
+  machine.set_registry(RegistryHive::LocalMachine, test::kSecureBootServicingKey, "UEFICA2023Status", "Updated");
+  machine.set_registry(RegistryHive::LocalMachine, test::kCurrentVersionKey, "SystemRoot", "C:\\WINDOWS");
   return machine;
 }
 
@@ -95,5 +101,20 @@ BENCHMARK(BM_ReportFromRecordedInputs_English);
 
 void BM_ReportFromRecordedInputs_German(benchmark::State& state) { run_report(state, "de"); }
 BENCHMARK(BM_ReportFromRecordedInputs_German);
+
+// The Security card's own cost on a Windows 10 PC: its reads from the recorded answers, the
+// Windows 11 verdict over the other cards' facts, and its rows.
+void BM_SecurityStep(benchmark::State& state) {
+  const kestro::ScopedLanguageOverride english("en");
+  RecordedMachine platform = recorded_machine();
+  platform.find(kCimv2, "Win32_OperatingSystem")->objects[0][2].second = "19045";
+  PcFacts facts = probe_facts(platform);
+  for (auto _ : state) {
+    platform.log.clear();
+    facts.security = read_security(platform);
+    benchmark::DoNotOptimize(security_rows(facts.security, windows11_verdict_of(facts)));
+  }
+}
+BENCHMARK(BM_SecurityStep);
 
 }  // namespace
