@@ -128,10 +128,12 @@ bool nothing_empty(const nlohmann::json& value) {
   if (value.is_string()) return !value.get_ref<const std::string&>().empty();
   if (value.is_array()) {
     if (value.empty()) return false;
-    for (const nlohmann::json& item : value) {
-      if (!item.is_object() || !std::all_of(item.begin(), item.end(), nothing_empty)) return false;
-    }
-    return true;
+    // Lists hold objects (processors, disks, ...; one with nothing known is empty, so the list
+    // still counts it) or words (the requirements Windows 11 misses).
+    return std::all_of(value.begin(), value.end(), [](const nlohmann::json& item) {
+      if (item.is_string()) return nothing_empty(item);
+      return item.is_object() && std::all_of(item.begin(), item.end(), nothing_empty);
+    });
   }
   if (value.is_object()) return !value.empty() && std::all_of(value.begin(), value.end(), nothing_empty);
   return true;

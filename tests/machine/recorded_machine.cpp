@@ -233,8 +233,10 @@ RecordedMachine RecordedMachine::from_json(std::string_view text) {
   if (m.contains("tpm")) machine.tpm_answer = {m["tpm"].at("result"), m["tpm"].value("version", 0u)};
   if (m.contains("cpuid")) {
     const json& cpu = m["cpuid"];
-    machine.cpu_id = probe::CpuIdAnswer{cpu.at("vendor"), std::stoul(cpu.at("eax").get<std::string>(), nullptr, 16),
-                                        std::stoul(cpu.at("ecx").get<std::string>(), nullptr, 16)};
+    const auto hex = [&cpu](const char* key) {
+      return static_cast<std::uint32_t>(std::stoul(cpu.at(key).get<std::string>(), nullptr, 16));
+    };
+    machine.cpu_id = probe::CpuIdAnswer{cpu.at("vendor"), hex("eax"), hex("ecx")};
   }
   return machine;
 }
