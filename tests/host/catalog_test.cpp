@@ -37,17 +37,10 @@ constexpr std::array<std::string_view, 8> kCatalogCodes{"ja", "zh-Hans", "zh-Han
 // hold exactly their English forms, so a new text without its translations fails below.
 std::vector<TextPair> registered_texts() {
   std::vector<TextPair> texts = probe::section_texts();
-  texts.insert(texts.end(), app::texts::kViewTexts.begin(), app::texts::kViewTexts.end());
-  // The menu's and the updater's texts, as their headers name them.
-  for (const TextPair& text :
-       {app::texts::kLanguage, app::texts::kFollowWindows, app::texts::kAutomaticUpdates,
-        app::texts::kCheckForUpdates, app::texts::kMoreApps, app::texts::kAbout,
-        app::texts::kAboutDescription, app::texts::kTakesEffectNextStart, updater::texts::kChecking,
-        updater::texts::kUpToDate, updater::texts::kNewVersion, updater::texts::kCurrent,
-        updater::texts::kUpdateNow, updater::texts::kDownloading, updater::texts::kDownloadFailed,
-        updater::texts::kSizeMismatch, updater::texts::kHashMismatch,
-        updater::texts::kUpdateFromNormalCopy, updater::texts::kSignatureRejected}) {
-    texts.push_back(text);
+  for (const auto& module : {std::span<const TextPair>(app::texts::kViewTexts),
+                             std::span<const TextPair>(app::texts::kMenuTexts),
+                             std::span<const TextPair>(updater::texts::kUpdaterTexts)}) {
+    texts.insert(texts.end(), module.begin(), module.end());
   }
   texts.insert(texts.end(), kProductTexts.begin(), kProductTexts.end());
   return texts;

@@ -1,6 +1,8 @@
 #pragma once
 // The texts of the context menu and the About box.
 
+#include <array>
+
 #include "i18n/text_pair.h"
 
 namespace kestro::app::texts {
@@ -16,5 +18,9 @@ inline constexpr TextPair kAboutDescription{
     "A free app that shows your PC's specs and health on one screen"};
 inline constexpr TextPair kTakesEffectNextStart{"다음에 열 때 바뀝니다",
                                                 "Takes effect the next time Kestro opens"};
+// Every text of the menu and the About box.
+inline constexpr auto kMenuTexts = std::to_array<TextPair>({
+    kLanguage, kFollowWindows, kAutomaticUpdates, kCheckForUpdates, kMoreApps, kAbout,
+    kAboutDescription, kTakesEffectNextStart});
 
 }  // namespace kestro::app::texts

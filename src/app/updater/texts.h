@@ -1,6 +1,7 @@
 #pragma once
 // What the updater says to the user.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ inline constexpr TextPair kUpdateFromNormalCopy{
     "To update, open Kestro normally (not as administrator)"};
 inline constexpr TextPair kSignatureRejected{"설치 파일의 디지털 서명을 확인할 수 없습니다",
                                              "The installer's digital signature could not be verified"};
+// Every text the updater says.
+inline constexpr auto kUpdaterTexts = std::to_array<TextPair>({
+    kChecking, kUpToDate, kNewVersion, kCurrent, kUpdateNow, kDownloading, kDownloadFailed,
+    kSizeMismatch, kHashMismatch, kUpdateFromNormalCopy, kSignatureRejected});
 }  // namespace texts
 
 // Failure texts that are never translated.
