@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/automation_win32.h"
 #include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "wmi/bounded_query.h"
@@ -16,35 +17,6 @@ namespace kestro::wmi {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-// Owns one BSTR.
-class Bstr {
- public:
-  explicit Bstr(std::string_view utf8) {
-    const std::wstring wide = to_wide(utf8);
-    text_ = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-  }
-  ~Bstr() { SysFreeString(text_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return text_; }
-
- private:
-  BSTR text_ = nullptr;
-};
-
-// Owns one VARIANT and clears it on every path.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
-};
 
 // One property as text. propsys' VariantToPropVariant/PropVariantToBSTR are not available
 // everywhere the program runs (Wine lacks them), so oleaut32 converts instead; with the

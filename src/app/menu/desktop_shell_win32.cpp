@@ -7,23 +7,12 @@
 #include <shlobj.h>
 #include <wrl/client.h>
 
+#include "base/automation_win32.h"
+
 namespace kestro::app {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-// Owns one VARIANT and clears it on every path.
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
-};
 
 // The desktop's shell dispatch object: the shell windows' desktop entry, its browser, the
 // active view's background and that view's application.
