@@ -1,11 +1,19 @@
 #include "probe/clean_platform.h"
 
+#include <cstddef>
 #include <utility>
 
 #include "probe/clean_text.h"
 
 namespace kestro::probe {
 namespace {
+
+// A value that names an object goes back into a query or joins one answer to another: cut or
+// changed, it names nothing. A disk's __PATH holds the computer's name twice and is about 260
+// characters long on a PC that kept Windows' default name. Such values are never shown.
+bool names_an_object(std::string_view property) {
+  return property.starts_with("__") || property == "DeviceId";
+}
 
 class CleanSession final : public wmi::WmiSession {
  public:
@@ -15,8 +23,9 @@ class CleanSession final : public wmi::WmiSession {
     wmi::WmiResult rows = raw_->query_text(wql, properties);
     if (!rows) return rows;
     for (wmi::WmiRow& row : *rows) {
-      for (wmi::WmiValue& value : row) {
-        if (value) value = wmi::make_value(clean_text(*value));
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        const bool identifier = i < properties.size() && names_an_object(properties[i]);
+        if (row[i] && !identifier) row[i] = wmi::make_value(clean_text(*row[i]));
       }
     }
     return rows;
@@ -27,10 +36,6 @@ class CleanSession final : public wmi::WmiSession {
 };
 
 }  // namespace
-
-bool CleanPlatform::is_admin() { return raw_.is_admin(); }
-
-std::uint64_t CleanPlatform::milliseconds_since_boot() { return raw_.milliseconds_since_boot(); }
 
 std::unique_ptr<wmi::WmiSession> CleanPlatform::connect(std::string_view wmi_namespace) {
   std::unique_ptr<wmi::WmiSession> raw = raw_.connect(wmi_namespace);
@@ -65,25 +70,11 @@ std::optional<DisplayConfig> CleanPlatform::display_config() {
   return config;
 }
 
-std::uint32_t CleanPlatform::logical_drive_mask() { return raw_.logical_drive_mask(); }
-
-bool CleanPlatform::is_fixed_drive(char letter) { return raw_.is_fixed_drive(letter); }
-
-std::optional<DriveSpace> CleanPlatform::drive_space(char letter) {
-  return raw_.drive_space(letter);
-}
-
 std::vector<BatteryInfo> CleanPlatform::batteries() {
   std::vector<BatteryInfo> batteries = raw_.batteries();
   for (BatteryInfo& battery : batteries) battery.name = clean_text(battery.name);
   return batteries;
 }
-
-std::optional<PowerStatus> CleanPlatform::power_status() { return raw_.power_status(); }
-
-FirmwareTypeAnswer CleanPlatform::firmware_type() { return raw_.firmware_type(); }
-
-TpmAnswer CleanPlatform::tpm() { return raw_.tpm(); }
 
 std::optional<CpuIdAnswer> CleanPlatform::cpuid() {
   std::optional<CpuIdAnswer> answer = raw_.cpuid();

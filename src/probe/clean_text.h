@@ -13,9 +13,11 @@ namespace kestro::probe {
 // The longest text kept, in code points.
 inline constexpr std::size_t kLongestText = 256;
 
-// Every character of U+0000-U+001F and U+007F-U+009F becomes a space; the invisible format
-// characters U+061C, U+200B-U+200F, U+202A-U+202E, U+2060-U+2069 and U+FEFF go; the text ends
-// after kLongestText code points. A byte that does not begin a valid UTF-8 sequence passes
+// Every control character (U+0000-U+001F, U+007F-U+009F) and the line and paragraph
+// separators U+2028 and U+2029 become a space; every format character (Unicode's category Cf:
+// direction marks and overrides, zero-width characters, the soft hyphen, byte-order marks, tag
+// characters, ...) and every variation selector goes; the text ends after kLongestText code
+// points. A byte that does not begin a valid UTF-8 sequence passes
 // through as it is and counts as one.
 std::string clean_text(std::string_view utf8);
 

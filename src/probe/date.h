@@ -1,6 +1,7 @@
 #pragma once
 // A calendar day as the firmware, drivers and Windows record it, and its one written form.
 
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,7 +15,7 @@ struct Date {
   std::uint16_t year = 0;  // 0 to 9999
   std::uint8_t month = 0;  // 0 to 99
   std::uint8_t day = 0;    // 0 to 99
-  friend bool operator==(const Date&, const Date&) = default;
+  friend auto operator<=>(const Date&, const Date&) = default;
 };
 
 // The day of a CIM datetime ("20231015000000.000000+540"): its first eight characters as

@@ -113,6 +113,7 @@ MemoryFacts memory_facts(const wmi::WmiResult& modules_result, const wmi::WmiRes
   const wmi::WmiRows& arrays = arrays_result ? *arrays_result : no_rows;
 
   MemoryFacts facts;
+  facts.complete = modules.complete;
   for (const wmi::WmiRow& row : modules) {
     const std::optional<std::uint64_t> size = number_at(row, kCapacity);
     facts.installed = saturating_add(facts.installed, size.value_or(0));
@@ -130,14 +131,6 @@ MemoryFacts memory_facts(const wmi::WmiResult& modules_result, const wmi::WmiRes
     facts.slots = saturating_add(facts.slots, number_at(row, 0).value_or(0));
   }
   return facts;
-}
-
-// Maker and part number as one text without placeholder words ("Unknown", "None", ...);
-// a maker's JEDEC code becomes its name and a part number in hex its text first.
-std::string module_description(const wmi::WmiValue& manufacturer,
-                               const wmi::WmiValue& part_number) {
-  return joined_description(
-      ModuleFacts{{}, {}, cleaned_maker(manufacturer), cleaned_part_number(part_number)});
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ struct ModuleFacts {
 
 struct MemoryFacts {
   std::vector<ModuleFacts> modules;       // in query order
+  bool complete = true;                   // false: the module answer was cut short
   std::uint64_t installed = 0;            // sum of the known capacities, saturated
   std::string type;                       // "DDR4" and so on; empty when no module names one
   std::optional<std::uint64_t> speed;     // the largest module speed in MT/s

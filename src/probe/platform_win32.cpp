@@ -125,6 +125,12 @@ bool WindowsProbePlatform::is_admin() { return IsUserAnAdmin() != 0; }
 
 std::uint64_t WindowsProbePlatform::milliseconds_since_boot() { return GetTickCount64(); }
 
+std::optional<Date> WindowsProbePlatform::local_date() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return Date{now.wYear, static_cast<std::uint8_t>(now.wMonth), static_cast<std::uint8_t>(now.wDay)};
+}
+
 std::unique_ptr<wmi::WmiSession> WindowsProbePlatform::connect(std::string_view wmi_namespace) {
   return wmi::connect_wmi(wmi_namespace, budget_);
 }

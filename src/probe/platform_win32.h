@@ -1,5 +1,6 @@
 #pragma once
-// The probe's platform reads on Windows: the elevation check, the tick count, WMI, registry
+// The probe's platform reads on Windows: the elevation check, the tick count, the local date,
+// WMI, registry
 // values, DXGI, the display configuration, drives, batteries, the power status, the firmware
 // type, the TPM and CPUID. Each method returns the raw answer; the probe core applies every rule.
 // The calling thread keeps COM in the multithreaded apartment (a ComApartment of its own)
@@ -17,6 +18,7 @@ class WindowsProbePlatform final : public ProbePlatform {
  public:
   bool is_admin() override;
   std::uint64_t milliseconds_since_boot() override;
+  std::optional<Date> local_date() override;
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override;
   std::optional<RegistryValue> registry_value(RegistryHive hive, std::string_view path,
                                               std::string_view name) override;

@@ -57,8 +57,8 @@ constexpr auto kSections = std::to_array<SectionEntry>({
      [](const PcFacts& f, Json& document) {
        put_nonempty(document, "windows", windows_json(f.windows));
      }},
-    // Its step runs last: the Windows 11 row weighs the Windows, Processor, Memory and Drives
-    // facts.
+    // Its step runs last: the Windows 11 row weighs the Windows, Processor, Memory, Drives and
+    // System facts.
     {SectionKind::Security, kSecurityHeading, kSecurityTexts, 8,
      [](ProbeRun& run, PcFacts& f) { f.security = read_security(run.platform); },
      [](const PcFacts& f) { return security_rows(f.security, windows11_verdict_of(f)); },
@@ -76,6 +76,11 @@ constexpr auto kSections = std::to_array<SectionEntry>({
 }  // namespace
 
 std::span<const SectionEntry> section_registry() { return kSections; }
+
+std::optional<Windows11Verdict> windows11_verdict_of(const PcFacts& facts) {
+  return windows11_verdict_of(facts.security, {facts.windows, facts.processors, facts.memory,
+                                               facts.storage.drives, facts.system.model});
+}
 
 const std::vector<const SectionEntry*>& step_order() {
   static const std::vector<const SectionEntry*> steps = [] {

@@ -4,6 +4,7 @@
 // This table is the only place that knows either order: a new card is one entry here plus its
 // section's facts, step and rendering.
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -40,6 +41,9 @@ struct SectionEntry {
   // Adds this card's keys to the JSON document; null for a card the document leaves out.
   void (*write_json)(const PcFacts& facts, Json& document);
 };
+
+// The Security card's Windows 11 verdict, which weighs the other cards' facts.
+std::optional<Windows11Verdict> windows11_verdict_of(const PcFacts& facts);
 
 // Every card, in card order.
 std::span<const SectionEntry> section_registry();

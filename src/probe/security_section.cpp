@@ -1,11 +1,8 @@
 #include "probe/security_section.h"
 
 #include <string>
-#include <variant>
 
-#include "base/text.h"
 #include "i18n/translate.h"
-#include "probe/facts.h"
 
 namespace kestro::probe {
 namespace {
@@ -18,16 +15,6 @@ constexpr std::uint32_t kTpmNotFoundResult = 0x8028400F;
 // Windows 10's builds; Windows 11 starts at 22000.
 constexpr std::uint64_t kFirstWindows10Build = 10240;
 constexpr std::uint64_t kLastWindows10Build = 21999;
-
-std::optional<std::uint32_t> number_of(const std::optional<RegistryValue>& value) {
-  if (!value || !std::holds_alternative<std::uint32_t>(*value)) return std::nullopt;
-  return std::get<std::uint32_t>(*value);
-}
-
-std::optional<std::string> text_of(const std::optional<RegistryValue>& value) {
-  if (!value || !std::holds_alternative<std::string>(*value)) return std::nullopt;
-  return std::get<std::string>(*value);
-}
 
 std::optional<Firmware> firmware_of(const FirmwareTypeAnswer& answer) {
   if (answer == 1u) return Firmware::Bios;
@@ -71,9 +58,10 @@ std::string requirement_name(Requirement requirement) {
   switch (requirement) {
     case Requirement::Processor: return std::string(translate(kProcessorHeading));
     case Requirement::Tpm: return "TPM 2.0";
-    case Requirement::SecureBoot: return std::string(translate(kSecureBootLabel));
+    // Only a legacy-BIOS PC misses it, and switching the firmware to UEFI is the fix.
+    case Requirement::SecureBoot: return "UEFI";
     case Requirement::Memory: return std::string(translate(kMemoryHeading));
-    case Requirement::Storage: return std::string(translate(kStorageSpace));
+    case Requirement::Storage: return std::string(translate(kSystemDriveSize));
   }
   return {};
 }
@@ -90,11 +78,29 @@ const char* requirement_word(Requirement requirement) {
 }
 
 bool runs_windows10(const WindowsFacts& windows) {
-  if (!windows.os) return false;
-  const std::string_view build = windows.os->build;
-  if (build.empty() || build.front() < '0' || build.front() > '9') return false;
-  const std::optional<std::uint64_t> number = parse_unsigned(build);
-  return number && *number >= kFirstWindows10Build && *number <= kLastWindows10Build;
+  if (!windows.os || !windows.os->build_number) return false;
+  const std::uint64_t build = *windows.os->build_number;
+  return build >= kFirstWindows10Build && build <= kLastWindows10Build;
+}
+
+// The cores of every processor; unknown when one of them does not say.
+std::optional<std::uint64_t> all_cores(const std::vector<ProcessorFacts>& processors) {
+  if (processors.empty()) return std::nullopt;
+  std::uint64_t cores = 0;
+  for (const ProcessorFacts& processor : processors) {
+    if (!processor.cores) return std::nullopt;
+    cores += *processor.cores;
+  }
+  return cores;
+}
+
+// The installed memory when every module was listed with its size.
+std::optional<std::uint64_t> known_memory(const MemoryFacts& memory) {
+  if (memory.modules.empty() || !memory.complete) return std::nullopt;
+  for (const ModuleFacts& module : memory.modules) {
+    if (!module.size) return std::nullopt;
+  }
+  return memory.installed;
 }
 
 }  // namespace
@@ -104,40 +110,40 @@ SecurityFacts read_security(ProbePlatform& platform) {
   SecurityFacts facts;
   facts.firmware = firmware_of(platform.firmware_type());
   if (const std::optional<std::uint32_t> enabled =
-          number_of(platform.registry_value(kMachine, kSecureBootKey, "UEFISecureBootEnabled"));
+          platform.registry_number(kMachine, kSecureBootKey, "UEFISecureBootEnabled");
       enabled == 0u || enabled == 1u) {
     facts.secure_boot = enabled == 1u;
   }
   facts.tpm = tpm_of(platform.tpm());
   facts.boot_certificates =
-      boot_certificates_of(text_of(platform.registry_value(kMachine, kServicingKey, "UEFICA2023Status")));
+      boot_certificates_of(platform.registry_text(kMachine, kServicingKey, "UEFICA2023Status"));
   if (const std::optional<CpuIdAnswer> cpu = platform.cpuid()) {
     facts.cpu = cpu_identity(cpu->vendor, cpu->leaf1_eax, cpu->leaf1_ecx);
   }
-  facts.platform_field =
-      number_of(platform.registry_value(kMachine, kProcessorKey, "Platform Specific Field 1"));
-  facts.system_drive = drive_letter_of(text_of(platform.registry_value(kMachine, kCurrentVersionKey, "SystemRoot")));
+  facts.platform_field = platform.registry_number(kMachine, kProcessorKey, "Platform Specific Field 1");
+  facts.system_drive = drive_letter_of(platform.registry_text(kMachine, kCurrentVersionKey, "SystemRoot"));
   return facts;
 }
 
-std::optional<Windows11Verdict> windows11_verdict_of(const PcFacts& facts) {
-  if (!runs_windows10(facts.windows)) return std::nullopt;
-  const SecurityFacts& security = facts.security;
+std::optional<Windows11Verdict> windows11_verdict_of(const SecurityFacts& security,
+                                                     const OtherCardsFacts& others) {
+  // Windows 11 is no upgrade for a server.
+  if (!runs_windows10(others.windows) || !is_client(others.windows)) return std::nullopt;
   Windows11Inputs in;
   in.cpu = security.cpu;
   in.platform_field = security.platform_field;
-  if (!facts.processors.empty()) {
-    const ProcessorFacts& first = facts.processors.front();
-    in.cores = first.cores;
+  in.cores = all_cores(others.processors);
+  if (!others.processors.empty()) {
+    const ProcessorFacts& first = others.processors.front();
     in.base_mhz = first.base_mhz;
     in.processor_name = first.name;
   }
-  in.model = facts.system.model;
+  in.model = std::string(others.model);
   in.tpm = security.tpm;
   in.firmware = security.firmware;
   in.secure_boot_value = security.secure_boot.has_value();
-  if (!facts.memory.modules.empty()) in.installed_memory = facts.memory.installed;
-  for (const DriveFacts& drive : facts.storage.drives) {
+  in.installed_memory = known_memory(others.memory);
+  for (const DriveFacts& drive : others.drives) {
     if (drive.letter == security.system_drive) in.system_drive_bytes = drive.total;
   }
   return windows11_verdict(in);
@@ -158,8 +164,10 @@ std::vector<Row> security_rows(const SecurityFacts& facts,
   }
   if (facts.tpm == Tpm::NotFound) {
     rows.push_back(status_row("TPM", kTpmNotFound, Tone::Warning));
+  } else if (facts.tpm == Tpm::Version12) {
+    rows.push_back(Row::status("TPM", "1.2", Tone::Warning));  // too old for Windows 11
   } else if (facts.tpm) {
-    rows.push_back(Row::plain("TPM", *facts.tpm == Tpm::Version2 ? "2.0" : "1.2"));
+    rows.push_back(Row::plain("TPM", "2.0"));
   }
   // The certificates matter only while Secure Boot checks what starts.
   if (facts.secure_boot == true && facts.boot_certificates) {
@@ -172,12 +180,15 @@ std::vector<Row> security_rows(const SecurityFacts& facts,
     if (windows11->ready) {
       rows.push_back(status_row("Windows 11", kWindows11Ready, Tone::Good));
     } else {
-      Row row = status_row("Windows 11", kWindows11NotReady, Tone::Warning);
+      // The meaning first, then what is missing: "Not ready (Processor, TPM 2.0)".
+      std::string missing;
       for (const Requirement requirement : windows11->missing) {
-        if (!row.value.empty()) row.value += ", ";
-        row.value += requirement_name(requirement);
+        if (!missing.empty()) missing += ", ";
+        missing += requirement_name(requirement);
       }
-      rows.push_back(std::move(row));
+      rows.push_back(Row::status("Windows 11",
+                                 std::string(translate(kWindows11NotReady)) + " (" + missing + ")",
+                                 Tone::Warning));
     }
   }
   return rows;

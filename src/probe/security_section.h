@@ -6,13 +6,18 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "i18n/text_pair.h"
+#include "probe/drives_section.h"
 #include "probe/json_fields.h"
+#include "probe/memory_section.h"
 #include "probe/platform.h"
+#include "probe/processor_section.h"
 #include "probe/report.h"
 #include "probe/windows11.h"
+#include "probe/windows_section.h"
 
 namespace kestro::probe {
 
@@ -30,12 +35,12 @@ inline constexpr TextPair kUpToDate{"최신", "Up to date"};
 inline constexpr TextPair kUpdatePending{"업데이트 대기", "Update pending"};
 inline constexpr TextPair kWindows11Ready{"가능", "Ready"};
 inline constexpr TextPair kWindows11NotReady{"불가", "Not ready"};
-inline constexpr TextPair kStorageSpace{"저장 공간", "Storage space"};
+inline constexpr TextPair kSystemDriveSize{"시스템 드라이브 크기", "System drive size"};
 // Every text the Security card shows but its heading.
 inline constexpr auto kSecurityTexts = std::to_array<TextPair>({
     kFirmwareLabel, kLegacyBios, kSecureBootLabel, kOn, kOff, kTpmNotFound,
     kBootCertificatesLabel, kUpToDate, kUpdatePending, kWindows11Ready, kWindows11NotReady,
-    kStorageSpace});
+    kSystemDriveSize});
 
 enum class BootCertificates : std::uint8_t { Updated, Pending };
 
@@ -53,10 +58,19 @@ struct SecurityFacts {
 // platform field and the system drive.
 SecurityFacts read_security(ProbePlatform& platform);
 
-struct PcFacts;
-// The Windows 11 verdict of a PC running Windows 10 (build 10240 to 21999), from every card's
-// facts; nothing for another Windows, or when it cannot be told (windows11.h).
-std::optional<Windows11Verdict> windows11_verdict_of(const PcFacts& facts);
+// What the Windows 11 verdict weighs besides the Security card's own facts.
+struct OtherCardsFacts {
+  const WindowsFacts& windows;
+  const std::vector<ProcessorFacts>& processors;
+  const MemoryFacts& memory;
+  const std::vector<DriveFacts>& drives;
+  std::string_view model;  // the PC's model
+};
+
+// The Windows 11 verdict of a desktop Windows 10 (build 10240 to 21999); nothing for another
+// Windows or a server, or when it cannot be told (windows11.h).
+std::optional<Windows11Verdict> windows11_verdict_of(const SecurityFacts& security,
+                                                     const OtherCardsFacts& others);
 
 // Firmware, Secure Boot, TPM, Secure Boot certificates (only while Secure Boot is on) and
 // Windows 11, each when known.

@@ -1,7 +1,6 @@
 #include "probe/windows_section.h"
 
 #include <array>
-#include <variant>
 
 #include "base/text.h"
 #include "i18n/translate.h"
@@ -10,13 +9,6 @@
 
 namespace kestro::probe {
 namespace {
-
-// The feature version and update revision under HKLM\SOFTWARE\Microsoft\Windows NT\
-// CurrentVersion.
-struct VersionValues {
-  std::string display_version;        // `DisplayVersion`, empty when missing (not trimmed)
-  std::optional<std::uint32_t> ubr;   // `UBR`, absent when missing
-};
 
 constexpr std::array<std::string_view, 5> kOsProperties = {
     "Caption", "Version", "BuildNumber", "OSArchitecture", "InstallDate"};
@@ -27,37 +19,36 @@ constexpr std::string_view kLicensingCondition =
 constexpr std::uint64_t kLicensed = 1;
 constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
-// The caption without every leading "Microsoft ".
-// true: some licence is in the licensed state; false: statuses were read but none is;
-// nullopt: no readable status (failed query, an answer cut short, no rows, or no parsable
-// LicenseStatus).
+// true: some licence read is in the licensed state; false: a complete answer's statuses were
+// read and none is; nullopt: anything else (failed query, no rows, no parsable LicenseStatus,
+// or only unlicensed rows of an answer cut short).
 std::optional<bool> activation_state(const wmi::WmiResult& licensing) {
-  // "Not activated" is a claim about every licence: an answer cut short cannot make it, and
-  // any answer that may be missing rows says nothing at all, as a failed query does.
-  if (!licensing || !licensing->complete) return std::nullopt;
-  std::optional<bool> activated;
+  if (!licensing) return std::nullopt;
+  bool read = false;
   for (const wmi::WmiRow& row : *licensing) {
     const std::optional<std::uint64_t> status = number_at(row, 0);
     if (!status) continue;
-    activated = activated.value_or(false) || *status == kLicensed;
+    // One licensed row proves it, whatever rows an answer cut short may have lost.
+    if (*status == kLicensed) return true;
+    read = true;
   }
-  return activated;
+  // "Not activated" is a claim about every licence: only a complete answer can make it.
+  if (!read || !licensing->complete) return std::nullopt;
+  return false;
 }
 
-// The registry values; a value of the wrong type counts as missing.
-VersionValues read_version_values(ProbePlatform& platform) {
-  VersionValues values;
-  const std::optional<RegistryValue> display_version =
-      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "DisplayVersion");
-  if (display_version && std::holds_alternative<std::string>(*display_version)) {
-    values.display_version = std::get<std::string>(*display_version);
-  }
-  const std::optional<RegistryValue> ubr =
-      platform.registry_value(RegistryHive::LocalMachine, kCurrentVersionKey, "UBR");
-  if (ubr && std::holds_alternative<std::uint32_t>(*ubr)) values.ubr = std::get<std::uint32_t>(*ubr);
-  return values;
+// The registry's values; a value of the wrong type counts as missing.
+void read_version_values(ProbePlatform& platform, WindowsFacts& facts) {
+  constexpr RegistryHive kMachine = RegistryHive::LocalMachine;
+  facts.display_version =
+      platform.registry_text(kMachine, kCurrentVersionKey, "DisplayVersion").value_or("");
+  facts.ubr = platform.registry_number(kMachine, kCurrentVersionKey, "UBR");
+  facts.edition_id = platform.registry_text(kMachine, kCurrentVersionKey, "EditionID").value_or("");
+  facts.installation_type =
+      platform.registry_text(kMachine, kCurrentVersionKey, "InstallationType").value_or("");
 }
 
+// The caption without every leading "Microsoft ".
 std::string edition_name(std::string_view caption) {
   constexpr std::string_view kPrefix = "Microsoft ";
   while (caption.starts_with(kPrefix)) caption.remove_prefix(kPrefix.size());
@@ -70,31 +61,35 @@ std::optional<std::uint64_t> build_number(std::string_view build) {
   return parse_unsigned(build);
 }
 
-// `os` is the Win32_OperatingSystem result (Caption, Version, BuildNumber, OSArchitecture,
-// InstallDate), `licensing` the LicenseStatus rows.
-WindowsFacts windows_facts(const wmi::WmiResult& os, const VersionValues& version,
-                           const wmi::WmiResult& licensing) {
-  WindowsFacts facts;
-  if (os && !os->empty()) {
-    const wmi::WmiRow& row = os->front();
-    facts.os = OsFacts{edition_name(text_at(row, 0)), std::string(text_at(row, 2)),
-                       std::string(text_at(row, 3)), cim_day(value_at(row, 4))};
-  }
-  facts.display_version = version.display_version;
-  facts.ubr = version.ubr;
-  facts.activated = activation_state(licensing);
-  return facts;
+// The first row of the Win32_OperatingSystem result (Caption, Version, BuildNumber,
+// OSArchitecture, InstallDate); nothing without a row.
+std::optional<OsFacts> os_facts(const wmi::WmiResult& os) {
+  if (!os || os->empty()) return std::nullopt;
+  const wmi::WmiRow& row = os->front();
+  const std::string_view build = text_at(row, 2);
+  return OsFacts{edition_name(text_at(row, 0)), std::string(build), build_number(build),
+                 std::string(text_at(row, 3)), cim_day(value_at(row, 4))};
 }
 
 }  // namespace
 
 WindowsFacts read_windows(wmi::WmiSession* cimv2, ProbePlatform& platform) {
-  const wmi::WmiResult os = query_on(cimv2, "Win32_OperatingSystem", kOsProperties);
+  WindowsFacts facts;
+  facts.os = os_facts(query_on(cimv2, "Win32_OperatingSystem", kOsProperties));
   // The registry is read on every run, WMI or not.
-  const VersionValues version = read_version_values(platform);
-  const wmi::WmiResult licensing =
-      query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition);
-  return windows_facts(os, version, licensing);
+  read_version_values(platform, facts);
+  facts.today = platform.local_date();
+  facts.activated =
+      activation_state(query_on(cimv2, "SoftwareLicensingProduct", kLicensingProperties, kLicensingCondition));
+  return facts;
+}
+
+bool is_client(const WindowsFacts& facts) { return facts.installation_type == "Client"; }
+
+std::optional<SecurityUpdates> security_updates_of(const WindowsFacts& facts) {
+  if (!facts.os) return std::nullopt;
+  return security_updates(
+      {facts.os->build_number, facts.ubr, facts.edition_id, facts.installation_type}, facts.today);
 }
 
 std::string windows_subtitle(const WindowsFacts& facts) {
@@ -132,6 +127,24 @@ std::vector<Row> windows_rows(const WindowsFacts& facts) {
           label, std::string(translate(kNotActivated)), Tone::Warning));
     }
   }
+  if (const std::optional<SecurityUpdates> updates = security_updates_of(facts)) {
+    const std::string label(translate(kSecurityUpdatesLabel));
+    switch (updates->state) {
+      case UpdatesState::Supported:
+        rows.push_back(Row::plain(label, fill_template(translate(kUpdatesUntil), {date_text(*updates->until)})));
+        break;
+      case UpdatesState::Ended:
+        rows.push_back(Row::status(
+            label,
+            updates->until ? fill_template(translate(kUpdatesEndedOn), {date_text(*updates->until)})
+                           : std::string(translate(kUpdatesEnded)),
+            Tone::Warning));
+        break;
+      case UpdatesState::Extended:
+        rows.push_back(Row::plain(label, std::string(translate(kExtendedUpdates))));
+        break;
+    }
+  }
   return rows;
 }
 
@@ -140,12 +153,19 @@ Json windows_json(const WindowsFacts& facts) {
   if (facts.os) {
     put_text(windows, "edition", facts.os->edition);
     put_text(windows, "display_version", facts.display_version);
-    put_number(windows, "build", build_number(facts.os->build));
+    put_number(windows, "build", facts.os->build_number);
     if (facts.ubr) windows["ubr"] = *facts.ubr;
     put_text(windows, "architecture", facts.os->architecture);
     put_date(windows, "installed_on", facts.os->installed_on);
   }
   if (facts.activated) windows["activated"] = *facts.activated;
+  if (const std::optional<SecurityUpdates> updates = security_updates_of(facts)) {
+    Json& object = windows["security_updates"] = Json::object();
+    object["state"] = updates->state == UpdatesState::Supported ? "supported"
+                      : updates->state == UpdatesState::Ended   ? "ended"
+                                                                : "extended";
+    put_date(object, "until", updates->until);
+  }
   return windows;
 }
 

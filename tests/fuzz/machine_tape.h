@@ -265,6 +265,12 @@ inline void answer(Tape& tape, probe::CpuIdAnswer& c) {
   answer(tape, c.leaf1_ecx);
 }
 
+inline void answer(Tape& tape, probe::Date& d) {
+  answer(tape, d.year);
+  answer(tape, d.month);
+  answer(tape, d.day);
+}
+
 inline void answer(Tape& tape, test::RecordedMachine& m) {
   answer(tape, m.admin);
   answer(tape, m.uptime_ms);
@@ -279,6 +285,7 @@ inline void answer(Tape& tape, test::RecordedMachine& m) {
   answer(tape, m.firmware);
   answer(tape, m.tpm_answer);
   answer(tape, m.cpu_id);
+  answer(tape, m.today);  // last: the inputs kept from before it decode as they did
 }
 
 }  // namespace kestro::fuzz

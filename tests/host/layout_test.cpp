@@ -98,6 +98,10 @@ TEST(LayoutCards, PlacementInOneAndTwoColumns) {
        // Processor ends at 358 (+16), Memory at 324 (+16): Graphics goes right, then the
        // columns are 374 and 340 + 92 = 432, so Storage goes left.
        {{24, 164, 508, 194}, {548, 164, 508, 160}, {548, 340, 508, 92}, {24, 374, 508, 92}}},
+      {"the security card spans both columns too",
+       1080,
+       {section(SectionKind::Processor, 4), section(SectionKind::Security, 1)},
+       {{24, 164, 508, 194}, {24, 374, 1032, 92}}},
       {"summary after cards waits for the taller column",
        1080,
        {section(SectionKind::Processor, 4), section(SectionKind::Summary, 1)},

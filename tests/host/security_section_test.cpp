@@ -11,11 +11,13 @@
 #include "machine/test_machines.h"
 #include "probe/facts.h"
 #include "probe/run_probe.h"
+#include "probe/section_registry.h"
 
 namespace kestro::probe {
 namespace {
 
 using test::RecordedMachine;
+using test::WmiAnswer;
 
 // A Windows 10 PC that meets every requirement: UEFI, Secure Boot on with the new
 // certificates, TPM 2.0, a supported processor, 16 GB and a 1 TB system drive.
@@ -46,10 +48,11 @@ TEST(SecuritySection, RowsFromTheRawAnswers) {
        [](RecordedMachine& m) {
          m.firmware = 1;
          m.registry.clear();
+         set(m, test::kCurrentVersionKey, "InstallationType", "Client");
          m.tpm_answer = {0, 1};
          set(m, test::kCurrentVersionKey, "SystemRoot", "c:\\Windows");
        },
-       {"Firmware: Legacy BIOS", "TPM: 1.2", "Windows 11: TPM 2.0, Secure Boot (Not ready)"},
+       {"Firmware: Legacy BIOS", "TPM: 1.2", "Windows 11: Not ready (TPM 2.0, UEFI)"},
        R"({"firmware":"bios","tpm":"1.2","windows11":{"ready":false,"missing":["tpm","secure_boot"]}})"},
       {"Secure Boot off: the certificates are not shown",
        [](RecordedMachine& m) {
@@ -65,7 +68,7 @@ TEST(SecuritySection, RowsFromTheRawAnswers) {
          set(m, kSecureBootServicingKey, "UEFICA2023Status", "InProgress");
        },
        {"Secure Boot: On", "TPM: Not found", "Secure Boot certificates: Update pending",
-        "Windows 11: TPM 2.0 (Not ready)"},
+        "Windows 11: Not ready (TPM 2.0)"},
        R"({"secure_boot":"on","tpm":"none","boot_certificates":"pending","windows11":{"ready":false,"missing":["tpm"]}})"},
       {"values of another type or word, a TPM service that is off",
        [](RecordedMachine& m) {
@@ -91,10 +94,66 @@ TEST(SecuritySection, RowsFromTheRawAnswers) {
        },
        {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date"},
        R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated"})"},
+      {"the first Windows 10 build with everything met",
+       [](RecordedMachine& m) { m.find(test::kCimv2, "Win32_OperatingSystem")->objects[0][2].second = "10240"; },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date",
+        "Windows 11: Ready"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated","windows11":{"ready":true}})"},
+      {"a lower-case system root, everything else met",
+       [](RecordedMachine& m) { set(m, test::kCurrentVersionKey, "SystemRoot", "c:\\Windows"); },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date",
+        "Windows 11: Ready"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated","windows11":{"ready":true}})"},
+      {"a server with TPM 1.2: no readiness row",
+       [](RecordedMachine& m) {
+         set(m, test::kCurrentVersionKey, "InstallationType", "Server");
+         m.tpm_answer = {0, 1};
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 1.2", "Secure Boot certificates: Up to date"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"1.2","boot_certificates":"updated"})"},
+      {"no installation type, TPM 1.2: no readiness row",
+       [](RecordedMachine& m) {
+         std::erase_if(m.registry, [](const test::RegistryEntry& e) { return e.name == "InstallationType"; });
+         m.tpm_answer = {0, 1};
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 1.2", "Secure Boot certificates: Up to date"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"1.2","boot_certificates":"updated"})"},
+      {"two single-core processors have two cores",
+       [](RecordedMachine& m) {
+         m.record(test::kCimv2, "Win32_Processor", test::kProcessorProperties,
+                  wmi::WmiRows{test::row({"Acme", "1", "1", "3000"}), test::row({"Acme", "1", "1", "3000"})});
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date",
+        "Windows 11: Ready"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated","windows11":{"ready":true}})"},
+      {"a second processor whose cores are unknown",
+       [](RecordedMachine& m) {
+         m.record(test::kCimv2, "Win32_Processor", test::kProcessorProperties,
+                  wmi::WmiRows{test::row({"Acme", "1", "1", "3000"}), test::row({"Acme"})});
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated"})"},
+      {"the memory answer cut short after a module of 2 GiB",
+       [](RecordedMachine& m) {
+         WmiAnswer& memory = *m.find(test::kCimv2, "Win32_PhysicalMemory");
+         memory.complete = false;
+         memory.objects.resize(1);
+         memory.objects[0][0].second = "2147483648";
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated"})"},
+      {"a module without a readable capacity beside one of 2 GiB",
+       [](RecordedMachine& m) {
+         WmiAnswer& memory = *m.find(test::kCimv2, "Win32_PhysicalMemory");
+         memory.objects[0][0].second = "2147483648";
+         memory.objects[1][0].second = std::nullopt;
+       },
+       {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date"},
+       R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated"})"},
       {"a Haswell processor",
        [](RecordedMachine& m) { m.cpu_id = CpuIdAnswer{"GenuineIntel", 0x000306C3, 1u << 20 | 1u << 23}; },
        {"Firmware: UEFI", "Secure Boot: On", "TPM: 2.0", "Secure Boot certificates: Up to date",
-        "Windows 11: Processor (Not ready)"},
+        "Windows 11: Not ready (Processor)"},
        R"({"firmware":"uefi","secure_boot":"on","tpm":"2.0","boot_certificates":"updated","windows11":{"ready":false,"missing":["processor"]}})"},
   };
   ScopedLanguageOverride english("en");
@@ -117,14 +176,18 @@ TEST(SecuritySection, TonesAndKoreanTexts) {
   ScopedLanguageOverride korean("ko");
   RecordedMachine machine = windows10_machine();
   machine.tpm_answer = {0x8028400F, 0};
+  machine.spaces['C'] = DriveSpace{60'000'000'000, 1'000'000'000};
   const PcFacts facts = probe_facts(machine);
   const std::vector<Row> rows = security_rows(facts.security, windows11_verdict_of(facts));
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[1], Row::status("보안 부팅", "켜짐", Tone::Good));
   EXPECT_EQ(rows[2], Row::status("TPM", "찾을 수 없음", Tone::Warning));
   EXPECT_EQ(rows[3], Row::status("보안 부팅 인증서", "최신", Tone::Good));
-  EXPECT_EQ(display_text(rows[4]), "TPM 2.0 (불가)");
+  EXPECT_EQ(display_text(rows[4]), "불가 (TPM 2.0, 시스템 드라이브 크기)");
   EXPECT_EQ(rows[4].tone, Tone::Warning);
+  machine.tpm_answer = {0, 1};
+  EXPECT_EQ(security_rows(probe_facts(machine).security, std::nullopt)[2],
+            Row::status("TPM", "1.2", Tone::Warning));
 }
 
 }  // namespace

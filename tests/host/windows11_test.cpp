@@ -95,6 +95,8 @@ TEST(Windows11, Verdict) {
        std::vector{R::Processor}},
       {"cores unknown", [](Windows11Inputs& in) { in.cores.reset(); }, std::nullopt},
       {"900 MHz", [](Windows11Inputs& in) { in.base_mhz = 900; }, std::vector{R::Processor}},
+      {"two cores at exactly 1000 MHz", [](Windows11Inputs& in) { in.cores = 2; in.base_mhz = 1000; },
+       std::vector<R>{}},
       {"no SSE4.2", [](Windows11Inputs& in) { in.cpu->sse42 = false; }, std::vector{R::Processor}},
       {"no POPCNT", [](Windows11Inputs& in) { in.cpu->popcnt = false; }, std::vector{R::Processor}},
       {"i7-7820HQ in a Surface Studio 2",

@@ -184,7 +184,10 @@ TEST(WindowsSection, WithoutAnOperatingSystemRow) {
   const WindowsOutput offline = probe_windows(nullptr, platform);
   EXPECT_EQ(platform.log, (std::vector<std::string>{
                               "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\DisplayVersion",
-                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\UBR"}));
+                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\UBR",
+                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\EditionID",
+                              "registry HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\InstallationType",
+                              "local_date"}));
   EXPECT_TRUE(offline.rows.empty());
   EXPECT_TRUE(offline.subtitle.empty());
 }
@@ -205,8 +208,9 @@ TEST(WindowsSection, ActivationFromLicenceStatuses) {
       {"1 as a fraction", WmiRows{row({"1.5"})}, true},  // truncated like every number
       {"no rows", WmiRows{}, std::nullopt},
       {"failed query", std::nullopt, std::nullopt},
+      {"1 before 0", WmiRows{row({"1"}), row({"0"})}, true},
       {"0, then cut short", cut_short({row({"0"})}), std::nullopt},
-      {"1, then cut short", cut_short({row({"1"})}), std::nullopt},
+      {"1, then cut short", cut_short({row({"1"})}), true},
   };
   ScopedLanguageOverride en("en");
   for (const Case& c : cases) {
@@ -221,6 +225,67 @@ TEST(WindowsSection, ActivationFromLicenceStatuses) {
       EXPECT_EQ(out.rows[0].value, "");
       EXPECT_FALSE(out.rows[0].gauge);
     }
+  }
+}
+
+}  // namespace
+}  // namespace kestro::probe
+
+namespace kestro::probe {
+namespace {
+
+// The Security updates row and its JSON from the build, update revision, edition, installation
+// type and the PC's day, as a run reads them.
+TEST(WindowsSection, SecurityUpdatesFromBuildEditionAndDay) {
+  struct Case {
+    const char* build;
+    std::optional<std::uint32_t> ubr;
+    const char* edition;
+    const char* installation;
+    std::optional<Date> today;
+    const char* row;  // "" for no row; a badge's text ends in "!" (warning tone)
+    const char* json;
+  };
+  const Date dec10{2026, 12, 10};
+  const Case cases[] = {
+      {"26100", 2605, "Core", "Client", Date{2026, 10, 13}, "Until 2026-10-13", R"({"state":"supported","until":"2026-10-13"})"},
+      {"26100", 2605, "Core", "Client", Date{2026, 10, 14}, "Ended 2026-10-13!", R"({"state":"ended","until":"2026-10-13"})"},
+      {"26100", 2605, "Enterprise", "Client", dec10, "Until 2027-10-12", R"({"state":"supported","until":"2027-10-12"})"},
+      {"26100", 2605, "EnterpriseS", "Client", dec10, "Until 2029-10-09", R"({"state":"supported","until":"2029-10-09"})"},
+      {"19044", 6575, "IoTEnterpriseS", "Client", Date{2032, 1, 13}, "Until 2032-01-13", R"({"state":"supported","until":"2032-01-13"})"},
+      {"19045", 6574, "Professional", "Client", dec10, "Ended 2025-10-14!", R"({"state":"ended","until":"2025-10-14"})"},
+      {"19045", 6575, "Professional", "Client", dec10, "Extended Security Updates", R"({"state":"extended"})"},
+      {"19045", std::nullopt, "Core", "Client", dec10, "Ended 2025-10-14!", R"({"state":"ended","until":"2025-10-14"})"},
+      {"19045", 6575, "EnterpriseS", "Client", dec10, "", ""},      // no such edition
+      {"17763", 6414, "Professional", "Client", dec10, "Ended!", R"({"state":"ended"})"},
+      {"18363", 2274, "Education", "Client", dec10, "Ended!", R"({"state":"ended"})"},
+      {"18363", 2274, "EnterpriseS", "Client", dec10, "", ""},
+      {"26300", 1000, "Core", "Client", dec10, "", ""},             // newer than the table
+      {"26100", 2605, "ServerDatacenter", "Client", dec10, "", ""}, // an edition not listed
+      {"17763", 6414, "EnterpriseS", "Server", dec10, "", ""},
+      {"26100", 2605, "Core", "", dec10, "", ""},
+      {"26100", 2605, "Core", "Client", std::nullopt, "", ""},
+  };
+  ScopedLanguageOverride en("en");
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.build) + " " + c.edition + " " + c.installation;
+    RecordedMachine platform;
+    platform.record(kCimv2, "Win32_OperatingSystem", test::kOsProperties,
+                    os_row("Microsoft Windows", c.build, "64-bit", std::nullopt));
+    test::record_version(platform, "", c.ubr);
+    platform.set_registry(RegistryHive::LocalMachine, test::kCurrentVersionKey, "EditionID", c.edition);
+    if (*c.installation != '\0') {
+      platform.set_registry(RegistryHive::LocalMachine, test::kCurrentVersionKey, "InstallationType", c.installation);
+    }
+    platform.today = c.today;
+    const WindowsFacts facts = read_windows(platform.connect(kCimv2).get(), platform);
+    std::string row;
+    for (const Row& r : windows_rows(facts)) {
+      if (r.label == "Security updates") row = display_text(r) + (r.badge && r.tone == Tone::Warning ? "!" : "");
+    }
+    EXPECT_EQ(row, c.row) << what;
+    const Json json = windows_json(facts);
+    EXPECT_EQ(json.contains("security_updates") ? json["security_updates"].dump() : "", c.json) << what;
   }
 }
 

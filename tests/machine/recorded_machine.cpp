@@ -333,17 +333,18 @@ wmi::WmiResult RecordedMachine::answer_query(std::string_view wmi_namespace, std
                                              wmi::PropertyList properties) {
   log.push_back("query " + std::string(wql));
   const std::optional<WqlRequest> request = parse_wql(wql);
-  if (!request) return std::nullopt;
   // A SELECT whose list is not the properties read is not a text the adapter would send.
-  if (!request->associators &&
-      !std::equal(request->properties.begin(), request->properties.end(), properties.begin(),
-                  properties.end())) {
+  const WmiAnswer* answer =
+      !request || (!request->associators &&
+                   !std::equal(request->properties.begin(), request->properties.end(),
+                               properties.begin(), properties.end()))
+          ? nullptr
+          : find(wmi_namespace, request->class_name, request->condition);
+  if (answer == nullptr || answer->associators != request->associators) {
+    unanswered.push_back(log.back());
     return std::nullopt;
   }
-  const WmiAnswer* answer = find(wmi_namespace, request->class_name, request->condition);
-  if (answer == nullptr || answer->associators != request->associators || !answer->ok) {
-    return std::nullopt;
-  }
+  if (!answer->ok) return std::nullopt;
   wmi::WmiRows rows;
   for (const WmiObject& object : answer->objects) {
     wmi::WmiRow& row = rows.emplace_back();
@@ -378,6 +379,7 @@ std::optional<probe::RegistryValue> RecordedMachine::registry_value(probe::Regis
       return entry.value;
     }
   }
+  unanswered.push_back(log.back());
   return std::nullopt;
 }
 

@@ -67,6 +67,7 @@ class RecordedMachine final : public probe::ProbePlatform {
   std::vector<RegistryEntry> registry;
   bool admin = false;
   std::uint64_t uptime_ms = 0;
+  std::optional<probe::Date> today;  // nothing: the clock gives no date
   std::vector<probe::GraphicsAdapter> adapters;
   std::optional<probe::DisplayConfig> displays;  // nullopt: the configuration query fails
   std::uint32_t drive_mask = 0;
@@ -83,6 +84,9 @@ class RecordedMachine final : public probe::ProbePlatform {
   // "logical_drive_mask", "is_fixed_drive C", "drive_space C", "batteries", "power_status",
   // "firmware_type", "tpm", "cpuid".
   std::vector<std::string> log;
+  // The requests of `log` that nothing recorded answers (a query or registry value it does not
+  // hold); reads that are not WMI or the registry always have an answer, "nothing" included.
+  std::vector<std::string> unanswered;
   std::vector<std::string> sent() const { return requests("query "); }  // every session's WQL
   std::vector<std::string> connected() const { return requests("connect "); }  // namespaces
   std::size_t count(std::string_view request) const;
@@ -113,6 +117,7 @@ class RecordedMachine final : public probe::ProbePlatform {
   // ProbePlatform
   bool is_admin() override { return logged("is_admin", admin); }
   std::uint64_t milliseconds_since_boot() override { return logged("uptime", uptime_ms); }
+  std::optional<probe::Date> local_date() override { return logged("local_date", today); }
   std::unique_ptr<wmi::WmiSession> connect(std::string_view wmi_namespace) override;
   std::optional<probe::RegistryValue> registry_value(probe::RegistryHive hive,
                                                      std::string_view path,

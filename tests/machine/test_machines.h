@@ -88,6 +88,11 @@ inline RecordedMachine full_machine() {
   machine.set_registry(probe::RegistryHive::LocalMachine, kSecureBootStateKey, "UEFISecureBootEnabled", 1u);
   machine.set_registry(probe::RegistryHive::LocalMachine, kSecureBootServicingKey, "UEFICA2023Status", "Updated");
   machine.set_registry(probe::RegistryHive::LocalMachine, kCurrentVersionKey, "SystemRoot", "C:\\WINDOWS");
+  machine.set_registry(probe::RegistryHive::LocalMachine, kCurrentVersionKey, "EditionID", "Core");
+  machine.set_registry(probe::RegistryHive::LocalMachine, kCurrentVersionKey, "InstallationType", "Client");
+  machine.set_registry(probe::RegistryHive::LocalMachine, kProcessorKey, "Platform Specific Field 1", 2u);
+  machine.record(kCimv2, "Win32_ComputerSystemProduct", kProductProperties, WmiRows{row({"Z15 Gen 1"})});
+  machine.record(kCimv2, "Win32_VideoController", kControllerProperties, WmiRows{});
   return machine;
 }
 
