@@ -8,6 +8,7 @@
 #include "i18n/translate.h"
 #include "machine/test_machines.h"
 #include "probe/run_probe.h"
+#include "probe/section_registry.h"
 
 namespace {
 
