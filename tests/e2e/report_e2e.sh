@@ -70,6 +70,9 @@ build_number=$(kh_wine 60 reg query "$version_key" /v CurrentBuildNumber /reg:64
 
 kh_reg_add "$version_key" DisplayVersion REG_SZ 24H2
 kh_reg_add "$version_key" UBR REG_DWORD 1234
+# A new prefix says neither; with them the Windows card says whether updates still come.
+kh_reg_add "$version_key" EditionID REG_SZ Professional
+kh_reg_add "$version_key" InstallationType REG_SZ Client
 
 # --- English report -------------------------------------------------------------------------
 en="$work/report-en.txt"
@@ -111,7 +114,10 @@ security=$(section_lines "$en" Security)
 check "Security: the TPM is not found, nothing said of firmware or Secure Boot" \
   test "$(head -n1 <<<"$security")" == "TPM: Not found"
 check "Security: Windows 10 is not ready for Windows 11 for want of TPM 2.0" \
-  grep -qE '^Windows 11: ([A-Za-z ]+, )?TPM 2\.0(, [A-Za-z ]+)? \(Not ready\)$' <<<"$security"
+  grep -qE '^Windows 11: Not ready \(([A-Za-z ]+, )?TPM 2\.0(, [A-Za-z ]+)?\)$' <<<"$security"
+# The prefix's Windows 10 (build 18362, version 1903) is long out of service.
+check "Windows: security updates for build $build_number have ended" \
+  grep -qxF "Security updates: Ended" <(section_lines "$en" Windows)
 check "System card has the uptime row" \
   grep -qE '^Up for: [0-9]+ d [0-9]+ h [0-9]+ min$' <(section_lines "$en" System)
 check "footer line" test "$(tail -n1 "$en")" == "— Kestro $version · https://lumwerk.example/Kestro/"
@@ -133,8 +139,9 @@ check "--json wrote no setting" \
 python_checks "$repo/tests/check_report_schema.py" "$repo/docs/report.schema.json" "$doc"
 # Its numbers are those of the English report above (the title in English too).
 python_checks "$repo/tests/e2e/json_matches_report.py" "$en" "$doc"
-check "--json: the security object says there is no TPM" \
-  python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["security"]["tpm"] != "none")' "$doc"
+check "--json: the security object says there is no TPM, the Windows object that updates have ended" \
+  python3 -c 'import json, sys; d = json.load(open(sys.argv[1]))
+sys.exit(d["security"]["tpm"] != "none" or d["windows"]["security_updates"] != {"state": "ended"})' "$doc"
 
 # --- Secure Boot and the certificates of 2023, once Windows has written them ------------------
 kh_reg_add 'HKLM\SYSTEM\CurrentControlSet\Control\SecureBoot\State' UEFISecureBootEnabled REG_DWORD 1

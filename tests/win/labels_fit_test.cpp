@@ -101,6 +101,9 @@ test::RecordedMachine laptop(bool elevated) {
   registry(test::kSecureBootStateKey, "UEFISecureBootEnabled", elevated ? 1u : 0u);
   registry(test::kSecureBootServicingKey, "UEFICA2023Status", "InProgress");
   registry(test::kCurrentVersionKey, "SystemRoot", elevated ? "C:\\Windows" : "D:\\Windows");
+  registry(test::kCurrentVersionKey, "EditionID", "Professional");
+  registry(test::kCurrentVersionKey, "InstallationType", "Client");
+  machine.today = probe::Date{2026, 12, 10};  // security updates ended, with their day
   if (!elevated) {
     machine.find(kCimv2, "Win32_OperatingSystem")->objects[0] = {
         {"Caption", "Microsoft Windows 10 Pro"}, {"BuildNumber", "19045"}, {"OSArchitecture", "64-bit"}};
