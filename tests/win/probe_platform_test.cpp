@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <ctime>
 #include <thread>
 
 #include "app/window/messages_win32.h"
@@ -83,6 +84,16 @@ void set_version_value(const wchar_t* name, DWORD type, const void* data, DWORD 
   }
   ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kVersionKey, name, type, data, bytes),
             ERROR_SUCCESS);
+}
+
+// The day of the local clock, as the C library sees it too.
+TEST(WindowsProbePlatform, LocalDateIsToday) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ASSERT_EQ(localtime_s(&local, &now), 0);
+  EXPECT_EQ(WindowsProbePlatform().local_date(),
+            (Date{static_cast<std::uint16_t>(local.tm_year + 1900),
+                  static_cast<std::uint8_t>(local.tm_mon + 1), static_cast<std::uint8_t>(local.tm_mday)}));
 }
 
 TEST(WindowsProbePlatform, VersionValuesFromRegistry) {
