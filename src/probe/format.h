@@ -28,6 +28,12 @@ std::string fixed(double value, int decimals);
 // writes, so that a JSON number is the one its row shows.
 std::uint64_t whole_number(double value);
 
+// Firmware may report absurd figures (parse_number saturates); a sum must not wrap round to a
+// small, plausible-looking one.
+constexpr std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
+  return b > UINT64_MAX - a ? UINT64_MAX : a + b;
+}
+
 // Plain decimal digits, no sign, grouping or leading zeros.
 std::string decimal(std::uint64_t value);
 

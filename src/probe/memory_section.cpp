@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <set>
 
 #include "base/text.h"
@@ -28,13 +27,6 @@ enum Column : std::size_t {
   kLocator = 5,
   kType = 6,
 };
-
-// Firmware may report absurd capacities (parse_number saturates); a sum must not wrap round
-// to a small, plausible-looking figure.
-std::uint64_t saturating_add(std::uint64_t a, std::uint64_t b) {
-  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
-  return b > kMax - a ? kMax : a + b;
-}
 
 std::optional<std::uint64_t> module_speed(const wmi::WmiRow& row) {
   const std::optional<std::uint64_t> configured = number_at(row, kConfiguredSpeed);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "i18n/translate.h"
+#include "probe/format.h"
 
 namespace kestro::probe {
 namespace {
@@ -89,7 +90,7 @@ std::optional<std::uint64_t> all_cores(const std::vector<ProcessorFacts>& proces
   std::uint64_t cores = 0;
   for (const ProcessorFacts& processor : processors) {
     if (!processor.cores) return std::nullopt;
-    cores += *processor.cores;
+    cores = saturating_add(cores, *processor.cores);
   }
   return cores;
 }

@@ -39,7 +39,7 @@ enum class Requirement : std::uint8_t { Processor, Tpm, SecureBoot, Memory, Stor
 struct Windows11Inputs {
   std::optional<CpuIdentity> cpu;                 // nothing: CPUID could not be read
   std::optional<std::uint32_t> platform_field;
-  std::optional<std::uint64_t> cores;             // of the first processor
+  std::optional<std::uint64_t> cores;             // of every processor
   std::optional<std::uint64_t> base_mhz;          // of the first processor
   std::string processor_name;                     // of the first processor
   std::string model;                              // the PC's model
