@@ -40,6 +40,7 @@ constexpr const char* kVideo = "SELECT Name, DriverVersion, DriverDate FROM Win3
 constexpr const char* kDisks =
     "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
     "MSFT_PhysicalDisk";
+constexpr const char* kPartitions = "SELECT DiskNumber, DriveLetter FROM MSFT_Partition";
 
 std::vector<SectionKind> kinds(const Report& report) {
   std::vector<SectionKind> out;
@@ -104,7 +105,7 @@ TEST(RunProbe, FullMachineInFixedOrder) {
   // The queries go out in the order of the run: the System step first.
   const std::vector<std::string> order = {kComputer, kBoard,     kBios,   kProduct,
                                           kOs,       kLicensing, kProcessor, kMemory,
-                                          kMemoryArray, kVideo,  kDisks};
+                                          kMemoryArray, kVideo,  kDisks, kPartitions};
   EXPECT_EQ(platform.sent(), order);
   // Every read of the run, in the steps' order: System, Windows, Processor, Memory, Graphics,
   // Displays, Storage, Battery, Security.
@@ -118,7 +119,7 @@ TEST(RunProbe, FullMachineInFixedOrder) {
       q + kMemory, q + kMemoryArray,
       q + kVideo, "graphics_adapters",
       "display_config",
-      "connect ROOT\\Microsoft\\Windows\\Storage", q + kDisks, "logical_drive_mask",
+      "connect ROOT\\Microsoft\\Windows\\Storage", q + kDisks, q + kPartitions, "logical_drive_mask",
       "is_fixed_drive C", "drive_space C",
       "batteries", "power_status",
       "firmware_type", "registry HKLM\\SYSTEM\\CurrentControlSet\\Control\\SecureBoot\\State\\UEFISecureBootEnabled",

@@ -17,6 +17,7 @@ using kestro::test::row;
 constexpr std::string_view kDiskQuery =
     "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
     "MSFT_PhysicalDisk";
+constexpr std::string_view kPartitionQuery = "SELECT DiskNumber, DriveLetter FROM MSFT_Partition";
 
 // DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH
 wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi::WmiValue bus,
@@ -26,26 +27,29 @@ wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi:
 
 std::optional<std::uint64_t> n(std::uint64_t v) { return v; }
 
-// The card's rows, the Summary's texts and the hint from raw answers, as a run makes them.
+// The card's rows, the Summary's texts, the hint and the document's disks from raw answers, as
+// a run makes them.
 struct StorageOutput {
   std::vector<Row> rows;
   std::vector<std::string> summaries;
   bool needs_admin = false;
+  Json disks;
 };
 StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
   const StorageFacts facts = read_storage(platform, is_admin);
-  return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin};
+  return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin,
+          disks_json(facts.disks)};
 }
 
 // What the association query of the disk with this DeviceId gives.
 struct Counters {
-  wmi::WmiValue device_id, temperature, wear, power_on_hours;
+  wmi::WmiValue device_id, temperature, wear, power_on_hours, read_errors, write_errors;
 };
 
 // The disks as the storage namespace lists them, each counter record the answer for the first
-// disk with its DeviceId.
+// disk with its DeviceId; the partition query answers `partitions` (nothing: it fails).
 StorageOutput storage_rows(const wmi::WmiRows& disks, const std::vector<Counters>& reliability,
-                           bool is_admin) {
+                           bool is_admin, const wmi::WmiResult& partitions = std::nullopt) {
   RecordedMachine machine;
   wmi::WmiRows listed = disks;
   for (const Counters& counters : reliability) {
@@ -62,9 +66,11 @@ StorageOutput storage_rows(const wmi::WmiRows& disks, const std::vector<Counters
     machine.record_associators(kStorage, path, "MSFT_StorageReliabilityCounter",
                                test::kReliabilityProperties,
                                wmi::WmiRows{row({counters.temperature, counters.wear,
-                                                 counters.power_on_hours})});
+                                                 counters.power_on_hours, counters.read_errors,
+                                                 counters.write_errors})});
   }
   machine.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, listed);
+  if (partitions) machine.record(kStorage, "MSFT_Partition", test::kPartitionProperties, partitions);
   return probe_storage(machine, is_admin);
 }
 
@@ -181,7 +187,8 @@ TEST_F(StorageRowsTest, LifeLeftFromWear) {
   };
   for (const Case& c : cases) {
     const StorageOutput out =
-        storage_rows({disk("0", "D", "4", "17", "1", "0")}, {{"0", std::nullopt, c.wear, std::nullopt}}, true);
+        storage_rows({disk("0", "D", "4", "17", "1", "0")},
+                     {{"0", std::nullopt, c.wear, std::nullopt, std::nullopt, std::nullopt}}, true);
     if (c.expected) {
       ASSERT_EQ(out.rows.size(), 3u) << c.wear.value_or("(absent)");
       EXPECT_EQ(out.rows[2], *c.expected) << c.wear.value_or("(absent)");
@@ -191,22 +198,80 @@ TEST_F(StorageRowsTest, LifeLeftFromWear) {
   }
 }
 
+// Uncorrected errors: the read and write counts that could be read, added up; a row only above
+// 0, the document's count whenever one of them was read.
 TEST_F(StorageRowsTest, TemperatureAndPowerOnTime) {
+  const wmi::WmiValue none;
+  const auto errors = [](std::string_view count) {
+    return Row::status("Uncorrected errors", std::string(count), Tone::Warning);
+  };
   struct Case {
-    wmi::WmiValue temperature, hours;
+    wmi::WmiValue temperature, hours, read_errors, write_errors;
+    bool admin;
     std::vector<Row> extra;
+    std::optional<std::uint64_t> document_errors;
   };
   const Case cases[] = {
-      {"45.7", "12345", {Row::plain("Temperature", "45 \u00B0C"), Row::plain("Power-on time", "12345 hours")}},
-      {"0", "0", {Row::plain("Power-on time", "0 hours")}},
-      {"-3", "abc", {}},
-      {std::nullopt, " 7 ", {Row::plain("Power-on time", "7 hours")}},
+      {"45.7", "12345", none, none, true,
+       {Row::plain("Temperature", "45 \u00B0C"), Row::plain("Power-on time", "12345 hours")}, std::nullopt},
+      {"0", "0", none, none, true, {Row::plain("Power-on time", "0 hours")}, std::nullopt},
+      {"-3", "abc", none, none, true, {}, std::nullopt},
+      {std::nullopt, " 7 ", none, none, true, {Row::plain("Power-on time", "7 hours")}, std::nullopt},
+      {none, "7", "0", "0", true, {Row::plain("Power-on time", "7 hours")}, 0},
+      {"40", "7", "3", none, true,
+       {Row::plain("Temperature", "40 \u00B0C"), Row::plain("Power-on time", "7 hours"), errors("3")}, 3},
+      {none, none, "abc", " 2 ", true, {errors("2")}, 2},
+      {none, "7", "3", "4", true, {Row::plain("Power-on time", "7 hours"), errors("7")}, 7},
+      {none, none, "18446744073709551615", "1", true, {errors("18446744073709551615")}, 18446744073709551615u},
+      {none, "7", "-1", "nan", true, {Row::plain("Power-on time", "7 hours")}, std::nullopt},
+      {none, "7", none, none, false, {Row::plain("Power-on time", "7 hours")}, std::nullopt},  // answered, not elevated
   };
   for (const Case& c : cases) {
-    const StorageOutput out = storage_rows({disk("0", "D", "4", "17", "1", "0")},
-                                           {{"0", c.temperature, std::nullopt, c.hours}}, true);
+    const StorageOutput out = storage_rows(
+        {disk("0", "D", "4", "17", "1", "0")},
+        {{"0", c.temperature, std::nullopt, c.hours, c.read_errors, c.write_errors}}, c.admin);
     std::vector<Row> extra(out.rows.begin() + 2, out.rows.end());
-    EXPECT_EQ(extra, c.extra) << c.temperature.value_or("(absent)");
+    EXPECT_EQ(extra, c.extra) << c.temperature.value_or("(absent)") << c.read_errors.value_or("");
+    EXPECT_EQ(out.disks[0].contains("uncorrected_errors"), c.document_errors.has_value());
+    if (c.document_errors) EXPECT_EQ(out.disks[0]["uncorrected_errors"], *c.document_errors);
+  }
+}
+
+// One query's partitions give each disk the letters on it: DiskNumber is the disk's DeviceId,
+// DriveLetter the letter's character code, 0 for none.
+TEST_F(StorageRowsTest, DrivesRowFromPartitions) {
+  struct Case {
+    const char* what;
+    wmi::WmiResult partitions;
+    std::string_view letters0, letters1;  // the Drives row of the disks 0 and 1, "" for none
+  };
+  const Case cases[] = {
+      {"several letters on one disk", wmi::WmiRows{row({"0", "68"}), row({"0", "67"}), row({"0", "68"})}, "C:, D:", ""},
+      {"one letter spanning two disks", wmi::WmiRows{row({"0", "69"}), row({"1", "69"})}, "E:", "E:"},
+      {"no letter", wmi::WmiRows{row({"0", std::nullopt}), row({"1"})}, "", ""},
+      {"letter 0 and codes out of A to Z", wmi::WmiRows{row({"0", "0"}), row({"1", "99"}), row({"1", "64"})}, "", ""},
+      {"a disk not listed", wmi::WmiRows{row({"7", "70"}), row({" 1 ", "71"}), row({std::nullopt, "72"})}, "", "G:"},
+      {"cut short", test::cut_short(wmi::WmiRows{row({"1", "90"}), row({"1", "65"})}), "", "A:, Z:"},
+      {"failed", std::nullopt, "", ""},
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out = storage_rows(
+        {disk("0", "A", "4", "17", "1", "0"), disk("1", "B", "4", "17", "1", "0"),
+         disk("x", "C", "4", "17", "1", "0")},
+        {}, true, c.partitions);
+    std::vector<Row> expected;
+    Json documents = Json::array();  // each disk's drive_letters, [] for none
+    for (const auto& [name, letters] : {std::pair{"A", c.letters0}, {"B", c.letters1}, {"C", ""}}) {
+      expected.push_back(Row::plain("Disk", std::string(name) + " \u00B7 NVMe SSD \u00B7 0 GB"));
+      expected.push_back(Row::status("Health", "Healthy", Tone::Good));
+      if (!letters.empty()) expected.push_back(Row::plain("Drives", std::string(letters)));
+      Json& document = documents.emplace_back(Json::array());
+      for (std::size_t k = 0; k < letters.size(); k += 4) document.push_back(letters.substr(k, 1));  // "C:, D:"
+    }
+    EXPECT_EQ(out.rows, expected) << c.what;
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(out.disks[i].value("drive_letters", Json::array()), documents[i]) << c.what << " " << i;
+    }
   }
 }
 
@@ -272,7 +337,7 @@ TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
   EXPECT_EQ(platform.connected(), std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
   EXPECT_EQ(platform.sent(),
             (std::vector<std::string>{
-                std::string(kDiskQuery),
+                std::string(kDiskQuery), std::string(kPartitionQuery),  // once for every disk
                 "ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = MSFT_StorageReliabilityCounter",
                 "ASSOCIATORS OF {\\\\PC\\disk2} WHERE ResultClass = MSFT_StorageReliabilityCounter"}));
   const std::vector<Row> expected = {
@@ -332,16 +397,19 @@ TEST_F(ProbeStorageTest, MissingNamespaceOrDiskListNeverAsksForAdmin) {
   out = probe_storage(platform, false);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_FALSE(out.needs_admin);
+  EXPECT_EQ(platform.count("query " + std::string(kPartitionQuery)), 0u);  // nothing to join
 }
 
 TEST(StorageRowsKorean, LabelsBadgesAndHours) {
   ScopedLanguageOverride korean("ko");
   const StorageOutput out = storage_rows({disk("0", "D", "4", "11", "256060514304", "0")},
-                                         {{"0", "38", "1", "1234"}}, true);
+                                         {{"0", "38", "1", "1234", "2", "0"}}, true,
+                                         wmi::WmiRows{row({"0", "67"})});
   const std::vector<Row> expected = {
       Row::plain("디스크", "D \u00B7 SSD \u00B7 256 GB"), Row::status("건강", "좋음", Tone::Good),
       Row::toned_gauge("남은 수명", "99%", Tone::Good, 0.99f), Row::plain("온도", "38 \u00B0C"),
-      Row::plain("사용 시간", "1234시간")};
+      Row::plain("사용 시간", "1234시간"), Row::status("수정되지 않은 오류", "2", Tone::Warning),
+      Row::plain("드라이브", "C:")};
   EXPECT_EQ(out.rows, expected);
 }
 
