@@ -1,6 +1,8 @@
 #include "probe/storage_section.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <string>
 
 #include "i18n/translate.h"
@@ -13,8 +15,11 @@ namespace {
 constexpr std::array<std::string_view, 7> kDiskProperties = {
     "DeviceId", "FriendlyName", "MediaType", "BusType", "Size", "HealthStatus", "__PATH"};
 enum DiskField : std::size_t { kDeviceId, kFriendlyName, kMediaType, kBusType, kSize, kHealth, kPath };
-constexpr std::array<std::string_view, 3> kReliabilityProperties = {"Temperature", "Wear",
-                                                                    "PowerOnHours"};
+constexpr std::array<std::string_view, 5> kReliabilityProperties = {
+    "Temperature", "Wear", "PowerOnHours", "ReadErrorsUncorrected", "WriteErrorsUncorrected"};
+// One query for the partitions of every disk: DiskNumber is the disk's DeviceId as a number.
+constexpr std::array<std::string_view, 2> kPartitionProperties = {"DiskNumber", "DriveLetter"};
+enum PartitionField : std::size_t { kDiskNumber, kDriveLetter };
 
 // The fixed words of the bus codes 1 to 20, in code order.
 constexpr std::array<std::string_view, 20> kBusWords = {
@@ -29,6 +34,8 @@ struct ReliabilityRecord {
   wmi::WmiValue temperature;
   wmi::WmiValue wear;
   wmi::WmiValue power_on_hours;
+  wmi::WmiValue read_errors;   // ReadErrorsUncorrected
+  wmi::WmiValue write_errors;  // WriteErrorsUncorrected
 };
 
 struct HealthLook {
@@ -60,12 +67,57 @@ const ReliabilityRecord* matching_record(const std::vector<ReliabilityRecord>& r
   return nullptr;
 }
 
+// The sum of the counts that could be read, nothing when neither could: a disk that gives
+// only one of the two has still had at least that many errors.
+std::optional<std::uint64_t> known_sum(std::optional<std::uint64_t> a,
+                                       std::optional<std::uint64_t> b) {
+  if (!a || !b) return a ? a : b;
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  return *a > kMost - *b ? kMost : *a + *b;
+}
+
 void add_counters(const ReliabilityRecord& record, DiskFacts& disk) {
   if (const auto wear = parse_number(record.wear)) disk.life_left_percent = *wear > 100 ? 0 : 100 - *wear;
   if (const auto temperature = parse_number(record.temperature); temperature && *temperature != 0) {
     disk.temperature = temperature;
   }
   disk.power_on_hours = parse_number(record.power_on_hours);
+  disk.uncorrected_errors =
+      known_sum(parse_number(record.read_errors), parse_number(record.write_errors));
+}
+
+// WMI hands a partition's DriveLetter over as the character's code (67 for C); 0, and any
+// code that is not A to Z, is no letter.
+std::optional<char> partition_letter(const wmi::WmiValue& code) {
+  const std::optional<std::uint64_t> number = parse_number(code);
+  if (!number || *number < 'A' || *number > 'Z') return std::nullopt;
+  return static_cast<char>(*number);
+}
+
+// The letters of the partitions on the disk whose DeviceId is `device_id`, in order, each once.
+std::string disk_letters(const wmi::WmiRows& partitions, const wmi::WmiValue& device_id) {
+  std::string letters;
+  const std::optional<std::uint64_t> disk_number = parse_number(device_id);
+  if (!disk_number) return letters;
+  for (const wmi::WmiRow& partition : partitions) {
+    const std::optional<char> letter = partition_letter(value_at(partition, kDriveLetter));
+    if (letter && number_at(partition, kDiskNumber) == disk_number &&
+        letters.find(*letter) == std::string::npos) {
+      letters.push_back(*letter);
+    }
+  }
+  std::sort(letters.begin(), letters.end());
+  return letters;
+}
+
+// "C:, D:"
+std::string letters_text(std::string_view letters) {
+  std::string text;
+  for (const char letter : letters) {
+    if (!text.empty()) text.append(", ");
+    text.append(1, letter).append(":");
+  }
+  return text;
 }
 
 std::optional<DiskKind> disk_kind(std::optional<std::uint64_t> bus, std::optional<std::uint64_t> media) {
@@ -132,9 +184,10 @@ std::string reliability_query(std::string_view disk_path) {
 
 // The disks of the MSFT_PhysicalDisk records (DeviceId, FriendlyName, MediaType, BusType, Size,
 // HealthStatus, __PATH), each with the counters of the first reliability record of its
-// DeviceId, and the administrator hint. No drives.
+// DeviceId and the letters of its partitions, and the administrator hint. No drives.
 StorageFacts storage_facts(const wmi::WmiRows& disks,
-                           const std::vector<ReliabilityRecord>& reliability, bool is_admin) {
+                           const std::vector<ReliabilityRecord>& reliability,
+                           const wmi::WmiRows& partitions, bool is_admin) {
   StorageFacts facts;
   std::vector<ReliabilityPresence> presence;
   presence.reserve(reliability.size());
@@ -154,6 +207,7 @@ StorageFacts storage_facts(const wmi::WmiRows& disks,
     if (const ReliabilityRecord* record = matching_record(reliability, value_at(row, kDeviceId))) {
       add_counters(*record, disk);
     }
+    disk.drive_letters = disk_letters(partitions, value_at(row, kDeviceId));
   }
   return facts;
 }
@@ -182,6 +236,15 @@ void append_disk_rows(const DiskFacts& disk, std::vector<Row>& rows) {
     rows.push_back(Row::plain(std::string(translate(kPowerOnTimeLabel)),
                               fill_template(translate(kPowerOnTimeValue), {decimal(*disk.power_on_hours)})));
   }
+  // The count as a badge in the warning tone, whatever the disk's own health says.
+  if (disk.uncorrected_errors.value_or(0) > 0) {
+    rows.push_back(Row::status(std::string(translate(kUncorrectedErrorsLabel)),
+                               decimal(*disk.uncorrected_errors), Tone::Warning));
+  }
+  if (!disk.drive_letters.empty()) {
+    rows.push_back(Row::plain(std::string(translate(kDiskDrivesLabel)),
+                              letters_text(disk.drive_letters)));
+  }
 }
 
 }  // namespace
@@ -190,8 +253,15 @@ StorageFacts read_storage(ProbePlatform& platform, bool is_admin) {
   StorageFacts facts;
   if (const std::unique_ptr<wmi::WmiSession> session = platform.connect(kStorageNamespace)) {
     const wmi::WmiResult disks = wmi::query(*session, "MSFT_PhysicalDisk", kDiskProperties);
-    const wmi::WmiRows no_disks;
-    const wmi::WmiRows& disk_list = disks ? *disks : no_disks;
+    const wmi::WmiRows none;
+    const wmi::WmiRows& disk_list = disks ? *disks : none;
+
+    // Asked only when there are disks to join them to. A failed query leaves every disk
+    // without letters; one cut short gives the letters of the partitions that arrived.
+    wmi::WmiResult partitions;
+    if (!disk_list.empty()) {
+      partitions = wmi::query(*session, "MSFT_Partition", kPartitionProperties);
+    }
 
     std::vector<ReliabilityRecord> reliability;
     for (const wmi::WmiRow& disk : disk_list) {
@@ -202,9 +272,9 @@ StorageFacts read_storage(ProbePlatform& platform, bool is_admin) {
       if (!answer || answer->empty()) continue;
       const wmi::WmiRow& first = answer->front();  // only the first object counts
       reliability.push_back({value_at(disk, kDeviceId), value_at(first, 0), value_at(first, 1),
-                             value_at(first, 2)});
+                             value_at(first, 2), value_at(first, 3), value_at(first, 4)});
     }
-    facts = storage_facts(disk_list, reliability, is_admin);
+    facts = storage_facts(disk_list, reliability, partitions ? *partitions : none, is_admin);
   }
   facts.drives = read_drives(platform);
   return facts;
@@ -241,6 +311,10 @@ Json disks_json(const std::vector<DiskFacts>& disks) {
     put_number(object, "life_left_percent", disk.life_left_percent);
     put_number(object, "temperature_celsius", disk.temperature);
     put_number(object, "power_on_hours", disk.power_on_hours);
+    put_number(object, "uncorrected_errors", disk.uncorrected_errors);
+    Json letters = Json::array();
+    for (const char letter : disk.drive_letters) letters.push_back(std::string(1, letter));
+    put_nonempty(object, "drive_letters", std::move(letters));
     list.push_back(std::move(object));
   }
   return list;

@@ -1,6 +1,7 @@
 #pragma once
 // Storage card: every physical disk with kind, size and health and, when readable, life left,
-// temperature and power-on hours; then the fixed drives' usage (drives_section.h).
+// temperature, power-on hours, uncorrected errors and the drive letters it holds; then the
+// fixed drives' usage (drives_section.h).
 
 #include <array>
 #include <cstdint>
@@ -30,11 +31,14 @@ inline constexpr TextPair kLifeLeftLabel{"남은 수명", "Life left"};
 inline constexpr TextPair kTemperatureLabel{"온도", "Temperature"};
 inline constexpr TextPair kPowerOnTimeLabel{"사용 시간", "Power-on time"};
 inline constexpr TextPair kPowerOnTimeValue{"{0}시간", "{0} hours"};
+inline constexpr TextPair kUncorrectedErrorsLabel{"수정되지 않은 오류", "Uncorrected errors"};
+// The letters of a disk's partitions; not the usage rows' "Drive {0}" (drives_section.h).
+inline constexpr TextPair kDiskDrivesLabel{"드라이브", "Drives"};
 // Every text the Storage card shows but its heading.
 inline constexpr auto kStorageTexts = std::to_array<TextPair>({
     kDiskLabel, kHealthLabel, kHealthy, kHealthWarning, kUnhealthy, kHealthUnknown,
-    kLifeLeftLabel, kTemperatureLabel, kPowerOnTimeLabel, kPowerOnTimeValue, kDriveLabel,
-    kDriveValue});
+    kLifeLeftLabel, kTemperatureLabel, kPowerOnTimeLabel, kPowerOnTimeValue,
+    kUncorrectedErrorsLabel, kDiskDrivesLabel, kDriveLabel, kDriveValue});
 
 inline constexpr std::string_view kStorageNamespace = "ROOT\\Microsoft\\Windows\\Storage";
 
@@ -59,6 +63,9 @@ struct DiskFacts {
   std::optional<std::uint64_t> life_left_percent;  // 100 − Wear, at least 0
   std::optional<std::uint64_t> temperature;        // °C; absent when 0
   std::optional<std::uint64_t> power_on_hours;
+  // ReadErrorsUncorrected + WriteErrorsUncorrected; known when at least one of them is.
+  std::optional<std::uint64_t> uncorrected_errors;
+  std::string drive_letters;  // "CD": its partitions' letters, in order, each once
 };
 
 struct StorageFacts {
@@ -67,10 +74,12 @@ struct StorageFacts {
   bool needs_admin = false;  // see needs_admin_rule
 };
 
-// Reads the disks through the storage namespace (unreachable: none), then the drives.
+// Reads the disks through the storage namespace (unreachable: none) with their counters and
+// their partitions' letters, then the drives.
 StorageFacts read_storage(ProbePlatform& platform, bool is_admin);
 
-// Per disk its Disk and Health rows and the counters it has; then one row per drive.
+// Per disk its Disk and Health rows, the counters it has and its letters; then one row per
+// drive.
 std::vector<Row> storage_rows(const StorageFacts& facts);
 
 // One text per disk for the Summary card: "name (kind, size)".

@@ -1,7 +1,7 @@
 // Cost of building a whole report from recorded inputs: every rule of a probe run (title,
 // rows, formatting, translation, assembly) without any platform call. The recorded machine
 // answers every source: two memory modules, two adapters, two disks with reliability
-// counters, two monitors, two drives and a battery.
+// counters and partitions, two monitors, two drives and a battery.
 #include <benchmark/benchmark.h>
 
 #include "bench/alloc_counter.h"
@@ -51,10 +51,12 @@ RecordedMachine recorded_machine() {
       WmiRows{row({"0", "Samsung SSD 990 PRO 2TB", "4", "17", "2000398934016", "0", "\\\\PC\\disk0"}),
               row({"1", "WDC WD40EFRX", "3", "11", "4000787030016", "1", "\\\\PC\\disk1"})});
   machine.record_associators(kStorage, "\\\\PC\\disk0", "MSFT_StorageReliabilityCounter",
-                             test::kReliabilityProperties, WmiRows{row({"41", "3", "5120"})});
+                             test::kReliabilityProperties, WmiRows{row({"41", "3", "5120", "0", "0"})});
   machine.record_associators(kStorage, "\\\\PC\\disk1", "MSFT_StorageReliabilityCounter",
                              test::kReliabilityProperties,
-                             WmiRows{row({"35", std::nullopt, "30210"})});
+                             WmiRows{row({"35", std::nullopt, "30210", "4", "0"})});
+  machine.record(kStorage, "MSFT_Partition", test::kPartitionProperties,
+                 WmiRows{row({"0", "0"}), row({"0", "67"}), row({"1", "68"})});
 
   machine.admin = true;
   test::record_version(machine, "24H2", 2605);

@@ -251,12 +251,13 @@ void write_seed(const std::string& path, RecordedMachine recorded, std::string_v
              std::streamsize(tape.written().size()));
 }
 
-// The full machine with a few hundred rows: modules, disks with reliability counters,
-// adapters, monitors, drives and batteries. Its size is also how long libFuzzer lets inputs grow.
+// The full machine with a few hundred rows: modules, disks with reliability counters and
+// partitions, adapters, monitors, drives and batteries. Its size is also how long libFuzzer
+// lets inputs grow.
 RecordedMachine crowded_machine() {
   using test::row;
   RecordedMachine machine = test::full_machine();
-  wmi::WmiRows modules, disks;
+  wmi::WmiRows modules, disks, partitions;
   for (int i = 0; i < 2; ++i) {  // the full machine's own modules and disks come first
     modules.push_back(row({"8589934592", "3200", "3200", "Acme", "AC8G", i == 0 ? "A0" : "B0", "26"}));
   }
@@ -268,8 +269,12 @@ RecordedMachine crowded_machine() {
     const std::string path = "MSFT_PhysicalDisk.ObjectId=\"" + n + "\"";
     disks.push_back(row({"D" + n, "Disk " + n, "3", "11", "4000787030016", n, path}));
     machine.record_associators(test::kStorage, path, "MSFT_StorageReliabilityCounter",
-                               test::kReliabilityProperties, wmi::WmiRows{row({"41", n, "1234"})});
+                               test::kReliabilityProperties, wmi::WmiRows{row({"41", n, "1234", n, "1"})});
   }
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    partitions.push_back(row({std::to_string(letter % 2), std::to_string(int{letter})}));
+  }
+  machine.record(test::kStorage, "MSFT_Partition", test::kPartitionProperties, partitions);
   machine.record(test::kCimv2, "Win32_PhysicalMemory", test::kMemoryProperties, modules);
   machine.record(test::kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, disks);
   for (std::uint32_t i = 0; i < 7; ++i) {  // eight batteries at most

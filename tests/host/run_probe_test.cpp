@@ -42,6 +42,7 @@ constexpr const char* kVideo = "SELECT Name, DriverVersion, DriverDate FROM Win3
 constexpr const char* kDisks =
     "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
     "MSFT_PhysicalDisk";
+constexpr const char* kPartitions = "SELECT DiskNumber, DriveLetter FROM MSFT_Partition";
 
 std::vector<SectionKind> kinds(const Report& report) {
   std::vector<SectionKind> out;
@@ -132,7 +133,7 @@ TEST(RunProbe, FullMachineInFixedOrder) {
       {SectionKind::Graphics, {q + kVideo, "graphics_adapters"}},
       {SectionKind::Displays, {"display_config"}},
       {SectionKind::Storage, {"connect ROOT\\Microsoft\\Windows\\Storage", q + kDisks,
-                              "logical_drive_mask", "is_fixed_drive C", "drive_space C"}},
+                              q + kPartitions, "logical_drive_mask", "is_fixed_drive C", "drive_space C"}},
       {SectionKind::Battery, {"batteries", "power_status"}},
       {SectionKind::Security, {"firmware_type", "tpm", "cpuid", registry + "SystemRoot"}},
   };

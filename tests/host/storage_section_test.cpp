@@ -17,6 +17,7 @@ using kestro::test::row;
 constexpr std::string_view kDiskQuery =
     "SELECT DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH FROM "
     "MSFT_PhysicalDisk";
+constexpr std::string_view kPartitionQuery = "SELECT DiskNumber, DriveLetter FROM MSFT_Partition";
 
 // DeviceId, FriendlyName, MediaType, BusType, Size, HealthStatus, __PATH
 wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi::WmiValue bus,
@@ -26,26 +27,29 @@ wmi::WmiRow disk(wmi::WmiValue id, wmi::WmiValue name, wmi::WmiValue media, wmi:
 
 std::optional<std::uint64_t> n(std::uint64_t v) { return v; }
 
-// The card's rows, the Summary's texts and the hint from raw answers, as a run makes them.
+// The card's rows, the Summary's texts, the hint and the document's disks from raw answers, as
+// a run makes them.
 struct StorageOutput {
   std::vector<Row> rows;
   std::vector<std::string> summaries;
   bool needs_admin = false;
+  Json disks;
 };
 StorageOutput probe_storage(ProbePlatform& platform, bool is_admin) {
   const StorageFacts facts = read_storage(platform, is_admin);
-  return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin};
+  return {storage_rows(facts), disk_summaries(facts.disks), facts.needs_admin,
+          disks_json(facts.disks)};
 }
 
 // What the association query of the disk with this DeviceId gives.
 struct Counters {
-  wmi::WmiValue device_id, temperature, wear, power_on_hours;
+  wmi::WmiValue device_id, temperature, wear, power_on_hours, read_errors{}, write_errors{};
 };
 
 // The disks as the storage namespace lists them, each counter record the answer for the first
-// disk with its DeviceId.
+// disk with its DeviceId; the partition query answers `partitions` (nothing: it fails).
 StorageOutput storage_rows(const wmi::WmiRows& disks, const std::vector<Counters>& reliability,
-                           bool is_admin) {
+                           bool is_admin, const wmi::WmiResult& partitions = std::nullopt) {
   RecordedMachine machine;
   wmi::WmiRows listed = disks;
   for (const Counters& counters : reliability) {
@@ -62,9 +66,11 @@ StorageOutput storage_rows(const wmi::WmiRows& disks, const std::vector<Counters
     machine.record_associators(kStorage, path, "MSFT_StorageReliabilityCounter",
                                test::kReliabilityProperties,
                                wmi::WmiRows{row({counters.temperature, counters.wear,
-                                                 counters.power_on_hours})});
+                                                 counters.power_on_hours, counters.read_errors,
+                                                 counters.write_errors})});
   }
   machine.record(kStorage, "MSFT_PhysicalDisk", test::kDiskProperties, listed);
+  if (partitions) machine.record(kStorage, "MSFT_Partition", test::kPartitionProperties, partitions);
   return probe_storage(machine, is_admin);
 }
 
@@ -191,22 +197,71 @@ TEST_F(StorageRowsTest, LifeLeftFromWear) {
   }
 }
 
+// Uncorrected errors: the counts that could be read, added up; a row above 0, in the document
+// whenever one was read.
 TEST_F(StorageRowsTest, TemperatureAndPowerOnTime) {
+  const auto errors = [](const char* n) { return Row::status("Uncorrected errors", n, Tone::Warning); };
   struct Case {
     wmi::WmiValue temperature, hours;
     std::vector<Row> extra;
+    wmi::WmiValue read_errors{}, write_errors{};
+    std::optional<std::uint64_t> document_errors{};
   };
   const Case cases[] = {
       {"45.7", "12345", {Row::plain("Temperature", "45 \u00B0C"), Row::plain("Power-on time", "12345 hours")}},
       {"0", "0", {Row::plain("Power-on time", "0 hours")}},
       {"-3", "abc", {}},
       {std::nullopt, " 7 ", {Row::plain("Power-on time", "7 hours")}},
+      {std::nullopt, "7", {Row::plain("Power-on time", "7 hours")}, "0", "0", 0},
+      {std::nullopt, "7", {Row::plain("Power-on time", "7 hours"), errors("3")}, "3", std::nullopt, 3},
+      {std::nullopt, std::nullopt, {errors("2")}, "abc", " 2 ", 2},
+      {std::nullopt, std::nullopt, {errors("7")}, "3", "4", 7},
+      {std::nullopt, std::nullopt, {errors("18446744073709551615")}, "18446744073709551615", "1", 18446744073709551615u},
   };
   for (const Case& c : cases) {
-    const StorageOutput out = storage_rows({disk("0", "D", "4", "17", "1", "0")},
-                                           {{"0", c.temperature, std::nullopt, c.hours}}, true);
+    const StorageOutput out =
+        storage_rows({disk("0", "D", "4", "17", "1", "0")},
+                     {{"0", c.temperature, std::nullopt, c.hours, c.read_errors, c.write_errors}}, true);
     std::vector<Row> extra(out.rows.begin() + 2, out.rows.end());
-    EXPECT_EQ(extra, c.extra) << c.temperature.value_or("(absent)");
+    EXPECT_EQ(extra, c.extra) << c.temperature.value_or("(absent)") << c.read_errors.value_or("");
+    EXPECT_EQ(out.disks[0].value("uncorrected_errors", Json()),
+              c.document_errors ? Json(*c.document_errors) : Json());
+  }
+}
+
+// One query's partitions give each disk the letters on it: DiskNumber is the disk's DeviceId,
+// DriveLetter the letter's character code, 0 for none.
+TEST_F(StorageRowsTest, DrivesRowFromPartitions) {
+  struct Case {
+    const char* what;
+    wmi::WmiResult partitions;
+    std::vector<std::string> shown;  // each disk's Drives row, "" for none; the document's list alike
+  };
+  const Case cases[] = {
+      {"several on one disk", wmi::WmiRows{row({"0", "68"}), row({"0", "67"}), row({"0", "68"})}, {"C:, D:", "", ""}},
+      {"one spanning two disks", wmi::WmiRows{row({"0", "69"}), row({"1", "69"})}, {"E:", "E:", ""}},
+      {"no letter, 0, not A to Z", wmi::WmiRows{row({"0", std::nullopt}), row({"1", "0"}), row({"1", "99"})}, {"", "", ""}},
+      {"a disk not listed", wmi::WmiRows{row({"7", "70"}), row({" 1 ", "71"}), row({std::nullopt, "72"})}, {"", "G:", ""}},
+      {"cut short", test::cut_short(wmi::WmiRows{row({"1", "90"}), row({"1", "65"})}), {"", "A:, Z:", ""}},
+      {"failed", std::nullopt, {"", "", ""}},
+  };
+  for (const Case& c : cases) {
+    const StorageOutput out = storage_rows({disk("0", "A", "4", "17", "1", "0"), disk("1", "B", "4", "17", "1", "0"),
+                                            disk("x", "C", "4", "17", "1", "0")},
+                                           {}, true, c.partitions);
+    std::vector<std::string> shown, listed;
+    for (const Row& r : out.rows) {
+      if (r.label == "Disk") shown.emplace_back();
+      if (r.label == "Drives") shown.back() = r == Row::plain("Drives", r.value) ? r.value : "(not plain)";
+    }
+    for (const Json& d : out.disks) {
+      std::string& text = listed.emplace_back();
+      for (const Json& letter : d.value("drive_letters", Json::array())) {
+        text += (text.empty() ? "" : ", ") + letter.get<std::string>() + ":";
+      }
+    }
+    EXPECT_EQ(shown, c.shown) << c.what;
+    EXPECT_EQ(listed, c.shown) << c.what;
   }
 }
 
@@ -272,7 +327,7 @@ TEST_F(ProbeStorageTest, SendsDiskAndPerDiskAssociationQueries) {
   EXPECT_EQ(platform.connected(), std::vector<std::string>{"ROOT\\Microsoft\\Windows\\Storage"});
   EXPECT_EQ(platform.sent(),
             (std::vector<std::string>{
-                std::string(kDiskQuery),
+                std::string(kDiskQuery), std::string(kPartitionQuery),  // once for every disk
                 "ASSOCIATORS OF {\\\\PC\\disk0} WHERE ResultClass = MSFT_StorageReliabilityCounter",
                 "ASSOCIATORS OF {\\\\PC\\disk2} WHERE ResultClass = MSFT_StorageReliabilityCounter"}));
   const std::vector<Row> expected = {
@@ -332,16 +387,19 @@ TEST_F(ProbeStorageTest, MissingNamespaceOrDiskListNeverAsksForAdmin) {
   out = probe_storage(platform, false);
   EXPECT_TRUE(out.rows.empty());
   EXPECT_FALSE(out.needs_admin);
+  EXPECT_EQ(platform.count("query " + std::string(kPartitionQuery)), 0u);  // nothing to join
 }
 
 TEST(StorageRowsKorean, LabelsBadgesAndHours) {
   ScopedLanguageOverride korean("ko");
   const StorageOutput out = storage_rows({disk("0", "D", "4", "11", "256060514304", "0")},
-                                         {{"0", "38", "1", "1234"}}, true);
+                                         {{"0", "38", "1", "1234", "2", "0"}}, true,
+                                         wmi::WmiRows{row({"0", "67"})});
   const std::vector<Row> expected = {
       Row::plain("디스크", "D \u00B7 SSD \u00B7 256 GB"), Row::status("건강", "좋음", Tone::Good),
       Row::toned_gauge("남은 수명", "99%", Tone::Good, 0.99f), Row::plain("온도", "38 \u00B0C"),
-      Row::plain("사용 시간", "1234시간")};
+      Row::plain("사용 시간", "1234시간"), Row::status("수정되지 않은 오류", "2", Tone::Warning),
+      Row::plain("드라이브", "C:")};
   EXPECT_EQ(out.rows, expected);
 }
 

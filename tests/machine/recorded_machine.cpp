@@ -50,7 +50,10 @@ const std::vector<RecordedQuery>& recorded_queries() {
   };
   return queries;
 }
-const std::vector<std::string> kReliabilityProperties = {"Temperature", "Wear", "PowerOnHours"};
+// A recording's reliability rows may stop after PowerOnHours: the error counts are then absent.
+const std::vector<std::string> kReliabilityProperties = {
+    "Temperature", "Wear", "PowerOnHours", "ReadErrorsUncorrected", "WriteErrorsUncorrected"};
+const std::vector<std::string> kPartitionProperties = {"DiskNumber", "DriveLetter"};
 
 // A recorded text is the text before the adapter trims it; make_value trims it as the adapter
 // does.
@@ -174,6 +177,10 @@ RecordedMachine RecordedMachine::from_json(std::string_view text) {
     machine.namespaces.emplace_back(kStorage);
     machine.record(kStorage, "MSFT_PhysicalDisk", recorded_queries().back().properties,
                    positional_rows(m.at("disks")));
+    if (m.contains("partitions")) {  // no key: the partition query fails
+      machine.record(kStorage, "MSFT_Partition", kPartitionProperties,
+                     positional_rows(m["partitions"]));
+    }
     for (const auto& [path, counters] : m.at("reliability").items()) {
       machine.record_associators(kStorage, path, "MSFT_StorageReliabilityCounter",
                                  kReliabilityProperties, positional_rows(counters));

@@ -59,7 +59,9 @@ class RecordedMachine final : public probe::ProbePlatform {
  public:
   // A machine in the form of tests/machines/*.json: the recorded texts before the adapter
   // trims them (this trims them as the adapter does). Throws nlohmann::json's exceptions on a
-  // text that is not a recording.
+  // text that is not a recording. Beyond the documented keys: "partitions" answers the
+  // MSFT_Partition query (DiskNumber, DriveLetter; no key: it fails), and a reliability row may
+  // go on after PowerOnHours with ReadErrorsUncorrected and WriteErrorsUncorrected.
   static RecordedMachine from_json(std::string_view json);
 
   std::vector<std::string> namespaces;  // those that connect

@@ -31,7 +31,9 @@ inline const Properties kArrayProperties = {"MemoryDevices"};
 inline const Properties kControllerProperties = {"Name", "DriverVersion", "DriverDate"};
 inline const Properties kDiskProperties = {"DeviceId", "FriendlyName", "MediaType", "BusType",
                                            "Size",     "HealthStatus", "__PATH"};
-inline const Properties kReliabilityProperties = {"Temperature", "Wear", "PowerOnHours"};
+inline const Properties kReliabilityProperties = {"Temperature", "Wear", "PowerOnHours",
+                                                  "ReadErrorsUncorrected", "WriteErrorsUncorrected"};
+inline const Properties kPartitionProperties = {"DiskNumber", "DriveLetter"};
 inline constexpr std::string_view kCurrentVersionKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 inline constexpr std::string_view kSecureBootStateKey =
@@ -72,6 +74,8 @@ inline RecordedMachine full_machine() {
   machine.record(kStorage, "MSFT_PhysicalDisk", kDiskProperties,
                  WmiRows{row({"0", "Disk One", "4", "17", "1000204886016", "0", std::nullopt}),
                          row({"1", "Disk Two", "3", "11", "2000398934016", "0", std::nullopt})});
+  machine.record(kStorage, "MSFT_Partition", kPartitionProperties,
+                 WmiRows{row({"0", "0"}), row({"0", "67"})});  // a recovery partition, then C:
 
   record_version(machine, "24H2", 2605);
   machine.uptime_ms = 90061000;

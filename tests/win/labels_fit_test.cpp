@@ -36,7 +36,7 @@ constexpr float kMargin = 0.05f;
 // numbered) and an unnamed monitor. Elevated it is activated, on mains power, names its maker
 // and board and reads its disks' wear, temperature and hours; otherwise it is not activated, on
 // battery, nameless ("This PC") and asks for administrator rights. Between them their disks show
-// the four health states.
+// the four health states; elevated, one counts uncorrected errors and both hold drive letters.
 test::RecordedMachine laptop(bool elevated) {
   using test::kCimv2;
   using test::WmiObject;
@@ -70,11 +70,13 @@ test::RecordedMachine laptop(bool elevated) {
     if (elevated) {
       machine.record_associators(test::kStorage, health, "MSFT_StorageReliabilityCounter",
                                  test::kReliabilityProperties,
-                                 wmi::WmiRows{test::row({"38", "3", "12345"})});
+                                 wmi::WmiRows{test::row({"38", "3", "12345", health, "0"})});
     }
   }
   machine.record_objects(test::kStorage, "MSFT_PhysicalDisk", disks);
   if (elevated) {
+    machine.record(test::kStorage, "MSFT_Partition", test::kPartitionProperties,
+                   wmi::WmiRows{test::row({"0", "67"}), test::row({"1", "68"}), test::row({"1", "69"})});
     machine.record_objects(kCimv2, "Win32_BaseBoard", {{{"Manufacturer", "Acme"}, {"Product", "B14X"}}});
   }
   machine.admin = elevated;
