@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <string>
 
 #include "i18n/translate.h"
@@ -72,8 +71,7 @@ const ReliabilityRecord* matching_record(const std::vector<ReliabilityRecord>& r
 std::optional<std::uint64_t> known_sum(std::optional<std::uint64_t> a,
                                        std::optional<std::uint64_t> b) {
   if (!a || !b) return a ? a : b;
-  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
-  return *a > kMost - *b ? kMost : *a + *b;
+  return saturating_add(*a, *b);
 }
 
 void add_counters(const ReliabilityRecord& record, DiskFacts& disk) {
