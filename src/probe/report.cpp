@@ -25,7 +25,8 @@ std::string display_text(const Row& row) {
   if (row.value.empty()) return *row.badge;
   std::string text;
   text.reserve(row.value.size() + row.badge->size() + 3);
-  text.append(row.value).append(" (").append(*row.badge).append(")");
+  // As the row shows it: the badge, then what it is about ("Not ready (Processor, TPM 2.0)").
+  text.append(*row.badge).append(" (").append(row.value).append(")");
   return text;
 }
 

@@ -181,15 +181,13 @@ std::vector<Row> security_rows(const SecurityFacts& facts,
     if (windows11->ready) {
       rows.push_back(status_row("Windows 11", kWindows11Ready, Tone::Good));
     } else {
-      // The meaning first, then what is missing: "Not ready (Processor, TPM 2.0)".
-      std::string missing;
+      // The badge says what it means, the value what is missing: "Not ready (Processor, TPM 2.0)".
+      Row row = status_row("Windows 11", kWindows11NotReady, Tone::Warning);
       for (const Requirement requirement : windows11->missing) {
-        if (!missing.empty()) missing += ", ";
-        missing += requirement_name(requirement);
+        if (!row.value.empty()) row.value += ", ";
+        row.value += requirement_name(requirement);
       }
-      rows.push_back(Row::status("Windows 11",
-                                 std::string(translate(kWindows11NotReady)) + " (" + missing + ")",
-                                 Tone::Warning));
+      rows.push_back(std::move(row));
     }
   }
   return rows;

@@ -14,7 +14,8 @@ TEST(DisplayText, FollowsValueAndBadge) {
   };
   const Case cases[] = {
       {Row::status("Activation", "Activated", Tone::Good), "Activated"},
-      {Row{"Disk", "Samsung", Tone::Good, std::string("Healthy"), std::nullopt}, "Samsung (Healthy)"},
+      {Row{"Windows 11", "Processor, TPM 2.0", Tone::Warning, std::string("Not ready"), std::nullopt},
+       "Not ready (Processor, TPM 2.0)"},
       {Row::toned_gauge("Life left", "87%", Tone::Good, 0.87f), "87%"},
       {Row::plain("Model", "Z15"), "Z15"},
       {Row::plain("Model", ""), ""},

@@ -29,7 +29,7 @@ TEST(PlainTextReport, LinesForTitleSectionsRowsAndFooter) {
        {"T", "", {section("Storage", {Row::status("Health", "Healthy", Tone::Good)})}},
        "T\n\n[Storage]\nHealth: Healthy\n" + kFooter},
       {"value and badge", {"T", "", {section("S", {Row{"Disk", "Samsung", Tone::Bad, std::string("Caution"), 0.5f}})}},
-       "T\n\n[S]\nDisk: Samsung (Caution)\n" + kFooter},
+       "T\n\n[S]\nDisk: Caution (Samsung)\n" + kFooter},
       {"gauge with empty badge",
        {"T", "", {section("S", {Row::toned_gauge("Life left", "87%", Tone::Good, 0.87f)})}},
        "T\n\n[S]\nLife left: 87%\n" + kFooter},
