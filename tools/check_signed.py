@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """Checks a signed Kestro.exe or installer the way Kestro's updater will judge it.
 
-    check_signed.py --cafile CHAIN.pem --publisher NAME --version X.Y.Z
+    check_signed.py --cafile CHAIN.pem --publisher NAME --program PROGRAM --version X.Y.Z
                     [--no-timestamp] [--tsa-cafile FILE] FILE...
     check_signed.py --show FILE
 
 For each FILE: its Authenticode signature verifies against CHAIN.pem (osslsigncode verify); the
-signer's common name is exactly NAME; the signature's program name (osslsigncode -n) is
-"Kestro"; a timestamp server countersigned it and that countersignature verifies (unless
+signer's common name is exactly NAME; the signature's program name (osslsigncode -n) is exactly
+PROGRAM ("Kestro" for Kestro.exe, "Kestro Setup" for the installer); a timestamp server countersigned it and that countersignature verifies (unless
 --no-timestamp; its chain against --tsa-cafile, by default the system's certificates); the
 version resource's fixed file version (VS_FIXEDFILEINFO, the numbers Windows and the updater
 compare, not the FileVersion text) is X.Y.Z.0; and its ProductName is "Kestro" (followed by
@@ -119,7 +119,7 @@ def version_resource(path):
     return fixed, texts
 
 
-def signature_problems(path, cafile, tsa_cafile, publisher, timestamped):
+def signature_problems(path, cafile, tsa_cafile, publisher, program, timestamped):
     command = ["osslsigncode", "verify", "-in", path, "-CAfile", cafile]
     if tsa_cafile:
         command += ["-TSA-CAfile", tsa_cafile]
@@ -133,9 +133,9 @@ def signature_problems(path, cafile, tsa_cafile, publisher, timestamped):
     if common_name is None or common_name.group(1) != publisher:
         problems.append(f"signed by '{signer.group(1) if signer else '?'}', not CN={publisher}")
     description = re.search(r"Text description: (.*)", report)
-    if description is None or description.group(1) != PRODUCT:
+    if description is None or description.group(1) != program:
         problems.append(f"the signature's program name is "
-                        f"'{description.group(1) if description else ''}', not {PRODUCT}")
+                        f"'{description.group(1) if description else ''}', not {program}")
     if timestamped:
         if "Timestamp time:" not in report:
             problems.append("the signature carries no timestamp")
@@ -150,6 +150,7 @@ def main():
     parser.add_argument("--cafile")
     parser.add_argument("--tsa-cafile")
     parser.add_argument("--publisher")
+    parser.add_argument("--program")
     parser.add_argument("--version")
     parser.add_argument("--no-timestamp", action="store_true")
     parser.add_argument("files", nargs="+")
@@ -164,13 +165,13 @@ def main():
         for name, value in texts.items():
             print(f"{name}: {value}")
         return 0
-    if not (options.cafile and options.publisher and options.version):
-        parser.error("--cafile, --publisher and --version are required")
+    if not (options.cafile and options.publisher and options.program and options.version):
+        parser.error("--cafile, --publisher, --program and --version are required")
 
     failed = False
     for path in options.files:
         problems = signature_problems(path, options.cafile, options.tsa_cafile, options.publisher,
-                                      not options.no_timestamp)
+                                      options.program, not options.no_timestamp)
         try:
             fixed, texts = version_resource(path)
             if fixed != options.version + ".0":
@@ -186,7 +187,7 @@ def main():
             print(f"{path}: {problem}")
         if not problems:
             stamp = "timestamped" if not options.no_timestamp else "not timestamped (test release)"
-            print(f"ok: {path}: signed by {options.publisher} for {PRODUCT}, {stamp}, "
+            print(f"ok: {path}: signed by {options.publisher} for {options.program}, {stamp}, "
                   f"version {options.version}.0, ProductName {PRODUCT}")
         failed = failed or bool(problems)
     return 1 if failed else 0

@@ -67,6 +67,13 @@ done
 # The maker's name, as the updater requires it of a signature.
 publisher=$(sed -nE 's/.*kExpectedPublisher = "(.*)";.*/\1/p' "$repo/src/app/updater/signature.h")
 [[ -n $publisher ]] || refuse "no kExpectedPublisher in src/app/updater/signature.h"
+# Each signed file's own program name: the installer's, as the updater requires it, and the
+# product's for Kestro.exe, which the updater therefore never starts as an installer.
+installer_program=$(sed -nE 's/.*kInstallerProgramName = "(.*)";.*/\1/p' "$repo/src/app/updater/signature.h")
+[[ -n $installer_program ]] || refuse "no kInstallerProgramName in src/app/updater/signature.h"
+product_program=$(sed -nE 's/.*kProductName = "(.*)";.*/\1/p' "$repo/src/i18n/product.h")
+[[ -n $product_program && $product_program != "$installer_program" ]] ||
+  refuse "no kProductName in src/i18n/product.h, or the same name as the installer's"
 objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$build/CMakeCache.txt")
 
 mkdir -p "$output"
@@ -74,16 +81,17 @@ work=$(mktemp -d)
 # The installer packs the signed copy only for this release; a later build packs Kestro.exe as built.
 trap 'rm -rf "$work"; cmake -DKESTRO_INSTALLER_EXE= "$build" >/dev/null 2>&1 || true' EXIT
 
-sign() {  # <in> <out>
-  printf '%s' "$password" | "$repo/tools/sign.sh" "$certificate" "$1" "$2" ||
-    refuse "signing $(basename "$1") failed"
+sign() {  # <program name> <in> <out>
+  printf '%s' "$password" | "$repo/tools/sign.sh" "$certificate" "$1" "$2" "$3" ||
+    refuse "signing $(basename "$2") failed"
 }
 # Chain, subject, program name, timestamp, fixed file version and ProductName of signed files.
-check_signed() {  # <file>...
-  local timestamp=()
+check_signed() {  # <program name> <file>...
+  local timestamp=() program=$1
+  shift
   [[ $KESTRO_NO_TIMESTAMP == 1 ]] && timestamp=(--no-timestamp)
   python3 "$repo/tools/check_signed.py" --cafile "$work/chain.pem" --publisher "$publisher" \
-    --version "$version" "${timestamp[@]}" "$@" >"$work/check.log" 2>&1 || {
+    --program "$program" --version "$version" "${timestamp[@]}" "$@" >"$work/check.log" 2>&1 || {
     grep -v '^ok: ' "$work/check.log" >&2
     refuse "a signed file is not what Kestro's updater accepts"
   }
@@ -109,16 +117,16 @@ bash "$repo/tests/win/check_imports.sh" "$build/Kestro.exe" "${objdump:-x86_64-w
 # 2. A signed copy of it, checked.
 packed="$build/installer/signed/Kestro.exe"
 mkdir -p "$(dirname "$packed")"
-sign "$build/Kestro.exe" "$packed"
-check_signed "$packed"
+sign "$product_program" "$build/Kestro.exe" "$packed"
+check_signed "$product_program" "$packed"
 # 3. The installer around that copy (the compiler does not run: the target then packs only).
 rm -f "$build/installer/$name"
 build_step "configuring the build" -DKESTRO_INSTALLER_EXE="$packed" "$build"
 build_step "building the installer" --build "$build" --target installer
 # 4. The installer, signed and checked.
 signed="$work/$name"
-sign "$build/installer/$name" "$signed"
-check_signed "$signed"
+sign "$installer_program" "$build/installer/$name" "$signed"
+check_signed "$installer_program" "$signed"
 
 "$tool" "$signed" "$version" "$address" "$work/update.json" || refuse "the manifest was refused"
 mv -f "$signed" "$output/$name"

@@ -20,7 +20,9 @@
 #include "app/settings/settings_registry_win32.h"
 #include "app/view/text_report.h"
 #include "app/window/window_win32.h"
+#include "base/elevation_win32.h"
 #include "base/handles_win32.h"
+#include "base/trace_win32.h"
 #include "base/utf16_win32.h"
 #include "base/version.h"
 #include "probe/json_document.h"
@@ -94,15 +96,27 @@ void write_standard_output(std::string_view text) {
   CloseHandle(console);
 }
 
-// One probe run on this thread, written out in the form `render` makes of its facts.
+// One probe run on this thread (whose apartment WinMain made), written out in the form
+// `render` makes of its facts.
 void print_facts(std::string (*render)(const kestro::probe::PcFacts&)) {
-  const kestro::ComApartment com(COINIT_MULTITHREADED);  // as the probe thread has it
   kestro::probe::WindowsProbePlatform platform;
   write_standard_output(render(kestro::probe::probe_facts(platform)));
 }
 
 std::string plain_text(const kestro::probe::PcFacts& facts) {
   return kestro::app::plain_text_report(kestro::probe::report_of(facts));
+}
+
+// A raised copy takes no custom marshaling code from another process: an object that a
+// user-level COM server hands back (the desktop's shell windows, WMI's sinks) could otherwise
+// load code of the user's choosing into it. The levels are the ones WMI needs. Called once,
+// after this thread's apartment was made and before any other COM call.
+void secure_raised_com(kestro::Elevation elevation) {
+  if (!kestro::runs_raised(elevation)) return;
+  const HRESULT secured =
+      CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                           RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NO_CUSTOM_MARSHAL, nullptr);
+  if (FAILED(secured)) kestro::trace_failure("CoInitializeSecurity", secured);
 }
 
 }  // namespace
@@ -121,9 +135,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const std::vector<std::string> arguments = command_line_arguments();
   if (kestro::app::has_unregister_switch(arguments)) {
     kestro::app::RegistrySettings{}.remove_all();
-  } else if (kestro::app::has_report_switch(arguments)) {
+    ExitProcess(0);
+  }
+  const bool printing =
+      kestro::app::has_report_switch(arguments) || kestro::app::has_json_switch(arguments);
+  // The window thread is a single-threaded apartment; a printing run probes on this thread,
+  // multithreaded as the probe thread is. Never uninitialised: the process ends below.
+  (void)CoInitializeEx(nullptr, printing ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED);
+  secure_raised_com(kestro::process_elevation());
+  if (kestro::app::has_report_switch(arguments)) {
     print_facts(plain_text);
-  } else if (kestro::app::has_json_switch(arguments)) {
+  } else if (printing) {
     print_facts(kestro::probe::json_document);
   } else {
     kestro::app::run_window_app(instance);

@@ -158,43 +158,54 @@ std::unique_ptr<Gfx> create_gfx(HWND hwnd) {
   return std::move(created.gfx);
 }
 
-void resize(Gfx& gfx, int width, int height) {
-  gfx.context->SetTarget(nullptr);
-  gfx.target_bitmap.Reset();
-  (void)gfx.swap_chain->ResizeBuffers(0, static_cast<UINT>(std::max(width, 1)),
-                                      static_cast<UINT>(std::max(height, 1)),
-                                      DXGI_FORMAT_UNKNOWN, 0);
-  (void)make_target(gfx);
+bool device_lost(HRESULT hr) {
+  return hr == DXGI_ERROR_DEVICE_REMOVED || hr == DXGI_ERROR_DEVICE_RESET ||
+         hr == static_cast<HRESULT>(D2DERR_RECREATE_TARGET);
 }
 
-bool begin_frame(Gfx& gfx, Colour background) {
+DeviceStep resize(Gfx& gfx, int width, int height) {
+  gfx.context->SetTarget(nullptr);
+  gfx.target_bitmap.Reset();
+  static FailureSite site;
+  const HRESULT resized = trace_result(
+      site, "IDXGISwapChain::ResizeBuffers",
+      gfx.swap_chain->ResizeBuffers(0, static_cast<UINT>(std::max(width, 1)),
+                                    static_cast<UINT>(std::max(height, 1)), DXGI_FORMAT_UNKNOWN, 0));
+  if (device_lost(resized)) return DeviceStep::Lost;
+  if (device_lost(make_target(gfx))) return DeviceStep::Lost;
+  return DeviceStep::Done;
+}
+
+DeviceStep begin_frame(Gfx& gfx, Colour background) {
   if (!gfx.target_bitmap) {
     static FailureSite site;
-    if (FAILED(trace_result(site, "Making the frame's target bitmap", make_target(gfx)))) {
-      return false;
-    }
+    const HRESULT made = trace_result(site, "Making the frame's target bitmap", make_target(gfx));
+    if (device_lost(made)) return DeviceStep::Lost;
+    if (FAILED(made)) return DeviceStep::Failed;
   }
   gfx.context->SetTarget(gfx.target_bitmap.Get());
   gfx.target->BeginDraw();
   gfx.target->SetTransform(D2D1_MATRIX_3X2_F{1, 0, 0, 1, 0, 0});
   gfx.target->Clear(to_d2d(background));
-  return true;
+  return DeviceStep::Done;
 }
 
-FrameOutcome end_frame(Gfx& gfx) {
+DeviceStep end_frame(Gfx& gfx) {
   // Each frame can fail the same way: the sites trace a failure once until a frame succeeds.
   static FailureSite draw_site;
   static FailureSite present_site;
   const HRESULT drawn = trace_result(draw_site, "ID2D1RenderTarget::EndDraw", gfx.target->EndDraw());
   gfx.context->SetTarget(nullptr);
-  if (drawn == static_cast<HRESULT>(D2DERR_RECREATE_TARGET)) return FrameOutcome::DeviceLost;
+  if (device_lost(drawn)) return DeviceStep::Lost;
   const HRESULT presented =
       trace_result(present_site, "IDXGISwapChain::Present", gfx.swap_chain->Present(1, 0));
-  if (presented == DXGI_ERROR_DEVICE_REMOVED || presented == DXGI_ERROR_DEVICE_RESET) {
-    return FrameOutcome::DeviceLost;
-  }
-  return FrameOutcome::Shown;
+  if (device_lost(presented)) return DeviceStep::Lost;
+  return DeviceStep::Done;
 }
+
+DeviceStep Gfx::resize(int width, int height) { return gfx::resize(*this, width, height); }
+DeviceStep Gfx::begin(Colour background) { return begin_frame(*this, background); }
+DeviceStep Gfx::end() { return end_frame(*this); }
 
 void draw_text(Gfx& gfx, const TextResources& text, std::string_view line, RectF rect,
                Colour colour, TextStyle style, bool centred) {

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "gfx/canvas.h"
+#include "gfx/device_keeper.h"
 #include "gfx/text_win32.h"
 
 namespace kestro::gfx {
@@ -24,24 +25,31 @@ struct Gfx {
   ComPtr<ID2D1DeviceContext> context;
   ComPtr<ID2D1SolidColorBrush> brush;
   ComPtr<ID2D1Bitmap1> target_bitmap;  // null after a resize until the next one is made
+
+  // The device's calls as the window's device keeper makes them (device_keeper.h).
+  DeviceStep resize(int width, int height);
+  DeviceStep begin(Colour background);
+  DeviceStep end();
 };
 
 // Builds the whole device for `hwnd`; null on failure (traced). Whatever was made before a
 // failure is released.
 std::unique_ptr<Gfx> create_gfx(HWND hwnd);
 
-// New buffer size (each side at least one pixel) and a new target bitmap; errors ignored.
-void resize(Gfx& gfx, int width, int height);
+// Whether a failure means the device is gone and a whole new one must be made.
+bool device_lost(HRESULT hr);
 
-// Sets the target, begins drawing and clears with `background`. False when no target bitmap
-// can be made: then nothing may be drawn and `end_frame` must not be called.
-bool begin_frame(Gfx& gfx, Colour background);
+// New buffer size (each side at least one pixel) and a new target bitmap. Lost when the
+// device was found gone; other errors are ignored (the next frame makes the target again).
+DeviceStep resize(Gfx& gfx, int width, int height);
 
-enum class FrameOutcome { Shown, DeviceLost };
+// Sets the target, begins drawing and clears with `background`. Only after Done may anything
+// be drawn and `end_frame` be called; Failed or Lost when no target bitmap can be made.
+DeviceStep begin_frame(Gfx& gfx, Colour background);
 
-// Ends drawing, detaches the target and presents with one vertical blank. DeviceLost asks
-// the caller to build a whole new device; any other failure is ignored.
-FrameOutcome end_frame(Gfx& gfx);
+// Ends drawing, detaches the target and presents with one vertical blank. Lost asks the
+// caller to build a whole new device; any other failure is ignored (Done).
+DeviceStep end_frame(Gfx& gfx);
 
 void draw_text(Gfx& gfx, const TextResources& text, std::string_view line, RectF rect,
                Colour colour, TextStyle style, bool centred);

@@ -235,7 +235,10 @@ std::optional<DisplayConfig> WindowsProbePlatform::display_config() {
 }
 
 std::uint32_t WindowsProbePlatform::logical_drive_mask() {
-  return static_cast<std::uint32_t>(GetLogicalDrives());
+  const DWORD mask = GetLogicalDrives();
+  // No drive at all is never a real answer: the Drives card would vanish without a word.
+  if (mask == 0) trace_failure("GetLogicalDrives", HRESULT_FROM_WIN32(GetLastError()));
+  return static_cast<std::uint32_t>(mask);
 }
 
 bool WindowsProbePlatform::is_fixed_drive(char letter) {

@@ -131,16 +131,17 @@ rm -rf "$work/variants"
 mkdir -p "$work/variants"
 perl -0777 -pe 's/(P\0r\0o\0d\0u\0c\0t\0N\0a\0m\0e\0\0\0(?:\0\0)?)K\0e\0s\0t\0r\0o\0/$1O\0t\0h\0e\0r\0!\0/' \
   "$unsigned" >"$work/variants/other-product.unsigned.exe"
-variant good leaf Kestro timestamp
-variant untimestamped leaf Kestro
-variant other-maker other Kestro timestamp
+variant good leaf "Kestro Setup" timestamp
+variant untimestamped leaf "Kestro Setup"
+variant other-maker other "Kestro Setup" timestamp
 variant other-name leaf "Kestro test installer" timestamp
-variant other-product leaf Kestro timestamp "$work/variants/other-product.unsigned.exe"
+variant program-name leaf Kestro timestamp
+variant other-product leaf "Kestro Setup" timestamp "$work/variants/other-product.unsigned.exe"
 cp "$unsigned" "$work/variants/unsigned.exe"
 signed_check() {  # <variant> <version> <expected problem, or ok> [options...]
   local name=$1 v=$2 expected=$3; shift 3
   python3 "$repo/tools/check_signed.py" --cafile "$certificate/ca.crt" --publisher "Norvale Tech Co., Ltd." \
-    --version "$v" "$@" "$work/variants/$name.exe" >"$work/variants/$name.log" 2>&1
+    --program "Kestro Setup" --version "$v" "$@" "$work/variants/$name.exe" >"$work/variants/$name.log" 2>&1
   local rc=$?
   if [[ $expected == ok ]]; then (( rc == 0 )); else (( rc == 1 )) && grep -q -- "$expected" "$work/variants/$name.log"; fi
 }
@@ -154,6 +155,7 @@ untimestamped|$version|carries no timestamp|--tsa-cafile $certificate/ca.crt
 untimestamped|$version|ok|--no-timestamp
 other-maker|$version|not CN=Norvale Tech Co., Ltd.|--tsa-cafile $certificate/ca.crt
 other-name|$version|program name is 'Kestro test installer'|--tsa-cafile $certificate/ca.crt
+program-name|$version|program name is 'Kestro', not Kestro Setup|--tsa-cafile $certificate/ca.crt
 other-product|$version|ProductName is 'Other!|--tsa-cafile $certificate/ca.crt
 good|$next|fixed file version is $version.0|--tsa-cafile $certificate/ca.crt
 unsigned|$version|does not verify|--no-timestamp

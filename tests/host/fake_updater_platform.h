@@ -46,7 +46,7 @@ class FakeUpdaterPlatform : public updater::UpdaterPlatform {
   std::optional<std::string> read_failure;     // text a read through the held file fails with
   bool read_throws = false;                    // a read through the held file throws
   std::optional<std::string> digest;           // nothing: the digest cannot be computed
-  updater::SignatureReading signature{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0};
+  updater::SignatureReading signature{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), 0};
   std::optional<updater::VersionResource> version = updater::VersionResource{{1, 2, 0, 0}, "Kestro"};
 
   // Output.

@@ -142,6 +142,7 @@ TEST_F(MenuCommandsTest, ARaisedCopyStartsNothingWithItsOwnRights) {
       {Elevation::Limited, site, {}, 1},
       {Elevation::Default, site, {}, 1},
       {Elevation::Full, {}, site, 0},
+      {Elevation::Unsplit, {}, site, 0},
       {Elevation::Unknown, {}, site, 0},
   };
   for (const auto& c : cases) {
@@ -152,6 +153,37 @@ TEST_F(MenuCommandsTest, ARaisedCopyStartsNothingWithItsOwnRights) {
     EXPECT_EQ(host.addresses, c.addresses) << static_cast<int>(c.elevation);
     EXPECT_EQ(host.desktop_addresses, c.desktop) << static_cast<int>(c.elevation);
     EXPECT_EQ(host.relaunches, c.relaunches) << static_cast<int>(c.elevation);
+  }
+}
+
+// Rights that came without a prompt are raised too: a service account whatever its token's
+// type, and an elevated token of type Default (UAC off).
+TEST(Elevation, TokenFactsTellARaisedCopy) {
+  using S = TokenSplit;
+  const std::string_view user = "S-1-5-21-1-2-3-1001";
+  const struct {
+    TokenFacts token;
+    Elevation elevation;
+  } cases[] = {
+      {{S::Limited, false, user}, Elevation::Limited},
+      {{S::Default, false, user}, Elevation::Default},
+      {{S::Full, true, user}, Elevation::Full},
+      {{S::Default, true, user}, Elevation::Unsplit},
+      {{S::Default, true, "S-1-5-18"}, Elevation::Unsplit},
+      {{S::Default, false, "S-1-5-19"}, Elevation::Unsplit},
+      {{S::Limited, false, "S-1-5-20"}, Elevation::Unsplit},
+      {{std::nullopt, std::nullopt, "S-1-5-18"}, Elevation::Unsplit},
+      {{S::Default, false, "S-1-5-21"}, Elevation::Default},
+      {{S::Default, std::nullopt, user}, Elevation::Unknown},
+      {{std::nullopt, false, user}, Elevation::Unknown},
+      {{S::Limited, false, std::nullopt}, Elevation::Unknown},
+  };
+  int row = 0;
+  for (const auto& c : cases) {
+    EXPECT_EQ(elevation_of(c.token), c.elevation) << "row " << row;
+    EXPECT_EQ(runs_raised(elevation_of(c.token)),
+              c.elevation != Elevation::Limited && c.elevation != Elevation::Default)
+        << "row " << row++;
   }
 }
 

@@ -362,6 +362,7 @@ TEST_F(UpdateControllerTest, OnlyACopyWithTheUsersOwnRightsUpdates) {
       {Elevation::Limited, updates, 1, "Checking for updates…"},
       {Elevation::Default, updates, 1, "Checking for updates…"},
       {Elevation::Full, {"toast " + elsewhere}, 0, elsewhere},
+      {Elevation::Unsplit, {"toast " + elsewhere}, 0, elsewhere},
       {Elevation::Unknown, {"toast " + elsewhere}, 0, elsewhere},
   };
   for (const Case& c : cases) {

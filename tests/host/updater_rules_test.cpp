@@ -334,36 +334,37 @@ TEST(CommandLines, InstallerNameAndSwitches) {
             "\"C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe\" /SILENT /SUPPRESSMSGBOXES /NORESTART /UPDATE=1");
 }
 
-TEST(Publisher, OnlyAValidSignatureByExactlyTheMakerForKestro) {
+TEST(Publisher, OnlyAValidSignatureByExactlyTheMakerForKestrosInstaller) {
   struct Case {
     SignatureReading reading;
     bool accepted;
   };
   const auto code = [](std::uint32_t value) { return static_cast<std::int32_t>(value); };
   const Case cases[] = {
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, true},
-      {{0, "Norvale Tech Co., Ltd.", code(0x80070006), opus("Kestro"), 0}, true},  // close failed
-      {{0, "Norvale Tech Co., LTD.", 0, opus("Kestro"), 0}, false},
-      {{0, "Norvale Tech Co., Ltd. ", 0, opus("Kestro"), 0}, false},
-      {{0, " Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, false},
-      {{0, "Norvale Tech Co., Ltd", 0, opus("Kestro"), 0}, false},
-      {{0, "Other Company Ltd.", 0, opus("Kestro"), 0}, false},
-      {{0, "", 0, opus("Kestro"), 0}, false},
-      {{0, std::nullopt, 0, opus("Kestro"), 0}, false},  // no signer or no chain
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), 0}, true},
+      {{0, "Norvale Tech Co., Ltd.", code(0x80070006), opus("Kestro Setup"), 0}, true},  // close failed
+      {{0, "Norvale Tech Co., LTD.", 0, opus("Kestro Setup"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd. ", 0, opus("Kestro Setup"), 0}, false},
+      {{0, " Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd", 0, opus("Kestro Setup"), 0}, false},
+      {{0, "Other Company Ltd.", 0, opus("Kestro Setup"), 0}, false},
+      {{0, "", 0, opus("Kestro Setup"), 0}, false},
+      {{0, std::nullopt, 0, opus("Kestro Setup"), 0}, false},  // no signer or no chain
       // the right name, but the signature is not trusted
-      {{code(0x800B0109), "Norvale Tech Co., Ltd.", 0, opus("Kestro"), {}}, false},  // untrusted root
-      {{code(0x80096010), "Norvale Tech Co., Ltd.", 0, opus("Kestro"), {}}, false},  // bad digest
+      {{code(0x800B0109), "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), {}}, false},  // untrusted root
+      {{code(0x80096010), "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), {}}, false},  // bad digest
       {{code(0x800B0100), std::nullopt, 0, {}, {}}, false},                  // unsigned
       // the maker's signature on another of its programs, or on none named
       {{0, "Norvale Tech Co., Ltd.", 0, opus("Lumwerk Notes"), 0}, false},
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("kestro"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("kestro setup"), 0}, false},
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, false},  // Kestro.exe itself
       {{0, "Norvale Tech Co., Ltd.", 0, std::nullopt, 0}, false},
       // a certificate found revoked refuses it; a check that could not be made does not
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x800B010C)}, false},  // CERT_E_REVOKED
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092010)}, false},  // CRYPT_E_REVOKED
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x800B010E)}, true},   // revocation failure
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092013)}, true},   // server offline
-      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), code(0x80092012)}, true},   // no revocation check
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), code(0x800B010C)}, false},  // CERT_E_REVOKED
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), code(0x80092010)}, false},  // CRYPT_E_REVOKED
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), code(0x800B010E)}, true},   // revocation failure
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), code(0x80092013)}, true},   // server offline
+      {{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), code(0x80092012)}, true},   // no revocation check
   };
   for (const Case& c : cases) {
     EXPECT_EQ(signature_accepted(c.reading, kExpectedPublisher), c.accepted)

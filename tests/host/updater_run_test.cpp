@@ -171,7 +171,7 @@ TEST(Download, VerificationSequence) {
     std::optional<std::string> failure;  // nothing: ready
     Calls calls;
   };
-  const SignatureReading good{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0};
+  const SignatureReading good{0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), 0};
   const VersionResource v120{{1, 2, 0, 0}, "Kestro"};
   const Calls verified = {"directory", fetch(4), hold, "size", "digest", signature, "version"};
   const Calls wrong_digest = {"directory", fetch(4), hold, "size", "digest", release, remove};
@@ -181,9 +181,9 @@ TEST(Download, VerificationSequence) {
   const Case cases[] = {
       {"verified", offered(4), "abcd", {}, {}, {}, kDigest, good, v120, {}, verified},
       {"close failed still accepted", offered(4), "abcd", {}, {}, {}, kDigest,
-       {0, "Norvale Tech Co., Ltd.", -1, opus("Kestro"), 0}, v120, {}, verified},
+       {0, "Norvale Tech Co., Ltd.", -1, opus("Kestro Setup"), 0}, v120, {}, verified},
       {"no revocation server answered", offered(4), "abcd", {}, {}, {}, kDigest,
-       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), static_cast<std::int32_t>(0x80092013)}, v120, {}, verified},
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), static_cast<std::int32_t>(0x80092013)}, v120, {}, verified},
       {"transfer failed: what it left goes", offered(4), "", "Download failed", {}, {}, kDigest, good, v120,
        "Download failed", {"directory", fetch(4), remove}},
       {"curl not started: system text", offered(4), "", "The system cannot find the file specified. (os error 2)",
@@ -205,12 +205,14 @@ TEST(Download, VerificationSequence) {
        v120, sign, wrong_signer},
       {"untrusted root", offered(4), "abcd", {}, {}, {}, kDigest,
        {static_cast<std::int32_t>(0x800B0109), "Norvale Tech Co., Ltd.", 0}, v120, sign, wrong_signer},
-      {"letter case", offered(4), "abcd", {}, {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0, opus("Kestro"), 0},
+      {"letter case", offered(4), "abcd", {}, {}, {}, kDigest, {0, "NORVALE TECH CO., LTD.", 0, opus("Kestro Setup"), 0},
        v120, sign, wrong_signer},
       {"another of the maker's programs", offered(4), "abcd", {}, {}, {}, kDigest,
        {0, "Norvale Tech Co., Ltd.", 0, opus("Lumwerk Notes"), 0}, v120, sign, wrong_signer},
+      {"Kestro.exe itself, signed as the program", offered(4), "abcd", {}, {}, {}, kDigest,
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), 0}, v120, sign, wrong_signer},
       {"a revoked certificate", offered(4), "abcd", {}, {}, {}, kDigest,
-       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro"), static_cast<std::int32_t>(0x800B010C)}, v120, sign,
+       {0, "Norvale Tech Co., Ltd.", 0, opus("Kestro Setup"), static_cast<std::int32_t>(0x800B010C)}, v120, sign,
        wrong_signer},
       {"another product's installer", offered(4), "abcd", {}, {}, {}, kDigest, good,
        VersionResource{{1, 2, 0, 0}, "Lumwerk Notes"}, sign, wrong_version},

@@ -323,6 +323,33 @@ TEST_F(WindowControllerTest, PaintsOnlyWithTextAndDevice) {
   }
 }
 
+// A lost drawing device is replaced by whichever call finds the loss, also a resize that
+// comes before the next frame, and the repaint asked for then outlives the paint that found
+// it: the window draws again with the new device.
+TEST_F(WindowControllerTest, ALostDeviceIsReplacedWhicheverCallFindsIt) {
+  const struct {
+    const char* found_by;
+    bool resized, in_frame;
+    int paints;  // until a frame is shown
+  } cases[] = {{"resize", true, false, 1}, {"begin", false, false, 2}, {"end", false, true, 2}};
+  for (const auto& c : cases) {
+    loaded();
+    controller.on_paint();
+    host.lose_device(c.in_frame);
+    host.invalidate();
+    if (c.resized) {
+      host.client = {900, 700};
+      controller.on_size();
+    }
+    for (int paint = 0; paint < c.paints; ++paint) {
+      ASSERT_TRUE(host.repaint_due) << c.found_by << " paint " << paint;
+      controller.on_paint();
+    }
+    EXPECT_EQ(host.frame_devices, (std::vector<int>{1, 2})) << c.found_by;
+    EXPECT_FALSE(host.repaint_due) << c.found_by;
+  }
+}
+
 TEST_F(WindowControllerTest, MessagesWithoutStateDoNothing) {
   slot.take();
   controller.start();

@@ -19,6 +19,7 @@
 #include "app/view/app_state.h"
 #include "app/window/window_controller.h"
 #include "app/window/window_host.h"
+#include "gfx/device_keeper.h"
 #include "i18n/translate.h"
 #include "probe/probe_slot.h"
 #include "recording_canvas.h"
@@ -63,15 +64,31 @@ class FakeSettings : public app::SettingsStore {
   }
 };
 
+// A drawing device that is either working or lost, at every call from the loss on.
+struct FakeDevice {
+  int serial = 0;             // the how-manieth device the window made
+  bool lost = false;
+  bool lose_in_frame = false;  // lost while the next frame is drawn: its end finds it
+
+  gfx::DeviceStep step() const { return lost ? gfx::DeviceStep::Lost : gfx::DeviceStep::Done; }
+  gfx::DeviceStep resize(int, int) { return step(); }
+  gfx::DeviceStep begin(gfx::Colour) {
+    const gfx::DeviceStep began = step();
+    lost = lost || lose_in_frame;
+    return began;
+  }
+  gfx::DeviceStep end() { return step(); }
+};
+
 // A window host with a settable clock, client size and clipboard outcome.
-class FakeWindowHost : public app::WindowHost {
+class FakeWindowHost : public app::WindowHost, private gfx::DeviceSource<FakeDevice> {
  public:
   // Input.
   app::ClientSize client{1080, 800};
   std::chrono::steady_clock::time_point clock{std::chrono::hours(1)};
   bool clipboard_works = true;
   bool has_text = true;    // the text formats: without them nothing measures (no toolbar)
-  bool has_device = true;  // the drawing device
+  bool has_device = true;  // a drawing device can be made
   bool threads_start = true;  // false: no probe thread can be started
   probe::ProbeSlot* probes = nullptr;  // a started run is due to put its outcome there
   RecordingCanvas canvas;  // measures, and records the frames painted
@@ -82,14 +99,25 @@ class FakeWindowHost : public app::WindowHost {
   std::vector<std::uint32_t> killed;
   int probes_started = 0;
   int frames_shown = 0;
+  std::vector<int> frame_devices;  // the serial of the device that drew each frame shown
+  int devices_made = 0;
+  bool repaint_due = false;  // invalidated since the last validation
   int leave_requests = 0;
   std::vector<std::string> clipboard_writes;  // successful writes only
   int clipboard_attempts = 0;
   bool mouse_captured = false;
 
   void advance(std::chrono::nanoseconds d) { clock += d; }
+  void lose_device(bool in_frame) {
+    if (FakeDevice* d = device.device()) (in_frame ? d->lose_in_frame : d->lost) = true;
+  }
 
-  void invalidate() override { ++invalidations; }
+  void invalidate() override {
+    ++invalidations;
+    repaint_due = true;
+  }
+  void validate() override { repaint_due = false; }
+  void resize_buffers() override { device.resize(*this, client.width, client.height); }
   void set_timer(std::uint32_t id, std::uint32_t period_ms) override { timers[id] = period_ms; }
   void kill_timer(std::uint32_t id) override {
     timers.erase(id);
@@ -113,8 +141,26 @@ class FakeWindowHost : public app::WindowHost {
   void capture_mouse() override { mouse_captured = true; }
   void release_mouse() override { mouse_captured = false; }
   gfx::TextMeasurer* measurer() override { return has_text ? &canvas : nullptr; }
-  gfx::Canvas* begin_frame(gfx::Colour) override { return has_text && has_device ? &canvas : nullptr; }
-  void end_frame() override { ++frames_shown; }
+  gfx::Canvas* begin_frame(gfx::Colour background) override {
+    return has_text && device.begin(*this, background) ? &canvas : nullptr;
+  }
+  void end_frame() override {
+    const int serial = device.device()->serial;
+    device.end(*this);
+    if (device.device() && device.device()->serial == serial) {
+      ++frames_shown;
+      frame_devices.push_back(serial);
+    }
+  }
+
+ private:
+  std::unique_ptr<FakeDevice> make_device() override {
+    if (!has_device) return nullptr;
+    return std::make_unique<FakeDevice>(FakeDevice{++devices_made});
+  }
+  void repaint() override { invalidate(); }
+
+  gfx::DeviceKeeper<FakeDevice> device;
 };
 
 // A menu host: the user's choice in the menu is set beforehand; toasts go to `show_toast`.

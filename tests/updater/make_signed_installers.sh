@@ -2,14 +2,15 @@
 # Makes the signed, unsigned and altered installers the updater's tests verify, from one
 # unsigned program (whose product is Kestro) and one of another product of the maker's, with
 # certificates made here and now (nothing is kept between runs). Signed for the program
-# "Kestro" unless said otherwise:
+# "Kestro Setup" (an installer's program name) unless said otherwise:
 #   norvale.exe        signed by "Norvale Tech Co., Ltd." (leaf of a test CA)
 #   norvale-self.exe   signed by a self-signed "Norvale Tech Co., Ltd." certificate
 #   other.exe          signed by "Other Company Ltd."
 #   case.exe           signed by "Norvale Tech Co., LTD." (letter case differs)
 #   space.exe          signed by "Norvale Tech Co., Ltd. " (trailing space)
 #   other-program.exe  signed by the maker for the program "Lumwerk Notes"
-#   other-product.exe  the other product's program, signed by the maker for "Kestro"
+#   kestro-exe.exe     signed by the maker for the program "Kestro", as Kestro.exe itself is
+#   other-product.exe  the other product's program, signed by the maker for "Kestro Setup"
 #   unsigned.exe       the program as it was built
 #   altered.exe        norvale.exe with one byte changed after signing
 #
@@ -32,7 +33,7 @@ openssl genrsa -out leaf.key 2048 2>/dev/null
 printf 'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n' >leaf.ext
 
 sign() {  # <name> <common-name> [self|-] [<program name> [<program.exe>]]
-  local name=$1 cn=$2 description=${4:-Kestro} input=${5:-$program}
+  local name=$1 cn=$2 description=${4:-Kestro Setup} input=${5:-$program}
   if [[ ${3:-} == self ]]; then
     openssl req -x509 -new -key leaf.key -out "$name.crt" -days 30 -subj "/CN=$cn" \
       -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
@@ -54,7 +55,8 @@ sign other "Other Company Ltd."
 sign case "Norvale Tech Co., LTD."
 sign space "Norvale Tech Co., Ltd. "
 sign other-program "Norvale Tech Co., Ltd." - "Lumwerk Notes"
-sign other-product "Norvale Tech Co., Ltd." - Kestro "$other_product"
+sign kestro-exe "Norvale Tech Co., Ltd." - Kestro
+sign other-product "Norvale Tech Co., Ltd." - "Kestro Setup" "$other_product"
 cp "$program" "$out/unsigned.exe"
 cp "$out/norvale.exe" "$out/altered.exe"
 # One byte inside the first section, which the signature's digest covers.
@@ -64,6 +66,6 @@ printf "\\$(printf '%03o' $(( (byte + 1) % 256 )))" |
   dd of="$out/altered.exe" bs=1 seek="$offset" conv=notrunc status=none
 cmp -s "$out/norvale.exe" "$out/altered.exe" && { echo "altered.exe is unchanged" >&2; exit 1; }
 # The subjects as signed, for whoever wants to look.
-for name in norvale norvale-self other case space other-program other-product; do
+for name in norvale norvale-self other case space other-program kestro-exe other-product; do
   printf '%s\t%s\n' "$name" "$(openssl x509 -in "$name.crt" -noout -subject -nameopt utf8,sep_comma_plus_space)"
 done >"$out/subjects.txt"

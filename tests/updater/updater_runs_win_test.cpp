@@ -60,6 +60,7 @@ TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
   const std::string signed_bytes = slurp(installer("norvale.exe"));
   serve("good.exe", signed_bytes);
   serve("other.exe", slurp(installer("other.exe")));
+  serve("kestro-exe.exe", slurp(installer("kestro-exe.exe")));
   std::filesystem::remove_all(std::filesystem::path(to_wide(*updater_directory().text)));
   CountingPlatform platform;
 
@@ -86,6 +87,11 @@ TEST_F(UpdaterWin, WholeDownloadThroughThePlatform) {
       {"another company's installer with its right digest",
        {"1.2.0", "https://lumwerk.example/other.exe", digest_of(installer("other.exe")),
         slurp(installer("other.exe")).size()}, 0,
+       "The installer's digital signature could not be verified"},
+      // Kestro.exe as the maker signs it passes every other check an installer passes.
+      {"a signed Kestro.exe as the installer",
+       {"1.2.0", "https://lumwerk.example/kestro-exe.exe", digest_of(installer("kestro-exe.exe")),
+        slurp(installer("kestro-exe.exe")).size()}, 0,
        "The installer's digital signature could not be verified"},
       // The maker's own signature on an installer older than the manifest says.
       {"an older installer", {"1.3.0", "https://lumwerk.example/good.exe", info.sha256, info.size}, 0,

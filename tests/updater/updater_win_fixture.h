@@ -75,11 +75,11 @@ class UpdaterWin : public ::testing::Test {
     GetTempPathW(MAX_PATH, temp);
     root = from_wide(temp) + "kestro-standin-" + std::to_string(GetCurrentProcessId()) + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    // The prefix outlives the run and process ids come round again: start from an empty root
+    // (a served file's ".endless" marker left by an earlier run would serve it without end).
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(to_wide(root)), ignored);
     CreateDirectoryW(to_wide(root).c_str(), nullptr);
-    // The prefix outlives the run and process ids come round again: start from empty logs.
-    for (const char* log : {"\\curl-calls.log", "\\curl-exits.log", "\\installer-runs.log"}) {
-      DeleteFileW(to_wide(root + log).c_str());
-    }
     CreateDirectoryW(to_wide(root + "\\www").c_str(), nullptr);
     CreateDirectoryW(to_wide(root + "\\www\\lumwerk.example").c_str(), nullptr);
     SetEnvironmentVariableW(L"KESTRO_CURL_STANDIN", to_wide(root).c_str());

@@ -134,7 +134,7 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
     std::int32_t trust;
     std::optional<std::string> signer;
     bool accepted;
-    std::optional<std::string> program = "Kestro";
+    std::optional<std::string> program = "Kestro Setup";
   };
   const Case cases[] = {
       {"norvale.exe", 0, "Norvale Tech Co., Ltd.", true},
@@ -143,6 +143,7 @@ TEST_F(UpdaterWin, SignaturesOfTheTestInstallers) {
       {"case.exe", 0, "Norvale Tech Co., LTD.", false},
       {"space.exe", 0, "Norvale Tech Co., Ltd. ", false},
       {"other-program.exe", 0, "Norvale Tech Co., Ltd.", false, "Lumwerk Notes"},
+      {"kestro-exe.exe", 0, "Norvale Tech Co., Ltd.", false, "Kestro"},  // as Kestro.exe is
       {"unsigned.exe", static_cast<std::int32_t>(0x800B0100), std::nullopt, false, std::nullopt},
       {"altered.exe", static_cast<std::int32_t>(0x80096010), std::nullopt, false, std::nullopt},
   };

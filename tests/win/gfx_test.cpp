@@ -159,21 +159,21 @@ TEST_F(GfxTest, ResizeKeepsBuffersAtLeastOnePixel) {
 TEST_F(GfxTest, FramesDrawAndPresentWithoutError) {
   D2dCanvas canvas(*gfx_, *text_);
   for (int frame = 0; frame < 3; ++frame) {
-    ASSERT_TRUE(begin_frame(*gfx_, Colour{0.949f, 0.957f, 0.969f, 1}));
+    ASSERT_EQ(begin_frame(*gfx_, Colour{0.949f, 0.957f, 0.969f, 1}), DeviceStep::Done);
     canvas.fill_box(0, 0, 640, 52, Colour{1, 1, 1, 1});
     canvas.fill_round(RectF{24, 80, 300, 120}, 10, Colour{1, 1, 1, 1});
     canvas.stroke_round(RectF{24.5f, 80.5f, 299, 119}, 10, 1, Colour{0.89f, 0.9f, 0.92f, 1});
     canvas.draw_text("Reading this PC's details...", RectF{0, 200, 640, 40},
                      Colour{0.42f, 0.45f, 0.5f, 1}, TextStyle::Title, true);
     canvas.draw_icon("\xEE\x9C\x80", RectF{590, 8, 36, 36}, Colour{0, 0, 0, 1});
-    EXPECT_EQ(end_frame(*gfx_), FrameOutcome::Shown);
+    EXPECT_EQ(end_frame(*gfx_), DeviceStep::Done);
   }
   // After a resize the target is made again at the next frame if needed.
   resize(*gfx_, 0, 0);
   gfx_->target_bitmap.Reset();
-  ASSERT_TRUE(begin_frame(*gfx_, Colour{}));
+  ASSERT_EQ(begin_frame(*gfx_, Colour{}), DeviceStep::Done);
   EXPECT_TRUE(gfx_->target_bitmap);
-  EXPECT_EQ(end_frame(*gfx_), FrameOutcome::Shown);
+  EXPECT_EQ(end_frame(*gfx_), DeviceStep::Done);
 }
 
 // After a lost device the window gets a whole new device; the old one is released first
@@ -182,8 +182,8 @@ TEST_F(GfxTest, ASecondDeviceForTheWindowDrawsOnceTheFirstIsGone) {
   gfx_.reset();
   const std::unique_ptr<Gfx> fresh = create_gfx(window_.get());
   ASSERT_TRUE(fresh);
-  ASSERT_TRUE(begin_frame(*fresh, Colour{1, 1, 1, 1}));
-  EXPECT_EQ(end_frame(*fresh), FrameOutcome::Shown);
+  ASSERT_EQ(begin_frame(*fresh, Colour{1, 1, 1, 1}), DeviceStep::Done);
+  EXPECT_EQ(end_frame(*fresh), DeviceStep::Done);
 }
 
 TEST(GfxHiddenWindow, CreatesOnAHiddenWindowAtHighDpi) {

@@ -40,7 +40,7 @@ class MenuHost {
   virtual void toast(std::string text) = 0;
 };
 
-// A copy raised through UAC (elevation.h) starts nothing with its own rights that the user's
+// A raised copy (elevation.h: through UAC or without a prompt) starts nothing with its own rights that the user's
 // other programs could have chosen: the browser that opens a web address is whatever they
 // registered, so the desktop's shell opens it instead, and there is no raising it further.
 class MenuCommands {

@@ -7,11 +7,11 @@ namespace kestro::updater {
 
 using kestro::Elevation;
 
-// Whether this copy checks, downloads and starts updates. A copy raised through UAC never
-// does: whatever it fetched and started would lie in the user's temporary folder, which every
-// program of that user can change under its feet, and would then run with the raised rights.
-// A token that cannot be asked counts as raised. Without a split token there is no boundary to
-// cross.
+// Whether this copy checks, downloads and starts updates. A raised copy never does, whether
+// UAC raised it or it runs as SYSTEM, a service or an administrator with UAC off: whatever it
+// fetched and started would lie in a temporary folder that every program of that user can
+// change under its feet, and would then run with the raised rights. A token that cannot be
+// asked counts as raised. Only a user's own rights (limited, or no administrator) update.
 constexpr bool may_update(Elevation elevation) { return !runs_raised(elevation); }
 
 }  // namespace kestro::updater

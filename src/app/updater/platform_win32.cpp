@@ -119,9 +119,11 @@ bool WindowsUpdaterPlatform::delete_file(std::string_view path) {
 
 bool WindowsUpdaterPlatform::delete_unused(std::string_view path) {
   // Sharing nothing, the file opens only while no process has it open, and none can open it
-  // before it is gone when this handle closes.
+  // before it is gone when this handle closes. A link put there is opened, and removed,
+  // itself: never the file it points to.
   const UniqueHandle file(CreateFileW(to_wide(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                      FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
   if (file.valid()) return true;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

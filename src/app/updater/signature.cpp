@@ -63,7 +63,7 @@ std::optional<std::string> program_name(std::string_view opus_info) {
 bool signature_accepted(const SignatureReading& reading, std::string_view publisher) {
   const bool revoked = reading.revocation == kCertificateRevoked || reading.revocation == kCryptRevoked;
   return reading.trust == 0 && reading.signer == publisher && reading.opus_info &&
-         program_name(*reading.opus_info) == kProductName && !revoked;
+         program_name(*reading.opus_info) == kInstallerProgramName && !revoked;
 }
 
 }  // namespace kestro::updater

@@ -11,6 +11,11 @@ namespace kestro::updater {
 // The maker's company as its code-signing certificate names it, compared exactly.
 inline constexpr std::string_view kExpectedPublisher = "Norvale Tech Co., Ltd.";
 
+// The program name the installer's signature carries. Kestro.exe is signed as "Kestro", so the
+// signed program itself, whose version resource passes every other check, is never taken for
+// an installer and started.
+inline constexpr std::string_view kInstallerProgramName = "Kestro Setup";
+
 // What a revocation check answers when a certificate of the chain was revoked. Every other
 // failure of that check (no server reachable, no revocation information) leaves the signature
 // as valid as it was without the check.
@@ -24,8 +29,8 @@ inline constexpr std::int32_t kCryptRevoked = static_cast<std::int32_t>(0x800920
 std::optional<std::string> program_name(std::string_view opus_info);
 
 // A valid signature (trust result 0) by a signer whose name is exactly `publisher` (same
-// length, same bytes, letter case and blanks included), for the program Kestro (its name
-// compared exactly too), none of whose certificates was found revoked. The close result does
+// length, same bytes, letter case and blanks included), for the program kInstallerProgramName
+// (compared exactly too), none of whose certificates was found revoked. The close result does
 // not matter. The maker signs other programs with the same certificate; only the program name
 // tells this one's installer from theirs.
 bool signature_accepted(const SignatureReading& reading, std::string_view publisher);

@@ -85,6 +85,7 @@ void on_probe_done(AppState& state, WindowHost& host, std::optional<probe::Probe
 }
 
 void on_size(AppState& state, WindowHost& host) {
+  host.resize_buffers();
   clamp_scroll(state, host.client_size());
   host.invalidate();
 }
@@ -341,6 +342,9 @@ void WindowController::on_probe_done() {
 }
 
 void WindowController::on_paint() {
+  // Validated in every case, so that an undrawable frame does not come back at once; and
+  // first, so that a repaint asked for by this frame (a replaced device) is not cancelled.
+  host_.validate();
   auto state = slot_.claim();
   if (!state) return;
   gfx::Canvas* canvas = host_.begin_frame(active_palette(*state).background);

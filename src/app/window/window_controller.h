@@ -53,7 +53,7 @@ void refresh(AppState& state, WindowHost& host);
 // What was taken from the probe slot. Nothing: nothing changes (the window keeps loading). A
 // run that broke off without a report ends the loading state, so a refresh can try again.
 void on_probe_done(AppState& state, WindowHost& host, std::optional<probe::ProbeOutcome> outcome);
-// After the drawing buffers were resized.
+// The client area changed size: the drawing buffers follow, the scroll is clamped.
 void on_size(AppState& state, WindowHost& host);
 void on_mouse_move(AppState& state, WindowHost& host, int x, int y);
 void on_mouse_leave(AppState& state, WindowHost& host);
@@ -118,8 +118,8 @@ class WindowController final : public ToastSink {
   // Claims the state first, then takes the outcome; a busy state leaves it waiting in the
   // probe slot until the state is released.
   void on_probe_done();
-  // Paints one frame of the state, or nothing when the state is busy or the host cannot
-  // draw now.
+  // Validates the window, then paints one frame of the state, or nothing when the state is
+  // busy or the host cannot draw now.
   void on_paint();
 
   // Entry points for the other parts of the window (menu commands, updates, UI Automation).

@@ -44,11 +44,17 @@ class WindowHost {
   // Text measuring of the window's text formats, which need no drawing device; null when
   // there are none (then no toolbar exists).
   virtual gfx::TextMeasurer* measurer() = 0;
+  // Marks the whole window as painted (ValidateRect). A paint does this before it draws, so a
+  // repaint asked for while drawing (after a lost device was replaced) stands.
+  virtual void validate() = 0;
+  // Gives the drawing buffers the client size; a lost device found here is replaced.
+  virtual void resize_buffers() = 0;
   // Begins a frame cleared with `background` and gives the canvas to paint it on; null when
   // nothing can be drawn now (the drawing device or the text formats are missing): the frame
   // is then left out and end_frame is not called.
   virtual gfx::Canvas* begin_frame(gfx::Colour background) = 0;
-  // Shows the frame begin_frame began.
+  // Shows the frame begin_frame began. A device lost in begin_frame or here is replaced and a
+  // repaint asked for.
   virtual void end_frame() = 0;
 };
 

@@ -14,18 +14,12 @@ void Win32WindowHost::set_text(std::unique_ptr<gfx::TextResources> text) {
   measurer_.reset();
   text_ = std::move(text);
   if (text_) measurer_.emplace(*text_);
-  make_canvas();
 }
 
 void Win32WindowHost::set_gfx(std::unique_ptr<gfx::Gfx> device) {
   canvas_.reset();  // it refers to the old device
-  gfx_ = std::move(device);
-  make_canvas();
-}
-
-void Win32WindowHost::make_canvas() {
-  canvas_.reset();
-  if (gfx_ && text_) canvas_.emplace(*gfx_, *text_);
+  device_.drop();
+  device_.set(std::move(device));
 }
 
 void Win32WindowHost::invalidate() { InvalidateRect(hwnd(), nullptr, FALSE); }
@@ -75,32 +69,41 @@ gfx::TextMeasurer* Win32WindowHost::measurer() {
   return measurer_ ? &*measurer_ : nullptr;
 }
 
-void Win32WindowHost::replace_lost_device() {
-  drop_gfx();
-  set_gfx(gfx::create_gfx(hwnd()));
-  device_lost_ = !gfx_;
-  if (gfx_) invalidate();  // the next paint draws with it
+std::unique_ptr<gfx::Gfx> Win32WindowHost::make_device() {
+  canvas_.reset();  // it refers to the old device
+  return gfx::create_gfx(hwnd());
+}
+
+void Win32WindowHost::validate() { ValidateRect(hwnd(), nullptr); }
+
+void Win32WindowHost::resize_buffers() {
+  const ClientSize client = client_size();
+  device_.resize(*this, client.width, client.height);
 }
 
 gfx::Canvas* Win32WindowHost::begin_frame(gfx::Colour background) {
-  if (device_lost_) replace_lost_device();
+  canvas_.reset();
   // Every paint without a part would say so again: the site keeps it to one line.
   static FailureSite missing;
-  if (!canvas_) {
-    const std::uint32_t parts = (gfx_ ? 0 : 1) | (text_ ? 0 : 2);
+  const bool began = text_ && device_.begin(*this, background);
+  if (!text_ || !device_.device()) {
+    const std::uint32_t parts = (device_.device() ? 0 : 1) | (text_ ? 0 : 2);
     if (missing.first(parts)) {
-      trace_failure("Painting", gfx_ ? "no text formats" : text_ ? "no drawing device"
-                                                                 : "no drawing device and no text formats");
+      trace_failure("Painting", device_.device() ? "no text formats"
+                                : text_            ? "no drawing device"
+                                                   : "no drawing device and no text formats");
     }
     return nullptr;
   }
   missing.succeeded();
-  if (!gfx::begin_frame(*gfx_, background)) return nullptr;
+  if (!began) return nullptr;
+  canvas_.emplace(*device_.device(), *text_);
   return &*canvas_;
 }
 
 void Win32WindowHost::end_frame() {
-  if (gfx_ && gfx::end_frame(*gfx_) == gfx::FrameOutcome::DeviceLost) replace_lost_device();
+  canvas_.reset();
+  device_.end(*this);
 }
 
 }  // namespace kestro::app

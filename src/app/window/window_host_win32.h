@@ -16,7 +16,7 @@
 
 namespace kestro::app {
 
-class Win32WindowHost final : public WindowHost {
+class Win32WindowHost final : public WindowHost, private gfx::DeviceSource<gfx::Gfx> {
  public:
   // Probe runs hand their outcome to `probes`, which each run shares for its life.
   Win32WindowHost(const WindowHandle& window, SharedSlot<probe::ProbeOutcome> probes)
@@ -29,11 +29,11 @@ class Win32WindowHost final : public WindowHost {
   gfx::TextResources* text() { return text_.get(); }
   void set_text(std::unique_ptr<gfx::TextResources> text);
 
-  // The drawing device; null when it could not be created. Replacing it (after a lost device)
-  // releases the old one.
-  gfx::Gfx* gfx() { return gfx_.get(); }
+  // The drawing device; null when it could not be created (the next frame tries again). A lost
+  // one is replaced by whichever call finds the loss.
+  gfx::Gfx* gfx() { return device_.device(); }
   void set_gfx(std::unique_ptr<gfx::Gfx> device);
-  void drop_gfx() { set_gfx(nullptr); }
+  void drop_gfx() { device_.drop(); }
 
   void invalidate() override;
   void set_timer(std::uint32_t id, std::uint32_t period_ms) override;
@@ -46,24 +46,22 @@ class Win32WindowHost final : public WindowHost {
   void capture_mouse() override;
   void release_mouse() override;
   gfx::TextMeasurer* measurer() override;
-  // A lost device is replaced first; a missing part is traced once until both are there.
+  void validate() override;
+  void resize_buffers() override;
+  // A missing device is made first; a missing part is traced once until both are there.
   gfx::Canvas* begin_frame(gfx::Colour background) override;
   void end_frame() override;
 
  private:
-  void make_canvas();
-  // A window carries only one flip-model swap chain at a time, so the lost device is released
-  // before a new one is made. When that fails the window goes on without a device and the
-  // next paint tries again.
-  void replace_lost_device();
+  std::unique_ptr<gfx::Gfx> make_device() override;
+  void repaint() override { invalidate(); }
 
   const WindowHandle& window_;
   SharedSlot<probe::ProbeOutcome> probes_;
   std::unique_ptr<gfx::TextResources> text_;
   std::optional<gfx::TextOnlyMeasurer> measurer_;  // over *text_, present exactly when text_ is
-  std::unique_ptr<gfx::Gfx> gfx_;
-  std::optional<gfx::D2dCanvas> canvas_;  // over *gfx_ and *text_, present when both are
-  bool device_lost_ = false;  // the device was lost and no new one could be made yet
+  gfx::DeviceKeeper<gfx::Gfx> device_;
+  std::optional<gfx::D2dCanvas> canvas_;  // over the device and *text_ during a frame
 };
 
 }  // namespace kestro::app

@@ -75,29 +75,19 @@ struct MainWindow {
 
 UINT window_dpi(HWND hwnd) { return floor_dpi(GetDpiForWindow(hwnd)); }
 
-LRESULT on_paint(MainWindow& window, HWND hwnd) {
-  // Validate in every case so that an undrawable frame does not come back at once.
-  window.controller.on_paint();
+LRESULT on_paint(MainWindow& window) {
+  window.controller.on_paint();  // validates the window first
   // Every change of the state ends in a frame: the accessibility tree follows it here, also
   // when nothing could be drawn.
   if (auto state = window.slot.claim()) {
     window.access.update(*state, window.host.client_size(), window.host.measurer());
   }
-  ValidateRect(hwnd, nullptr);
   window.access.raise_pending_events();  // may dispatch messages: after the frame is done
   return 0;
 }
 
 LRESULT on_size(MainWindow& window) {
-  {
-    auto state = window.slot.claim();
-    if (!state) return 0;
-    if (gfx::Gfx* device = window.host.gfx()) {
-      const ClientSize client = window.host.client_size();
-      gfx::resize(*device, client.width, client.height);
-    }
-  }
-  window.controller.on_size();  // clamps the scroll and repaints
+  window.controller.on_size();  // resizes the buffers, clamps the scroll and repaints
   return 0;
 }
 
@@ -160,7 +150,7 @@ LRESULT handle_message(MainWindow& window, HWND hwnd, UINT message, WPARAM wpara
     case WM_SIZE:
       return on_size(window);
     case WM_PAINT:
-      return on_paint(window, hwnd);
+      return on_paint(window);
     case WM_CLOSE:
       save_placement(hwnd);
       DestroyWindow(hwnd);
@@ -274,7 +264,9 @@ void run_message_loop() {
 }  // namespace
 
 void run_window_app(HINSTANCE instance) {
-  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // never uninitialised explicitly
+  // The process entry has made it already (and set the process's COM security); this only
+  // counts. Never uninitialised explicitly.
+  (void)CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   (void)register_window_class(instance);  // a failure shows up as a failed creation
   MainWindow window;
