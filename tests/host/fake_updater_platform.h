@@ -32,6 +32,8 @@ inline std::string opus(std::string_view program) {
 
 // SHA-256 of "test", the digest the updater tests' manifests promise.
 inline constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+// Where the updater tests' downloads land, in the fake's working folder.
+inline constexpr const char* kInstaller = "C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe";
 
 class FakeUpdaterPlatform : public updater::UpdaterPlatform {
  public:

@@ -40,7 +40,7 @@ Section plain_rows(const char* title, SectionKind kind, int count) {
   return s;
 }
 
-Report three_cards() {
+Report three_numbered_cards() {
   return Report{"This PC", "", {plain_rows("Summary", SectionKind::Summary, 5),
                                 plain_rows("Processor", SectionKind::Processor, 4),
                                 plain_rows("Memory", SectionKind::Memory, 3)},
@@ -97,7 +97,7 @@ TEST(KeyboardFocus, OrderIsToolbarLeftToRightThenRows) {
   const Case cases[] = {
       {"two columns", storage_report(), {1080, 800}, true,
        {"admin", "copy", "refresh", "menu", "0,0", "1,0", "1,1"}},
-      {"one column", three_cards(), {800, 600}, true,
+      {"one column", three_numbered_cards(), {800, 600}, true,
        {"copy", "refresh", "menu", "0,0", "0,1", "0,2", "0,3", "0,4", "1,0", "1,1", "1,2", "1,3",
         "2,0", "2,1", "2,2"}},
       {"no administrator button", no_admin, {1080, 800}, true,
@@ -143,7 +143,7 @@ TEST(KeyboardFocus, FocusedRowsScrollIntoView) {
     HitTarget target;
     float expected;
   };
-  const test::WindowLayout at(three_cards(), {800, 600});
+  const test::WindowLayout at(three_numbered_cards(), {800, 600});
   // The band rows are scrolled into, and a scroll with the third row just in it, the second not.
   const float top = at.toolbar + 8, low = 600 - 8, third = at.row(0, 2).y - top - 2;
   const Case cases[] = {
@@ -158,7 +158,7 @@ TEST(KeyboardFocus, FocusedRowsScrollIntoView) {
   };
   for (const Case& c : cases) {
     AppState state;
-    state.report = three_cards();
+    state.report = three_numbered_cards();
     state.scroll = c.scroll;
     scroll_into_view(state, {800, c.hc}, c.target);
     EXPECT_FLOAT_EQ(state.scroll, c.expected) << c.name;

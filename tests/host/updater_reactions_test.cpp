@@ -20,9 +20,8 @@ namespace {
 
 using test::FakeUpdaterPlatform;
 using test::kDigest;
+using test::kInstaller;
 using Calls = std::vector<std::string>;
-
-constexpr const char* kInstaller = "C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe";
 
 // The window side of updating, recorded; toasts also go to `show_toast` when it is set (the
 // window controller, as in the real window).

@@ -23,9 +23,8 @@
 namespace kestro::updater {
 namespace {
 
+using test::kDigest;
 using test::opus;
-
-constexpr const char* kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
 
 struct ManifestCase {
   std::string text;

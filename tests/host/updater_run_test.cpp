@@ -17,6 +17,7 @@ namespace {
 
 using test::FakeUpdaterPlatform;
 using test::kDigest;
+using test::kInstaller;
 using test::opus;
 using Calls = std::vector<std::string>;
 
@@ -143,8 +144,6 @@ TEST(WorkFolder, LeftInstallersNotInUseGo) {
 }
 
 // ---- The download ---------------------------------------------------------------------------
-
-constexpr const char* kInstaller = "C:\\T\\Kestro\\Kestro-Setup-1.2.0.exe";
 
 UpdateInfo offered(std::uint64_t size, std::string sha = kDigest, std::string version = "1.2.0") {
   return UpdateInfo{std::move(version), "https://lumwerk.example/K.exe", std::move(sha), size};

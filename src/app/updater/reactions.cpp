@@ -10,7 +10,7 @@ namespace kestro::updater {
 
 namespace {
 
-std::string text(const TextPair& pair) { return std::string(translate(pair)); }
+std::string toast_text(const TextPair& pair) { return std::string(translate(pair)); }
 
 }  // namespace
 
@@ -25,11 +25,11 @@ UpdateReactions::UpdateReactions(UpdateUi& ui, std::string_view current_version,
 
 void UpdateReactions::start_check(bool manual) {
   if (!allowed_) {
-    if (manual) ui_.toast(text(texts::kUpdateFromNormalCopy));
+    if (manual) ui_.toast(toast_text(texts::kUpdateFromNormalCopy));
     return;
   }
   if (!checks_.awaited()) on_check_done();  // a finished check whose message was lost
-  if (manual) ui_.toast(text(texts::kChecking));
+  if (manual) ui_.toast(toast_text(texts::kChecking));
   if (checks_.awaited()) {
     manual_waiting_ = manual_waiting_ || manual;
     return;
@@ -39,7 +39,7 @@ void UpdateReactions::start_check(bool manual) {
 
 void UpdateReactions::run_check(bool manual) {
   // No result will come; a manual check's user was just told a check is running.
-  if (!ui_.start_check(manual) && manual) ui_.toast(text(texts::kDownloadFailed));
+  if (!ui_.start_check(manual) && manual) ui_.toast(toast_text(texts::kDownloadFailed));
 }
 
 void UpdateReactions::remove_leftovers() {
@@ -65,7 +65,7 @@ void UpdateReactions::on_check_done() {
 void UpdateReactions::offer(UpdateInfo info, bool manual) {
   if (asking_) return;
   if (downloads_.awaited()) {
-    if (manual) ui_.toast(text(texts::kDownloading));
+    if (manual) ui_.toast(toast_text(texts::kDownloading));
     return;
   }
   // A finished download whose message was lost is dealt with instead of a second one.
@@ -79,9 +79,9 @@ void UpdateReactions::offer(UpdateInfo info, bool manual) {
   const bool yes = ui_.ask(update_prompt_text(info.version, current_version_));
   asking_ = false;
   if (!yes) return;
-  ui_.toast(text(texts::kDownloading));
+  ui_.toast(toast_text(texts::kDownloading));
   // No thread: the user was just told it is downloading.
-  if (!ui_.start_download(std::move(info))) ui_.toast(text(texts::kDownloadFailed));
+  if (!ui_.start_download(std::move(info))) ui_.toast(toast_text(texts::kDownloadFailed));
 }
 
 void UpdateReactions::on_download_done() {
