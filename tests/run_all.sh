@@ -211,10 +211,12 @@ fi
 
 free_space
 echo "== Windows build"
+windows_build_start=$SECONDS
 if run_step windows-configure cmake -G Ninja -S "$repo" -B "$build_root/win" -DCMAKE_BUILD_TYPE=Release \
      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/toolchain-mingw64.cmake" -DKESTRO_BUILD_BENCH=OFF \
      -DKESTRO_BUILD_TESTS=ON >/dev/null &&
    run_step windows-build cmake --build "$build_root/win" -j "$jobs"; then
+  echo "== Windows build took $((SECONDS - windows_build_start)) s"
   if (( ${#installer_skipped[@]} > 0 )); then
     echo "== Skipped, as ${kestro_packages_unavailable[*]} could not be installed: ${installer_skipped[*]}"
     run_ctest windows "$build_root/win" "" -E "^($(IFS='|'; echo "${installer_skipped[*]}"))\$"
