@@ -250,7 +250,8 @@ std::optional<DriveSpace> WindowsProbePlatform::drive_space(char letter) {
   ULARGE_INTEGER total{};
   ULARGE_INTEGER total_free{};
   if (!GetDiskFreeSpaceExW(drive_root(letter).c_str(), &available, &total, &total_free)) {
-    return traced_nothing(std::string("GetDiskFreeSpaceExW ") + letter + ":");
+    const char drive[] = {letter, ':', '\0'};
+    return traced_nothing("GetDiskFreeSpaceExW " + std::string(drive));
   }
   return DriveSpace{total.QuadPart, total_free.QuadPart};
 }

@@ -13,9 +13,6 @@ constexpr std::string_view kServicingKey = "SYSTEM\\CurrentControlSet\\Control\\
 constexpr std::string_view kProcessorKey = "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 constexpr std::string_view kCurrentVersionKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr std::uint32_t kTpmNotFoundResult = 0x8028400F;
-// Windows 10's builds; Windows 11 starts at 22000.
-constexpr std::uint64_t kFirstWindows10Build = 10240;
-constexpr std::uint64_t kLastWindows10Build = 21999;
 
 std::optional<Firmware> firmware_of(const FirmwareTypeAnswer& answer) {
   if (answer == 1u) return Firmware::Bios;
@@ -81,7 +78,7 @@ const char* requirement_word(Requirement requirement) {
 bool runs_windows10(const WindowsFacts& windows) {
   if (!windows.os || !windows.os->build_number) return false;
   const std::uint64_t build = *windows.os->build_number;
-  return build >= kFirstWindows10Build && build <= kLastWindows10Build;
+  return build >= kFirstWindows10Build && build < kFirstWindows11Build;
 }
 
 // The cores of every processor; unknown when one of them does not say.

@@ -72,8 +72,7 @@ constexpr auto kLifecycle = std::to_array<BuildService>({
 // 2025-11-11 (19045.6575); the last one for every PC was that of 2025-10-14 (19045.6456).
 constexpr std::uint64_t kWindows10LastBuild = 19045;
 constexpr std::uint32_t kFirstExtendedUpdate = 6575;
-// Windows 10's first release that a long-term edition was not built on.
-constexpr std::uint64_t kFirstWindows10Build = 10240;
+// The oldest build with dates of its own for every edition class.
 constexpr std::uint64_t kFirstRecordedBuild = 19044;
 
 std::optional<EditionClass> edition_class(std::string_view edition_id) {

@@ -10,6 +10,10 @@
 
 namespace kestro::probe {
 
+// Windows 10's first build; Windows 11's first is 22000.
+inline constexpr std::uint64_t kFirstWindows10Build = 10240;
+inline constexpr std::uint64_t kFirstWindows11Build = 22000;
+
 enum class UpdatesState : std::uint8_t {
   Supported,  // in service until `until`
   Ended,      // past its last day (`until`), or long out of service (no date)
